@@ -1,0 +1,62 @@
+// The frame every export runs in: the library-wide lock and the guard that keeps any
+// exception from crossing into the host.
+//
+// RunGuarded sorts what it catches the way the guarded exports report it:
+//   - kFramework: the library's CException family (deleted here) or memory exhaustion; the
+//     message (at most 999 characters) is copied to `message`;
+//   - kOther: anything else; `message` is left empty for the export to fill.
+#pragma once
+
+#include <cstddef>
+#include <mutex>
+#include <new>
+
+#include "frame/exceptions.h"
+#include "frame/settings.h"
+#include "platform/platform.h"
+
+#if defined(_WIN32)
+#define VQM_EXPORT extern "C"
+#else
+#define VQM_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace vqm {
+
+using ExportLock = std::lock_guard<std::recursive_mutex>;
+
+enum class Caught { kNone, kFramework, kOther };
+
+constexpr int kErrorTextCapacity = 1000;  // 999 characters and the terminator
+
+template <class Body>
+Caught RunGuarded(Body&& body, char* message, size_t size) {
+  if (message != nullptr && size > 0) message[0] = 0;
+  try {
+    body();
+    return Caught::kNone;
+  } catch (CException* e) {
+    if (e != nullptr) {
+      if (message != nullptr && size > 0) e->GetErrorMessage(message, static_cast<unsigned>(size));
+      e->Delete();
+    }
+    return Caught::kFramework;
+  } catch (const std::bad_alloc&) {
+    CopyBounded(message, static_cast<int>(size), "Out of memory.");
+    return Caught::kFramework;
+  } catch (...) {
+    return Caught::kOther;
+  }
+}
+
+// The outer frame of an export: holds the library-wide lock and turns any exception that
+// escaped the export's own handling into `failure`.
+template <class Result, class Body>
+Result ExportFrame(Result failure, Body&& body) {
+  ExportLock lock(platform::LibraryLock());
+  Result result = failure;
+  if (RunGuarded([&] { result = body(); }, nullptr, 0) != Caught::kNone) return failure;
+  return result;
+}
+
+}  // namespace vqm

@@ -1,0 +1,149 @@
+#include "frame/log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "frame/log_state.h"
+#include "frame/settings.h"
+#include "platform/platform.h"
+
+namespace vqm {
+namespace {
+
+constexpr int kMessageCapacity = 10000;
+constexpr int kLineCapacity = 20000;
+constexpr const char* kDataDirectory = "C:/Database/VOVOD";
+constexpr const char* kLogFileName = "VQM_F1";
+
+LogState g_log;
+
+int LowSeconds(const platform::ClockReading& now) {
+  return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(now.unixSeconds)));
+}
+
+// Steps 3 to 9 of an ordinary line: layout, one unbuffered write, the flush rule.
+int WriteLine(const char* category, char* text, LogLevel level) {
+  LogState& s = g_log;
+  if (s.file == nullptr) return 0;
+  for (char* p = text; *p; ++p)
+    if (*p == '\r' || *p == '\n') *p = '+';
+
+  const platform::ClockReading now = platform::Now();
+  if (s.showTime < 0) s.showTime = GetIniYesNo("SYS", "LogShowTime", 1, nullptr);
+  char prefix[64] = "";
+  if (s.showTime) {
+    const char mark = level <= 0 ? ' ' : static_cast<char>(level + 96);
+    snprintf(prefix, sizeof prefix, "%02d:%02d:%02d.%03d%c|", now.local.hour, now.local.minute,
+             now.local.second, now.local.millisecond, mark);
+  }
+  char line[kLineCapacity];
+  int n = category != nullptr
+              ? snprintf(line, sizeof line, "%-*.*s|%s%s\r\n", 16, 16, category, prefix, text)
+              : snprintf(line, sizeof line, "%s%s\r\n", prefix, text);
+  if (n > 0) {
+    if (n >= kLineCapacity) n = kLineCapacity - 1;
+    platform::WriteUnbuffered(s.file, line, static_cast<size_t>(n));
+  }
+
+  ++s.lineCounter;
+  const int nowSeconds = LowSeconds(platform::Now());
+  if (s.lastFlushTime <= 0) {
+    s.flushOnEach = GetIniYesNo("SYS", "LogFileFlushOnEach", 0, nullptr);
+    s.lastFlushTime = nowSeconds;
+  }
+  if (s.flushOnEach || nowSeconds - s.lastFlushTime > 10 || s.lineCounter > 20) {
+    platform::FlushFile(s.file, true);
+    s.lineCounter = 0;
+    s.lastFlushTime = nowSeconds;
+  }
+  return 0;
+}
+
+int OpenLog(const char* path, LogLevel level) {
+  LogState& s = g_log;
+  int result;
+  if (s.file != nullptr) {
+    result = -1;
+  } else {
+    s.file = platform::OpenFile(path, level == 1 ? "wbc" : "abc");
+    if (s.file == nullptr) {
+      result = -2;
+    } else {
+      CopyBounded(s.openedPath, sizeof s.openedPath, path);
+      char text[sizeof s.openedPath + 64];
+      snprintf(text, sizeof text, "====== Opening %s ======", s.openedPath);
+      WriteLine("INIT", text, 0);
+      platform::FlushFile(s.file, true);
+      result = 1;
+    }
+  }
+  s.lineCounter = 0;
+  s.lastFlushTime = 0;
+  return result;
+}
+
+// The first call of the process: the settings decide whether and how the log opens.
+void OpenAtFirstCall() {
+  if (!GetIniYesNo("RELEASE", "WriteLog", 1, nullptr)) return;
+  const platform::ClockReading now = platform::Now();
+  char base[1001];
+  CopyBounded(base, sizeof base, kDataDirectory);
+  NormalizeSlashes(base);
+  char dir[1200];
+  snprintf(dir, sizeof dir, "%s/logs", base);
+  MakeDirectoryPath(dir, 0);
+  snprintf(dir, sizeof dir, "%s/logs/%04d%02d%02d", base, now.local.year, now.local.month,
+           now.local.day);
+  MakeDirectoryPath(dir, 0);
+  char path[1300];
+  snprintf(path, sizeof path, "%s/logs/%04d%02d%02d/%s.log", base, now.local.year,
+           now.local.month, now.local.day, kLogFileName);
+  const int append = GetIniYesNo("SYS", "LogFileAppend", 1, nullptr);
+  OpenLog(path, append ? 0 : 1);
+}
+
+}  // namespace
+
+LogState& TheLogState() { return g_log; }
+
+int LogWriteText(const char* category, char* text, LogLevel level) {
+  std::lock_guard<std::recursive_mutex> lock(platform::LibraryLock());
+  LogState& s = g_log;
+  if (s.firstCall == 0) {
+    s.firstCall = 1;
+    OpenAtFirstCall();
+  }
+  if (category != nullptr && category[0] == '*') {
+    if (StrCompareNoCase(category, "*OPENLOG", 1) == 0) return OpenLog(text, level);
+    if (StrCompareNoCase(category, "*FLUSH", 1) == 0) {
+      if (s.file != nullptr) platform::FlushFile(s.file, true);
+      return 0;
+    }
+    if (StrCompareNoCase(category, "*CLOSE", 1) == 0) {
+      if (s.file != nullptr) {
+        platform::FlushFile(s.file, true);
+        fclose(s.file);
+        s.file = nullptr;
+      }
+      return 0;
+    }
+  }
+  return WriteLine(category, text, level);
+}
+
+int LOGTRACE(const char* category, LogLevel level, const char* format, ...) {
+  if (format == nullptr) return 0;
+  char buffer[kMessageCapacity];
+  va_list args;
+  va_start(args, format);
+  int n = vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  // The text must fit whole: a longer message is dropped, as a bounded formatter reports -1.
+  if (n >= kMessageCapacity) n = -1;
+  if (n <= 0) return n;
+  return LogWriteText(category, buffer, level);
+}
+
+}  // namespace vqm

@@ -1,0 +1,35 @@
+// The log writer: one printf-style operation appending a line to the process's log file
+// "C:/Database/VOVOD/logs/YYYYMMDD/VQM_F1.log". The first call reads the settings, creates
+// the day's directory and opens the file, which then stays open.
+//
+// Line layouts: "<category cut or padded to 16>|<time prefix><text>\r\n", or without the
+// category column for a null category. The time prefix is "HH:MM:SS.mmm<mark>|" with the
+// mark ' ' for level <= 0 and 'a' + level - 1 otherwise, or empty when LogShowTime is NO.
+//
+// Categories "*OPENLOG", "*FLUSH" and "*CLOSE" are controls (see LogWriteText).
+// Thread-safe: every call holds the library-wide lock.
+#pragma once
+
+#include <cstdint>
+
+namespace vqm {
+
+using LogLevel = int;
+
+// Formats the message into a 10,000-character buffer and writes it. Returns 0 (also when
+// no log is open), the result of a control, or 0 / -1 without writing anything for a
+// message that formats to no characters or does not fit.
+int LOGTRACE(const char* category, LogLevel level, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// The core behind LOGTRACE: text is modified in place (CR and LF become '+').
+int LogWriteText(const char* category, char* text, LogLevel level);
+
+// Pointers are written as 16 upper-case hex digits on every platform, the way the
+// Windows C library prints "%p": use PTR_FMT in the format and PtrArg(p) as the argument.
+#define PTR_FMT "%016llX"
+inline unsigned long long PtrArg(const void* p) {
+  return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p));
+}
+
+}  // namespace vqm

@@ -1,0 +1,165 @@
+// POSIX stand-ins for the Windows services the library uses.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/hook_state.h"
+#include "platform/platform.h"
+
+namespace vqm::platform {
+namespace {
+
+CivilTime FromTm(const struct tm& tm, int millisecond) {
+  CivilTime c;
+  c.year = tm.tm_year + 1900;
+  c.month = tm.tm_mon + 1;
+  c.day = tm.tm_mday;
+  c.hour = tm.tm_hour;
+  c.minute = tm.tm_min;
+  c.second = tm.tm_sec;
+  c.millisecond = millisecond;
+  return c;
+}
+
+// Root folder under which drive letters are folders: $VQM_DRIVE_ROOT or ~/.vqm/drives.
+std::string DriveRoot() {
+  std::string root;
+  if (GetEnvironment("VQM_DRIVE_ROOT", &root) && !root.empty()) return root;
+  std::string home;
+  if (!GetEnvironment("HOME", &home) || home.empty()) home = "/tmp";
+  return home + "/.vqm/drives";
+}
+
+bool IsBareDrive(const char* path) {
+  const unsigned char d = static_cast<unsigned char>(path[0] | 0x20);
+  return d >= 'a' && d <= 'z' && path[1] == ':' && (path[2] == 0 || ((path[2] == '/' || path[2] == '\\') && path[3] == 0));
+}
+
+void MakeFolderTree(const std::string& native) {
+  for (size_t i = 1; i <= native.size(); ++i)
+    if (i == native.size() || native[i] == '/') mkdir(native.substr(0, i).c_str(), 0777);
+}
+
+}  // namespace
+
+ClockReading Now() {
+  if (detail::Hooks().clock) return detail::Hooks().clock();
+  struct timeval tv;
+  gettimeofday(&tv, nullptr);
+  const time_t t = tv.tv_sec;
+  const int ms = static_cast<int>(tv.tv_usec / 1000);
+  ClockReading r;
+  r.unixSeconds = static_cast<int64_t>(t);
+  struct tm local;
+  struct tm utc;
+  r.localValid = localtime_r(&t, &local) != nullptr;
+  if (r.localValid) r.local = FromTm(local, ms);
+  if (gmtime_r(&t, &utc) != nullptr) r.utc = FromTm(utc, ms);
+  return r;
+}
+
+TimeZoneBiases ReadTimeZoneBiases() {
+  if (detail::Hooks().timeZoneBiases) return detail::Hooks().timeZoneBiases();
+  // The registry's terms from the local zone: Bias is the standard offset, ActiveTimeBias
+  // the offset in force now, both in minutes with UTC = local + bias.
+  TimeZoneBiases b;
+  const time_t now = time(nullptr);
+  struct tm local;
+  if (localtime_r(&now, &local) == nullptr) return b;
+  b.keyOpened = b.hasBias = b.hasActiveBias = true;
+  b.activeTimeBias = static_cast<int>(-local.tm_gmtoff / 60);
+  b.bias = b.activeTimeBias + (local.tm_isdst > 0 ? 60 : 0);
+  return b;
+}
+
+std::string ExecutablePath() {
+  if (!detail::Hooks().executablePath.empty()) return detail::Hooks().executablePath;
+  char buf[4096];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return std::string();
+  return std::string(buf, static_cast<size_t>(n));
+}
+
+bool GetEnvironment(const char* name, std::string* value) {
+  const char* v = getenv(name);
+  if (v == nullptr) return false;
+  *value = v;
+  return true;
+}
+
+void SleepMilliseconds(int ms) {
+  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool FileNamesIgnoreCase() { return false; }
+
+std::string NativePath(const char* path) {
+  if (path == nullptr) return std::string();
+  const unsigned char drive = static_cast<unsigned char>(path[0]);
+  const bool isDrivePath = ((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')) &&
+                           path[1] == ':' && (path[2] == '/' || path[2] == '\\' || path[2] == 0);
+  if (!isDrivePath) return std::string(path);
+  std::string out = DriveRoot();
+  out += '/';
+  out += static_cast<char>(drive | 0x20);
+  for (const char* p = path + 2; *p; ++p) out += (*p == '\\') ? '/' : *p;
+  return out;
+}
+
+FILE* OpenFile(const char* path, const char* mode) {
+  if (path == nullptr || mode == nullptr) return nullptr;
+  // "c" (commit on flush) has no meaning to glibc's fopen; FlushFile commits on request.
+  std::string m;
+  for (const char* p = mode; *p; ++p)
+    if (*p != 'c') m += *p;
+  return fopen(NativePath(path).c_str(), m.c_str());
+}
+
+long WriteUnbuffered(FILE* file, const void* data, size_t size) {
+  if (file == nullptr) return -1;
+  const ssize_t n = write(fileno(file), data, size);
+  return n < 0 ? -1 : static_cast<long>(n);
+}
+
+void FlushFile(FILE* file, bool commit) {
+  if (file == nullptr) return;
+  fflush(file);
+  if (commit) fdatasync(fileno(file));
+}
+
+long long FileSize(FILE* file) {
+  if (file == nullptr) return -1;
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0) return -1;
+  return static_cast<long long>(st.st_size);
+}
+
+MakeDirResult MakeDirectory(const char* path) {
+  if (path == nullptr || *path == 0) return MakeDirResult::kFailed;
+  const std::string native = NativePath(path);
+  if (IsBareDrive(path)) {
+    // A drive always exists; its stand-in folder is made on first use.
+    MakeFolderTree(native);
+    return MakeDirResult::kAlreadyExists;
+  }
+  if (mkdir(native.c_str(), 0777) == 0) return MakeDirResult::kCreated;
+  return errno == EEXIST ? MakeDirResult::kAlreadyExists : MakeDirResult::kFailed;
+}
+
+bool IsReadable(const char* path) {
+  return path != nullptr && access(NativePath(path).c_str(), R_OK) == 0;
+}
+
+bool IsRegularFile(const char* path) {
+  struct stat st;
+  return path != nullptr && stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace vqm::platform

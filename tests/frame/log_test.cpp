@@ -1,0 +1,168 @@
+#include "frame/log.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "frame/log_state.h"
+#include "frame/settings.h"
+#include "platform/test_hooks.h"
+#include "support/files.h"
+
+namespace vqm {
+namespace {
+
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+// A process's first log call, seen again: the log state and path caches as at load, a
+// host executable in a test directory and a clock stopped at 2031-05-17 14:03:07.218.
+class LogTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kLogPath = "C:/Database/VOVOD/logs/20310517/VQM_F1.log";
+
+  void SetUp() override {
+    ResetLog();
+    dir_ = test::FreshTestDirectory("log");
+    ini_ = dir_ + "/Host.ini";
+    platform::test::SetExecutablePath(dir_ + "/Host.exe");
+    ClearPathCaches();
+    SetTime(14, 3, 7, 218);
+    test::RemoveFile(kLogPath);
+  }
+  void TearDown() override {
+    ResetLog();
+    platform::test::SetClock(nullptr);
+    platform::test::SetExecutablePath("");
+    ClearPathCaches();
+  }
+  static void ResetLog() {
+    LogState& s = TheLogState();
+    if (s.file != nullptr) fclose(s.file);
+    s = LogState();
+  }
+  void SetTime(int h, int m, int sec, int ms) {
+    platform::test::SetClock(
+        [=] { return platform::test::MakeReading(2031, 5, 17, h, m, sec, ms); });
+  }
+  static std::string LogContent() {
+    std::string s;
+    ReadFileBytes(kLogPath, &s);
+    return s;
+  }
+  std::string dir_;
+  std::string ini_;
+};
+
+TEST_F(LogTest, FirstCallCreatesSettingsAndOpensTheDaysLog) {
+  EXPECT_EQ(0, LOGTRACE("FindGem", 1, "Add Max=%4d Idx=%4d", 1, 0));
+  std::string ini;
+  ASSERT_TRUE(ReadFileBytes(ini_, &ini));
+  EXPECT_EQ(
+      "[RELEASE]\r\nWriteLog=YES\r\n[SYS]\r\nLogFileAppend=YES\r\nLogShowTime=YES\r\n"
+      "LogFileFlushOnEach=NO\r\n",
+      ini);
+  EXPECT_EQ(std::string("INIT            |14:03:07.218 |====== Opening ") + kLogPath +
+                " ======\r\n"
+                "FindGem         |14:03:07.218a|Add Max=   1 Idx=   0\r\n",
+            LogContent());
+}
+
+TEST_F(LogTest, LineLayouts) {
+  LOGTRACE("INIT", 0, "x");  // opens the log
+  test::RemoveFile(kLogPath);
+  LOGTRACE("*CLOSE", 0, "-");
+  ASSERT_EQ(1, LOGTRACE("*OPENLOG", 1, "%s", kLogPath));
+  struct Case {
+    const char* category;
+    LogLevel level;
+    const char* message;
+    const char* line;
+  } cases[] = {
+      {"ABCDEFGHIJKLMNOPQRST", 1, "cut", "ABCDEFGHIJKLMNOP|14:03:07.218a|cut\r\n"},
+      {"abc", 2, "pad", "abc             |14:03:07.218b|pad\r\n"},
+      {"UTC", 3, "c", "UTC             |14:03:07.218c|c\r\n"},
+      {"L0", 0, "blank", "L0              |14:03:07.218 |blank\r\n"},
+      {"Neg", -5, "blank", "Neg             |14:03:07.218 |blank\r\n"},
+      {nullptr, 1, "no category", "14:03:07.218a|no category\r\n"},
+      {"X", 1, "two\r\nwords\nand\r", "X               |14:03:07.218a|two++words+and+\r\n"},
+      {"*CLOSELOG", 1, "ordinary", "*CLOSELOG       |14:03:07.218a|ordinary\r\n"},
+  };
+  std::string expected = std::string("INIT            |14:03:07.218 |====== Opening ") +
+                         kLogPath + " ======\r\n";
+  for (const Case& c : cases) {
+    EXPECT_EQ(0, LOGTRACE(c.category, c.level, "%s", c.message));
+    expected += c.line;
+  }
+  EXPECT_EQ(expected, LogContent());
+}
+
+TEST_F(LogTest, EmptyAndOversizedMessagesWriteNothing) {
+  LOGTRACE("A", 1, "first");
+  const std::string before = LogContent();
+  EXPECT_EQ(0, LOGTRACE("A", 1, "%s", ""));
+  EXPECT_EQ(-1, LOGTRACE("A", 1, "%s", std::string(10000, 'x').c_str()));
+  EXPECT_EQ(before, LogContent());
+  EXPECT_EQ(0, LOGTRACE("A", 1, "%s", std::string(9999, 'y').c_str()));
+  EXPECT_EQ(before.size() + 16 + 1 + 14 + 9999 + 2, LogContent().size());
+}
+
+TEST_F(LogTest, ControlTexts) {
+  LOGTRACE("A", 1, "one");
+  EXPECT_EQ(-1, LOGTRACE("*openlog", 0, "%s", kLogPath));  // already open
+  EXPECT_EQ(0, LOGTRACE("*Flush", 0, "-"));
+  EXPECT_EQ(0, LOGTRACE("*CLOSE", 0, "-"));
+  const std::string closed = LogContent();
+  EXPECT_EQ(0, LOGTRACE("A", 1, "dropped"));
+  EXPECT_EQ(closed, LogContent());
+  EXPECT_EQ(-2, LOGTRACE("*OPENLOG", 0, "%s", (dir_ + "/missing/dir/x.log").c_str()));
+  const std::string other = dir_ + "/other.log";
+  EXPECT_EQ(1, LOGTRACE("*OPENLOG", 0, "%s", other.c_str()));
+  LOGTRACE("B", 1, "two");
+  std::string s;
+  ReadFileBytes(other, &s);
+  EXPECT_EQ("INIT            |14:03:07.218 |====== Opening " + other +
+                " ======\r\nB               |14:03:07.218a|two\r\n",
+            s);
+}
+
+TEST_F(LogTest, SettingsSwitchTheLog) {
+  WriteFileBytes(ini_, "[RELEASE]\r\nWriteLog=NO\r\n");
+  EXPECT_EQ(0, LOGTRACE("A", 1, "dropped"));
+  EXPECT_FALSE(test::FileExists(kLogPath));
+
+  ResetLog();
+  WriteFileBytes(ini_, "[SYS]\r\nLogShowTime=NO\r\n");
+  WriteFileBytes(kLogPath, "previous run\r\n");
+  LOGTRACE("A", 1, "appended");
+  EXPECT_EQ(std::string("previous run\r\nINIT            |====== Opening ") + kLogPath +
+                " ======\r\nA               |appended\r\n",
+            LogContent());
+
+  ResetLog();
+  WriteFileBytes(ini_, "[SYS]\r\nLogFileAppend=NO\r\nLogShowTime=NO\r\n");
+  LOGTRACE(nullptr, 1, "truncated");
+  EXPECT_EQ(std::string("INIT            |====== Opening ") + kLogPath +
+                " ======\r\ntruncated\r\n",
+            LogContent());
+}
+
+TEST_F(LogTest, FlushRuleReadsItsSettingOnceAfterOpen) {
+  WriteFileBytes(ini_, "[SYS]\r\nLogFileFlushOnEach=YES\r\n");
+  LOGTRACE("A", 1, "x");
+  EXPECT_EQ(1, TheLogState().flushOnEach);
+  EXPECT_EQ(0, TheLogState().lineCounter);
+  ResetLog();
+  WriteFileBytes(ini_, "[SYS]\r\nLogFileFlushOnEach=NO\r\n");
+  for (int i = 0; i < 20; ++i) LOGTRACE("A", 1, "x");
+  EXPECT_EQ(20, TheLogState().lineCounter);
+  LOGTRACE("A", 1, "x");  // the 21st line since the open flushes
+  EXPECT_EQ(0, TheLogState().lineCounter);
+  LOGTRACE("A", 1, "x");
+  SetTime(14, 3, 18, 0);  // more than 10 seconds later
+  LOGTRACE("A", 1, "x");
+  EXPECT_EQ(0, TheLogState().lineCounter);
+}
+
+}  // namespace
+}  // namespace vqm

@@ -1,0 +1,20 @@
+// File helpers for tests. Paths are library paths: drive paths ("C:/vqmtest/...") are the
+// real ones under Wine and map under $VQM_DRIVE_ROOT natively, through the platform layer.
+#pragma once
+
+#include <string>
+
+namespace vqm::test {
+
+// Whole content of a file, or false when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string* content);
+void WriteFileBytes(const std::string& path, const std::string& content);
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+void RemoveFile(const std::string& path);
+// Removes a directory tree (drive-mapped like the others).
+void RemoveTree(const std::string& path);
+// A fresh, empty directory "C:/vqmtest/<name>", created with every level.
+std::string FreshTestDirectory(const std::string& name);
+
+}  // namespace vqm::test

@@ -1,0 +1,54 @@
+// The exports under test, reached two ways: linked into the test binary (InProcess), or
+// through the built library loaded by path (LoadLibrary / dlopen) and resolved by name, as a
+// host does. Export tests run against both.
+#pragma once
+
+#include <string>
+
+#include "frame/export_list.h"
+#include "frame/exports.h"
+
+namespace vqm::test {
+
+struct Exports {
+#define VQM_EXPORT_POINTER(name) decltype(&::name) name = nullptr;
+  VQM_EXPORT_LIST(VQM_EXPORT_POINTER)
+#undef VQM_EXPORT_POINTER
+};
+
+const Exports& InProcess();
+
+// The built library, loaded from beside the test executable. Unloading it runs its
+// destructors; a new instance starts with fresh process-wide state.
+class LoadedLibrary {
+ public:
+  LoadedLibrary();
+  ~LoadedLibrary();
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+  bool ok() const { return handle_ != nullptr && error_.empty(); }
+  const std::string& error() const { return error_; }
+  const Exports& exports() const { return exports_; }
+  void* Resolve(const char* name) const;
+
+ private:
+  void* handle_ = nullptr;
+  std::string error_;
+  Exports exports_;
+};
+
+// One library instance shared by the tests of this process.
+const LoadedLibrary& SharedLibrary();
+
+// Full path of the library file beside the test executable.
+std::string LibraryPath();
+
+enum class Backend { kInProcess, kLoadedLibrary };
+const Exports& ExportsOf(Backend backend);
+std::string BackendName(Backend backend);
+
+// True when the tests run under Wine against the Windows build.
+bool OnWindows();
+
+}  // namespace vqm::test

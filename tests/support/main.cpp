@@ -1,0 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "support/library_under_test.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  printf("Testing on %s; library under test: %s\n",
+         vqm::test::OnWindows() ? "Windows (Wine)" : "POSIX", vqm::test::LibraryPath().c_str());
+  return RUN_ALL_TESTS();
+}
