@@ -1,0 +1,134 @@
+#include "averages/calc_stack.h"
+
+#include <cstring>
+#include <new>
+
+#include "frame/log.h"
+
+namespace vqm {
+namespace {
+
+constexpr const char* kCategory = "CalcPack";
+
+float* AllocateFloats(int n) { return new (std::nothrow) float[static_cast<size_t>(n)]; }
+
+}  // namespace
+
+void CCalcStack::Free() {
+  delete[] items;
+  delete[] weights;
+  items = nullptr;
+  weights = nullptr;
+  weighted = 0;
+  filled = 0;
+  capacity = 0;
+  length = 0;
+}
+
+int CCalcStack::Init(int requested) {
+  if (items == nullptr || requested != length) {
+    const int32_t keepWeighted = weighted;
+    Free();
+    weighted = keepWeighted;
+    if (requested <= 0) {
+      capacity = 0;
+      length = 0;
+      filled = 0;
+      return 1;
+    }
+    if (requested > kMaxStackLength) {
+      LOGTRACE(kCategory, 0, "Excessive Stack Length: %d", requested);
+      return 0;
+    }
+    items = AllocateFloats(requested);
+    if (items == nullptr) {
+      LOGTRACE(kCategory, 0, "Out of Memory (Max=%d)", requested);
+      return 0;
+    }
+    if (weighted == 1 && weights == nullptr) {
+      weights = AllocateFloats(requested);
+      if (weights == nullptr) {
+        LOGTRACE(kCategory, 0, "Out of Memory (MaxWgt=%d)", requested);
+        // Without its weights the stack stays uninitialised rather than half built.
+        delete[] items;
+        items = nullptr;
+        return 0;
+      }
+    }
+  }
+  memset(items, 0, sizeof(float) * static_cast<size_t>(requested));
+  if (weights != nullptr) memset(weights, 0, sizeof(float) * static_cast<size_t>(requested));
+  length = requested;
+  capacity = static_cast<uint32_t>(requested);
+  writePos = 0;
+  filled = 0;
+  return 1;
+}
+
+bool CCalcStack::Push(float x, const char* notInitialisedMessage) {
+  if (items == nullptr) {
+    LOGTRACE(kCategory, 0, "%s", notInitialisedMessage);
+    return false;
+  }
+  if (filled == 0) high = low = x;
+  if (x > high) high = x;
+  if (x < low) low = x;
+  if (writePos >= capacity && capacity != 0) writePos = 0;
+  items[writePos++] = x;
+  if (filled < capacity) ++filled;
+  return true;
+}
+
+int CCalcStack::AddMA(float x) {
+  if (!Push(x, "AddMA: Stack not initialized")) return 0;
+  // Recomputed from the ring in slot order on every push: the result never drifts.
+  float sum = 0.0f;
+  for (uint32_t i = 0; i < filled; ++i) sum += items[i];
+  value = sum / static_cast<float>(filled);
+  return 1;
+}
+
+int CCalcStack::AddEMA(float x) {
+  if (!Push(x, "AddEMA: Stack not initialized")) return 0;
+  if (filled == 1) {
+    value = x;
+  } else {
+    const float factor = 2.0f / static_cast<float>(length + 1);
+    const float difference = x - value;
+    const float step = difference * factor;
+    value = value + step;
+  }
+  return 1;
+}
+
+int CCalcStack::AddWgtAvg(float x) {
+  if (!Push(x, "AddWgtAvg: Stack not initialized")) return 0;
+  float weightSum = 0.0f;
+  float valueSum = 0.0f;
+  uint32_t slot = writePos;
+  for (uint32_t k = 0; k < filled; ++k) {
+    slot = slot == 0 ? filled - 1 : slot - 1;
+    const float w = (weights != nullptr && weights[k] > 0.0f) ? weights[k] : 1.0f;
+    weightSum += w;
+    valueSum += w * items[slot];
+  }
+  value = valueSum / weightSum;
+  return 1;
+}
+
+int CCalcStack::SetWeight(float weight, int index) {
+  if (index < 0 || index >= length) return 0;
+  if (weights == nullptr) {
+    weights = AllocateFloats(length);
+    if (weights == nullptr) {
+      LOGTRACE(kCategory, 0, "Out of Memory (MaxWgt=%d)", length);
+      return 0;
+    }
+    memset(weights, 0, sizeof(float) * static_cast<size_t>(length));
+  }
+  if (weighted == 0) memset(weights, 0, sizeof(float) * static_cast<size_t>(length));
+  weights[index] = weight;
+  return 1;
+}
+
+}  // namespace vqm

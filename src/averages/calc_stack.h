@@ -1,0 +1,53 @@
+// A fixed-length ring of single-precision values with one running average: simple
+// (AddMA), exponential (AddEMA) or weighted by age (AddWgtAvg). Users read `value` and
+// `filled` directly after each push. The stack owns its two buffers; pushes never allocate.
+//
+// Init must precede any push; Init always restarts the history (and zeroes the weights),
+// reusing the buffers when the length is unchanged. Problems are logged under "CalcPack".
+#pragma once
+
+#include <cstdint>
+
+namespace vqm {
+
+constexpr int kMaxStackLength = 1000000;
+
+class CCalcStack {
+ public:
+  CCalcStack() = default;
+  ~CCalcStack() { Free(); }
+  CCalcStack(const CCalcStack&) = delete;
+  CCalcStack& operator=(const CCalcStack&) = delete;
+
+  // 1 on success (also for a length of 0 or less, which leaves the stack uninitialised),
+  // 0 on failure.
+  int Init(int length);
+  // Releases both buffers; weighted, filled, capacity and length become 0.
+  void Free();
+
+  // Each stores x and updates `value`: 1, or 0 when the stack is not initialised.
+  int AddMA(float x);
+  int AddEMA(float x);
+  int AddWgtAvg(float x);
+
+  // Weight by age (index 0 is the newest value). 1 when stored, 0 when refused. Unless
+  // `weighted` is 1, only the weight set last survives.
+  int SetWeight(float weight, int index);
+
+  uint32_t writePos = 0;  // ring slot the next value goes to (after the wrap test)
+  uint32_t filled = 0;    // values held, 0 .. capacity
+  uint32_t capacity = 0;  // ring slots
+  int32_t length = 0;     // configured length; equals capacity after a successful Init
+  float value = 0.0f;     // the current average
+  float high = 0.0f;      // largest value pushed since the last Init
+  float low = 0.0f;       // smallest value pushed since the last Init
+  int32_t weighted = 0;   // 1: Init also allocates weights, SetWeight keeps the others
+  float* items = nullptr;    // the ring; null: not initialised
+  float* weights = nullptr;  // weights by age, `length` entries, or null
+
+ private:
+  // The push steps common to the three averages; false when not initialised.
+  bool Push(float x, const char* notInitialisedMessage);
+};
+
+}  // namespace vqm

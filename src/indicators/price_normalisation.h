@@ -1,0 +1,11 @@
+// Rescaling of integer prices by a common factor.
+#pragma once
+
+namespace vqm {
+
+// x + d for x > 0, else x - d, with d = 5.1 / (scale * 10) in single precision; times the
+// scale, truncated toward zero. For scale 1 a fraction of about 0.49 rounds away from zero.
+// NaN and results beyond the int range give INT_MIN, as the processor's truncation does.
+int RoundPrice(float x, int scale);
+
+}  // namespace vqm

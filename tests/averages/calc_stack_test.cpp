@@ -1,0 +1,165 @@
+#include "averages/calc_stack.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace vqm {
+namespace {
+
+uint32_t Bits(float f) {
+  uint32_t b;
+  memcpy(&b, &f, sizeof b);
+  return b;
+}
+
+// The averages written the obvious way from the whole history since Init: where value i of
+// the history lands in the ring is i mod length, so the simple average sums, for each slot
+// in slot order, the newest value that landed there.
+class NaiveAverages {
+ public:
+  NaiveAverages(int length, std::vector<float> weights) : length_(length), w_(weights) {}
+  float Simple(const std::vector<float>& h) const {
+    const size_t n = h.size() < static_cast<size_t>(length_) ? h.size() : length_;
+    float sum = 0.0f;
+    for (size_t slot = 0; slot < n; ++slot) {
+      size_t i = h.size() - 1;
+      while (i % length_ != slot) --i;
+      sum += h[i];
+    }
+    return sum / static_cast<float>(n);
+  }
+  float Weighted(const std::vector<float>& h) const {
+    const size_t n = h.size() < static_cast<size_t>(length_) ? h.size() : length_;
+    float ws = 0.0f, vs = 0.0f;
+    for (size_t k = 0; k < n; ++k) {
+      const float w = k < w_.size() && w_[k] > 0.0f ? w_[k] : 1.0f;
+      ws += w;
+      vs += w * h[h.size() - 1 - k];
+    }
+    return vs / ws;
+  }
+  // A stack of length 1 always holds one value, so it always restarts from x.
+  float Exponential(float previous, float x, size_t count) const {
+    if (count == 1 || length_ == 1) return x;
+    return previous + (2.0f / static_cast<float>(length_ + 1)) * (x - previous);
+  }
+
+ private:
+  int length_;
+  std::vector<float> w_;
+};
+
+TEST(CCalcStack, MatchesTheNaiveAveragesBitForBit) {
+  std::mt19937 rng(20261208);
+  std::uniform_real_distribution<float> price(-500.0f, 5000.0f);
+  const int lengths[] = {1, 2, 3, 7, 30, 101, 1000};
+  for (int length : lengths) {
+    for (int round = 0; round < 2; ++round) {  // the second round after re-Init / Free
+      CCalcStack ma, ema, wgt;
+      wgt.weighted = 1;
+      if (round == 1) {
+        ma.Init(length + 1);
+        ma.AddMA(5.0f);
+        ema.Free();
+        wgt.Init(length);
+        wgt.AddWgtAvg(9.0f);
+      }
+      ASSERT_EQ(1, ma.Init(length));
+      ASSERT_EQ(1, ema.Init(length));
+      ASSERT_EQ(1, wgt.Init(length));
+      std::vector<float> weights;
+      for (int k = 0; k < length; ++k) {
+        weights.push_back(static_cast<float>((k * 7) % 5));  // zeros count as 1
+        wgt.SetWeight(weights.back(), k);
+      }
+      NaiveAverages naive(length, weights);
+      std::vector<float> history;
+      float e = 0.0f;
+      for (int i = 0; i < 3 * length + 50; ++i) {
+        const float x = price(rng);
+        history.push_back(x);
+        ASSERT_EQ(1, ma.AddMA(x));
+        ASSERT_EQ(1, ema.AddEMA(x));
+        ASSERT_EQ(1, wgt.AddWgtAvg(x));
+        e = naive.Exponential(e, x, history.size());
+        ASSERT_EQ(Bits(naive.Simple(history)), Bits(ma.value)) << length << " at " << i;
+        ASSERT_EQ(Bits(e), Bits(ema.value)) << length << " at " << i;
+        ASSERT_EQ(Bits(naive.Weighted(history)), Bits(wgt.value)) << length << " at " << i;
+      }
+    }
+  }
+}
+
+TEST(CCalcStack, WorkedExamples) {
+  CCalcStack s;
+  ASSERT_EQ(1, s.Init(3));
+  const float ma[] = {1.0f, 1.5f, 2.0f, 3.0f};
+  for (int i = 0; i < 4; ++i) {
+    s.AddMA(static_cast<float>(i + 1));
+    EXPECT_EQ(ma[i], s.value);
+  }
+  EXPECT_EQ(4.0f, s.high);
+  EXPECT_EQ(1.0f, s.low);  // high and low cover everything since Init
+  EXPECT_EQ(3u, s.filled);
+
+  CCalcStack e;
+  e.Init(3);
+  e.AddEMA(1.0f);
+  EXPECT_EQ(1.0f, e.value);
+  e.AddEMA(2.0f);
+  EXPECT_EQ(1.5f, e.value);
+}
+
+TEST(CCalcStack, InitLimitsAndUninitialisedPushes) {
+  CCalcStack s;
+  EXPECT_EQ(0, s.AddMA(1.0f));
+  EXPECT_EQ(1, s.Init(0));
+  EXPECT_EQ(0, s.AddMA(1.0f));
+  EXPECT_EQ(0, s.AddEMA(1.0f));
+  EXPECT_EQ(0, s.AddWgtAvg(1.0f));
+  EXPECT_EQ(0.0f, s.value);
+  EXPECT_EQ(0, s.Init(1000001));
+  EXPECT_EQ(nullptr, s.items);
+  EXPECT_EQ(1, s.Init(1000000));
+  EXPECT_EQ(1000000u, s.capacity);
+  EXPECT_EQ(1, s.AddMA(2.0f));
+}
+
+TEST(CCalcStack, ReInitWithTheSameLengthRestartsAndZeroesWeights) {
+  CCalcStack s;
+  s.weighted = 1;
+  s.Init(4);
+  float* ring = s.items;
+  s.SetWeight(3.0f, 0);
+  s.AddWgtAvg(10.0f);
+  s.AddWgtAvg(20.0f);
+  EXPECT_EQ(1, s.Init(4));
+  EXPECT_EQ(ring, s.items);  // buffers reused
+  EXPECT_EQ(0u, s.filled);
+  EXPECT_EQ(0.0f, s.weights[0]);
+  EXPECT_EQ(1, s.weighted);
+  s.Free();
+  EXPECT_EQ(0, s.weighted);
+  EXPECT_EQ(0, s.length);
+}
+
+TEST(CCalcStack, UnweightedStackKeepsOnlyTheLastWeight) {
+  CCalcStack s;
+  s.Init(3);
+  EXPECT_EQ(1, s.SetWeight(3.0f, 0));
+  EXPECT_EQ(1, s.SetWeight(2.0f, 1));
+  EXPECT_EQ(0, s.SetWeight(1.0f, 3));
+  EXPECT_EQ(0, s.SetWeight(1.0f, -1));
+  EXPECT_EQ(0.0f, s.weights[0]);
+  EXPECT_EQ(2.0f, s.weights[1]);
+  s.AddWgtAvg(1.0f);
+  s.AddWgtAvg(4.0f);
+  // newest 4 with weight 1, then 1 with weight 2: (4 + 2) / 3
+  EXPECT_EQ(2.0f, s.value);
+}
+
+}  // namespace
+}  // namespace vqm
