@@ -5,4 +5,6 @@
 #define VQM_EXPORT_LIST(X) \
   X(VQM_OnCreate)          \
   X(VQM_OnDestroy)         \
-  X(VQM_F_PrcNorm)
+  X(VQM_F_PrcNorm)         \
+  X(VQM_RTPM)              \
+  X(VQM_ReadInt)

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dataio/line_list.h"
+#include "dataio/line_reader.h"
+#include "dataio/text_string.h"
+#include "support/environment.h"
+#include "support/files.h"
+
+namespace vqm {
+namespace {
+
+using test::WriteFileBytes;
+
+std::vector<std::string> ReadAll(const std::string& path, int size, std::vector<int>* results) {
+  LineReader reader;
+  EXPECT_EQ(1, reader.Open(path.c_str()));
+  std::vector<std::string> lines;
+  std::vector<char> buffer(static_cast<size_t>(size) + 1);
+  for (;;) {
+    const int n = reader.ReadLine(buffer.data(), size);
+    if (results) results->push_back(n);
+    if (n < 0) break;
+    EXPECT_EQ(static_cast<size_t>(n), std::string(buffer.data()).size());
+    lines.push_back(buffer.data());
+  }
+  reader.Close();
+  return lines;
+}
+
+class FileAccessTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = test::FreshTestDirectory("fileaccess"); }
+  void TearDown() override { test::SetEnv("BGETLRAM", nullptr); }
+  std::string Path(const char* name) const { return dir_ + "/" + name; }
+  std::string dir_;
+};
+
+TEST_F(FileAccessTest, LineEndings) {
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {std::string("a\r\nb\n\nc", 7), {"a", "b", "", "c"}},
+      {std::string("x\0y\x1az\n", 6), {"x", "y", "z"}},
+      {std::string("one\n\x1atwo\n", 9), {"one"}},  // Ctrl-Z at a line start ends the file
+      {"ab\rcd\r\n", {"abcd"}},
+      {"", {}},
+      {"\n", {""}},
+  };
+  for (const Case& c : cases) {
+    WriteFileBytes(Path("e.txt"), c.bytes);
+    EXPECT_EQ(c.lines, ReadAll(Path("e.txt"), 100, nullptr));
+  }
+}
+
+TEST_F(FileAccessTest, LongLinesAreCutAndTheRestDropped) {
+  std::string content(150000, 'L');
+  content += "\nnext\n";
+  WriteFileBytes(Path("long.txt"), content);
+  std::vector<int> results;
+  const std::vector<std::string> lines = ReadAll(Path("long.txt"), 100000, &results);
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_EQ(std::string(99999, 'L'), lines[0]);
+  EXPECT_EQ("next", lines[1]);
+  EXPECT_EQ((std::vector<int>{99999, 4, -1}), results);
+}
+
+TEST_F(FileAccessTest, SmallBlocksStillReturnWholeLines) {
+  test::SetEnv("BGETLRAM", "10");  // raised to 1010 bytes
+  std::string content;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 400; ++i) {
+    expected.push_back(std::string(static_cast<size_t>(i % 37), static_cast<char>('a' + i % 26)) +
+                       std::to_string(i));
+    content += expected.back() + (i % 2 ? "\r\n" : "\n");
+  }
+  WriteFileBytes(Path("blocks.txt"), content);
+  EXPECT_EQ(expected, ReadAll(Path("blocks.txt"), 1000, nullptr));
+}
+
+TEST_F(FileAccessTest, OpenFailureAndErrorTexts) {
+  LineReader reader;
+  EXPECT_EQ(0, reader.Open(Path("missing.txt").c_str()));
+  char buf[8];
+  EXPECT_EQ(-1, reader.ReadLine(buf, sizeof buf));
+
+  LineList list;
+  list.Add("kept");
+  CTxt error;
+  EXPECT_EQ(-1, list.Load(Path("missing.txt").c_str(), error, 0));
+  EXPECT_EQ("Cannot open " + Path("missing.txt") + " (No such file or directory)",
+            std::string(error.GetText()));
+  EXPECT_EQ(1, list.GetSize());  // the list keeps its previous lines
+
+  CTxt t("data");
+  EXPECT_EQ(-1, t.WriteToFile("", 0));
+  EXPECT_STREQ("Missing filename", t.GetText());
+  t.Set("data");
+  EXPECT_EQ(-1, t.WriteToFile(nullptr, 1));
+  EXPECT_STREQ("Missing filename", t.GetText());
+  EXPECT_EQ(-1, t.ReadFromFile(Path("nope/x").c_str()));
+  EXPECT_EQ("Cannot open '" + Path("nope/x") + "' (No such file or directory)",
+            std::string(t.GetText()));
+}
+
+TEST_F(FileAccessTest, LoadLimitsAndAppends) {
+  WriteFileBytes(Path("five.txt"), "1\n2\n3\n4\n5\n");
+  LineList list;
+  CTxt error;
+  EXPECT_EQ(2, list.Load(Path("five.txt").c_str(), error, 2));
+  EXPECT_STREQ("2", list.TextAt(1));
+  EXPECT_EQ(7, list.Load(Path("five.txt").c_str(), error, -1));
+  EXPECT_STREQ("1", list.TextAt(2));
+  EXPECT_EQ(5, list.Load(Path("five.txt").c_str(), error, 0));
+  EXPECT_EQ(nullptr, list.TextAt(5));
+  EXPECT_EQ(nullptr, list.TextAt(-1));
+  EXPECT_EQ(-1, list.SetAt(-1, "x"));
+  EXPECT_EQ(0, list.SetAt(8, "eight"));
+  EXPECT_EQ(9, list.GetSize());
+  EXPECT_EQ(nullptr, list.At(6));
+  EXPECT_STREQ("eight", list.TextAt(8));
+  EXPECT_EQ(0, list.SetAt(0, nullptr));
+  EXPECT_STREQ("", list.TextAt(0));
+}
+
+TEST_F(FileAccessTest, TextStringFileOperationsAndTrim) {
+  CTxt t("12.5M\r\n");
+  EXPECT_EQ(7, t.WriteToFile(Path("q.txt").c_str(), 0));
+  EXPECT_EQ(7, t.WriteToFile(Path("q.txt").c_str(), 1));
+  CTxt r;
+  EXPECT_EQ(14, r.ReadFromFile(Path("q.txt").c_str()));
+  EXPECT_STREQ("12.5M\r\n12.5M\r\n", r.GetText());
+  EXPECT_EQ(7, t.WriteToFile(Path("q.txt").c_str(), 2));  // any mode but 1 replaces
+  r.ReadFromFile(Path("q.txt").c_str());
+  EXPECT_STREQ("12.5M\r\n", r.GetText());
+
+  struct Case {
+    const char* in;
+    char c;
+    const char* out;
+    int length;
+  } cases[] = {{"  ES  ", ' ', "ES", 2}, {"    ", ' ', "", 0}, {"", ' ', "", 0},
+               {"xxaxx", 'x', "a", 1},   {"a b", ' ', "a b", 3}};
+  for (const Case& c : cases) {
+    CTxt s(c.in);
+    EXPECT_EQ(c.length, s.Trim(c.c)) << c.in;
+    EXPECT_STREQ(c.out, s.GetText()) << c.in;
+  }
+  CTxt cut("abcdef");
+  cut.CutAt(10);
+  EXPECT_STREQ("abcdef", cut.GetText());
+  cut.CutAt(2);
+  EXPECT_STREQ("ab", cut.GetText());
+  EXPECT_EQ('b', cut.CharAt(1));
+  EXPECT_EQ(0, cut.CharAt(2));
+  EXPECT_EQ(0, cut.CharAt(-1));
+  CTxt unset;
+  EXPECT_STREQ("", unset.GetText());
+}
+
+}  // namespace
+}  // namespace vqm

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "support/backend_test.h"
+#include "support/files.h"
+
+namespace vqm {
+namespace {
+
+using test::FileExists;
+using test::ReadFileBytes;
+
+constexpr const char* kQuotes = "C:/Database/RTPM/Quotes/";
+constexpr const char* kMultipliers = "C:/Database/RTPM/Multi.ini";
+
+// Each case removes, writes and reads back its file, so both backends may share the files.
+class RtpmTest : public test::BackendTest {
+ protected:
+  static std::string Content(const std::string& path) {
+    std::string s;
+    ReadFileBytes(path, &s);
+    return s;
+  }
+};
+
+TEST_P(RtpmTest, QuoteFiles) {
+  struct Case {
+    std::string symbol;
+    float value;
+    std::string line;
+  } cases[] = {
+      {"ES", 5123.25f, "5123.2500M\r\n"},
+      {"EURUSD", 1.0852f, "1.08520M\r\n"},  // six characters: five decimals
+      {"EURUSD1", 1.0852f, "1.0852M\r\n"},
+      {"ESX", -0.5f, "-0.5000M\r\n"},
+      {"NQ", 1e9f, "1000000000.0000M\r\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = kQuotes + c.symbol + ".txt";
+    test::RemoveFile(path);
+    EXPECT_EQ(static_cast<int>(c.line.size()), api().VQM_RTPM(c.symbol.c_str(), c.value));
+    EXPECT_EQ(c.line, Content(path)) << c.symbol;
+  }
+}
+
+TEST_P(RtpmTest, RefusedSymbols) {
+  EXPECT_EQ(-1, api().VQM_RTPM(nullptr, 1.5f));
+  EXPECT_EQ(-1, api().VQM_RTPM("", 1.5f));
+  EXPECT_EQ(-1, api().VQM_RTPM("../Escaped", 1.5f));
+  EXPECT_EQ(-1, api().VQM_RTPM("a/b", 1.5f));
+  EXPECT_EQ(-1, api().VQM_RTPM("C:x", 1.5f));
+  EXPECT_FALSE(FileExists("C:/Database/RTPM/Escaped.txt"));
+  EXPECT_EQ(-1, api().VQM_RTPM("*   ", 2.0f));
+  EXPECT_EQ(-1, api().VQM_RTPM("*@", 2.0f));
+  EXPECT_EQ(-1, api().VQM_RTPM("*A=B", 2.0f));
+  EXPECT_EQ(-1, api().VQM_RTPM("*X\r\n[Other]", 2.0f));
+}
+
+TEST_P(RtpmTest, Multipliers) {
+  api().VQM_RTPM("DIRS", 1.0f);  // makes the RTPM directory
+  test::RemoveFile(kMultipliers);
+  EXPECT_EQ(0, api().VQM_RTPM("*ES", 1.0f));
+  EXPECT_FALSE(FileExists(kMultipliers));
+  EXPECT_EQ(0, api().VQM_RTPM("*@ CL2 ", 1000.0f));
+  EXPECT_EQ(0, api().VQM_RTPM("*EURUSD", 100000.0f));
+  EXPECT_EQ(0, api().VQM_RTPM("*ES1", 50.0f));
+  EXPECT_EQ(0, api().VQM_RTPM("*E", 2.5f));
+  EXPECT_EQ(0, api().VQM_RTPM("*ES", 49.5f));  // replaces the ES key
+  EXPECT_EQ(0, api().VQM_RTPM("*NAN", NAN));   // not-a-number is not 1.0 and is written
+  std::string nan = Content(kMultipliers);
+  EXPECT_EQ(
+      "[Multiplier]\r\nCL=1000.0000\r\nEURUSD=100000.00000\r\nES=49.5000\r\nE=2.5000\r\n"
+      "NAN=nan\r\n",
+      nan);
+}
+
+VQM_INSTANTIATE_BACKEND_TESTS(RtpmTest);
+
+class ReadIntTest : public test::BackendTest {};
+
+TEST_P(ReadIntTest, FileContents) {
+  const std::string dir = test::FreshTestDirectory(inProcess() ? "readint" : "readint_dll");
+  struct Case {
+    std::string content;
+    int expected;
+  } cases[] = {
+      {"  42\r\n", 42},       {"-7 apples", -7},          {"abc", 0},
+      {"", 0},                {"-1", -1},                 {"99999999999", 2147483647},
+      {"-99999999999", -2147483647 - 1},                  {"+15x", 15},
+      {"\t\n 8", 8},          {std::string("12\0 34", 6), 12},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir + "/n.txt";
+    test::WriteFileBytes(path, c.content);
+    EXPECT_EQ(c.expected, api().VQM_ReadInt(path.c_str())) << c.content;
+  }
+  EXPECT_EQ(-1, api().VQM_ReadInt(dir.c_str()));  // a directory
+  EXPECT_EQ(-1, api().VQM_ReadInt((dir + "/missing.txt").c_str()));
+  EXPECT_EQ(-1, api().VQM_ReadInt(""));
+  EXPECT_EQ(-1, api().VQM_ReadInt(nullptr));
+}
+
+VQM_INSTANTIATE_BACKEND_TESTS(ReadIntTest);
+
+}  // namespace
+}  // namespace vqm
