@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "dataio/get_field.h"
 #include "dataio/line_list.h"
 #include "dataio/line_reader.h"
 #include "dataio/text_string.h"
@@ -159,6 +160,34 @@ TEST_F(FileAccessTest, TextStringFileOperationsAndTrim) {
   EXPECT_EQ(0, cut.CharAt(-1));
   CTxt unset;
   EXPECT_STREQ("", unset.GetText());
+}
+
+}  // namespace
+}  // namespace vqm
+
+namespace vqm {
+namespace {
+
+TEST(GetField, SingleFieldsAndBeyondTheLast) {
+  struct Case {
+    const char* text;
+    char delim;
+    int field;
+    int result;
+    const char* out;
+  } cases[] = {
+      {"20240315\t0930\t1.5", '\t', 1, 8, "20240315"}, {"20240315\t0930\t1.5", '\t', 3, 3, "1.5"},
+      {"a\t\tc", '\t', 2, 0, ""},                      {"a\tb", '\t', 3, -2, ""},
+      {"", '\t', 1, -2, ""},                           {"x,y", ',', 2, 1, "y"},
+  };
+  for (const Case& c : cases) {
+    CTxt out("previous");
+    EXPECT_EQ(c.result, GetField(c.text, c.delim, c.field, c.field, out)) << c.text;
+    EXPECT_STREQ(c.out, out.GetText()) << c.text;
+  }
+  CTxt out;
+  const std::string huge(20000, 'h');
+  EXPECT_EQ(9999, GetField(huge.c_str(), ',', 1, 1, out));
 }
 
 }  // namespace
