@@ -7,4 +7,6 @@
   X(VQM_OnDestroy)         \
   X(VQM_F_PrcNorm)         \
   X(VQM_RTPM)              \
-  X(VQM_ReadInt)
+  X(VQM_ReadInt)           \
+  X(VQM_LoadCol)           \
+  X(VQM_IfRealtime)

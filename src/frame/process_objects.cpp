@@ -10,3 +10,16 @@
 //   8. g_RareAvgMgr      regression-average series
 // Constructors only initialise memory: no file is opened, no setting read, no thread started.
 // Each object's header declares it; add its definition at its place in the list below.
+
+#include "alerts/realtime_latch.h"
+#include "dataio/column_loader.h"
+
+namespace vqm {
+
+// 4. the real-time latch's start time
+RealtimeLatch g_RealtimeLatch;
+
+// 7. the column loader's state and line list
+ColumnLoaderState g_ColumnLoader;
+
+}  // namespace vqm

@@ -1,0 +1,152 @@
+#include "dataio/column_loader.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "dataio/get_field.h"
+#include "datetime/date_time.h"
+#include "frame/exports.h"
+#include "frame/log.h"
+
+namespace vqm {
+namespace {
+
+constexpr const char* kDirectory = "C:/Database/LoadCol";
+constexpr const char* kCategory = "LoadCol";
+
+enum Slot { kDate = 0, kTime = 1, kBarNumber = 7, kColumn = 11, kValue = 12 };
+
+// Host date YYYMMDD to YYYYMMDD, and HHMM to HHMMSS, wrapping rather than overflowing.
+int CalendarDate(int hostDate) { return static_cast<int>(static_cast<int64_t>(hostDate) + 19000000); }
+int ClockTime(int hhmm) { return static_cast<int>(static_cast<int64_t>(hhmm) * 100); }
+
+void CopyError(char* errorText, const char* text) {
+  if (errorText != nullptr) CopyBounded(errorText, kErrorTextCapacity, text);
+}
+
+// Two characters of a time text from position i, like "%-2.2s": blanks pad a short piece.
+std::string Piece(const std::string& time, size_t i) {
+  std::string p = i < time.size() ? time.substr(i, 2) : std::string();
+  p.resize(2, ' ');
+  return p;
+}
+
+// The date-time text of a line's first two fields.
+std::string LineDateTimeText(const CTxt& date, const CTxt& time) {
+  const std::string t = time.GetText();
+  std::string text = std::string(date.GetText()) + " ";
+  if (t.find(':') != std::string::npos) return text + t;  // HH:MM or HH:MM:SS as written
+  if (t.size() > 4) return text + Piece(t, 0) + ":" + Piece(t, 2) + ":" + Piece(t, 4);
+  return text + Piece(t, 0) + ":" + Piece(t, 2) + ":00";
+}
+
+// Index of the first line not earlier than the bar, or -1.
+int FindStartLine(const ColumnLoaderState& s, const DateTime& bar) {
+  CTxt date;
+  CTxt time;
+  for (int i = 0; i < s.lines.GetSize(); ++i) {
+    const char* line = s.lines.TextAt(i);
+    if (line == nullptr) continue;
+    GetField(line, '\t', 1, 1, date);
+    GetField(line, '\t', 2, 2, time);
+    DateTime at;
+    at.SetFromText(LineDateTimeText(date, time).c_str());
+    if (!at.IsValid()) continue;
+    if (at.Compare(bar, 6) < 0) continue;
+    LOGTRACE(kCategory, 1, "Found Date=%04d-%02d-%02d %02d:%02d:%02d - Bar#%d", at.GetYear(),
+             at.month, at.day, at.hour, at.minute, at.second, i + 1);
+    return i;
+  }
+  return -1;
+}
+
+// Loads the file named by the script; false (error text copied) when it holds no lines.
+bool Load(ColumnLoaderState& s, const char* fileName, const DateTime& bar, int barNumber,
+          int column, char* errorText) {
+  s.lastFile = fileName;
+  MakeDirectoryPath(kDirectory, 0);
+  const std::string path = std::string(kDirectory) + "/" + fileName;
+  CTxt error;
+  const int count = s.lines.Load(path.c_str(), error, 0);
+  if (count < 0) s.lines.Clear();  // never answer from another file's lines
+  for (int i = 0; i < s.lines.GetSize(); ++i)
+    if (CTxt* line = s.lines.At(i)) CommasToTabs(line->Raw());
+  LOGTRACE(kCategory, 1,
+           "Bar#%06d Date=%04d-%02d-%02d %02d:%02d:%02d Col=%d, Load new File %s (Max=%d, "
+           "LastBar=%d) - Version 1.1",
+           barNumber, bar.GetYear(), bar.month, bar.day, bar.hour, bar.minute, bar.second,
+           column, path.c_str(), count, s.lastBar);
+  s.loaded = count >= 1;
+  if (!s.loaded) {
+    CopyError(errorText, error.GetText());
+    return false;
+  }
+  s.nextLine = -1;
+  return true;
+}
+
+int LoadColumn(ColumnLoaderState& s, const char* fileName, ValueBlock* block, char* errorText,
+               int& stage) {
+  const int barNumber = ReadSlotInt(block, kBarNumber);
+  const int column = ReadSlotInt(block, kColumn);
+  DateTime bar;
+  bar.SetDateTime(CalendarDate(ReadSlotInt(block, kDate)), ClockTime(ReadSlotInt(block, kTime)));
+  stage = 5;
+  const bool reload = !s.loaded || StrCompareNoCase(fileName, s.lastFile.c_str(), 1) != 0 ||
+                      s.lastBar < 1 || barNumber < s.lastBar;
+  if (reload && !Load(s, fileName, bar, barNumber, column, errorText)) return -1;
+  s.lastBar = barNumber;
+  stage = 8;
+  if (s.nextLine < 0) {
+    s.nextLine = FindStartLine(s, bar);
+    if (s.nextLine < 0) return -3;
+  }
+  const char* line = s.lines.TextAt(s.nextLine);
+  ++s.nextLine;
+  if (line == nullptr) return -4;
+  CTxt field;
+  GetField(line, '\t', column, column, field);
+  WriteSlot(block, kValue, static_cast<float>(atof(field.GetText())));
+  return s.nextLine;
+}
+
+}  // namespace
+
+void CommasToTabs(std::string& line) {
+  bool quoted = false;
+  size_t out = 0;
+  for (const char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      continue;
+    }
+    line[out++] = (!quoted && c == ',') ? '\t' : c;
+  }
+  line.resize(out);
+}
+
+}  // namespace vqm
+
+// One column of an external CSV file, one line per call from the bar's date and time on.
+// Returns the index of the line the next call reads; -1 the file cannot be loaded or holds
+// no lines (reason in errorText); -3 no line at or after the bar; -4 past the end; -9 a null
+// file name or value block.
+VQM_EXPORT int VQM_LoadCol(const char* fileName, ValueBlock* block, char* errorText) {
+  return vqm::ExportFrame(-9, [&] {
+    if (fileName == nullptr || block == nullptr) return -9;
+    vqm::ColumnLoaderState& s = vqm::g_ColumnLoader;
+    int stage = 2;
+    int result = -9;
+    const vqm::Caught caught =
+        vqm::RunGuarded([&] { result = vqm::LoadColumn(s, fileName, block, errorText, stage); },
+                        nullptr, 0);
+    if (caught == vqm::Caught::kNone) return result;
+    if (caught == vqm::Caught::kOther) {
+      char text[64];
+      snprintf(text, sizeof text, "Internal Error occured (State=%d)", stage);
+      vqm::CopyError(errorText, text);
+    }
+    return s.nextLine;
+  });
+}
