@@ -22,6 +22,7 @@ class PtrSlots {
   PtrSlots& operator=(const PtrSlots&) = delete;
 
   int GetSize() const { return count; }
+  int GetCapacity() const { return capacity; }
   // REQUIRES: 0 <= index < GetSize().
   void* GetAt(int index) const { return data[index]; }
 

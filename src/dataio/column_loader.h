@@ -20,7 +20,7 @@ struct ColumnLoaderState {
 extern ColumnLoaderState g_ColumnLoader;
 
 // Rewrites one line in place: a double quote toggles quoting and is dropped; outside quotes
-// a comma becomes a TAB.
-void CommasToTabs(std::string& line);
+// a comma becomes a TAB. Returns the new length.
+int CommasToTabs(char* line, int length);
 
 }  // namespace vqm

@@ -1,36 +1,50 @@
-// An ordered list of owned text strings, entry i being line i of the loaded file. The
-// list deletes its strings when it is cleared or destroyed.
+// An ordered list of text lines, entry i being line i of the loaded file. The characters of
+// all lines live in one growable block, each line followed by a zero byte, so a load of
+// millions of lines makes no allocation per line. Pointers from TextAt stay valid until the
+// list changes.
 #pragma once
 
-#include "containers/ptr_array.h"
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
 #include "dataio/text_string.h"
 
 namespace vqm {
 
 class LineList {
  public:
-  LineList() = default;
-  ~LineList() { Clear(); }
-  LineList(const LineList&) = delete;
-  LineList& operator=(const LineList&) = delete;
+  // A rewrite applied to each line as it is loaded: may only shorten the line; returns the
+  // new length.
+  using Rewrite = int (*)(char* text, int length);
 
-  int GetSize() const { return lines_.GetSize(); }
-  // Index of the new line (null adds an empty string), or -1 when memory runs out.
+  int GetSize() const { return static_cast<int>(starts_.size()); }
+  // Index of the new line (null adds an empty line).
   int Add(const char* text);
-  // The string at index, or null when the index is out of range or the slot is empty.
-  CTxt* At(int index) const { return lines_.GetAtOrNull(index); }
+  // The line's characters, or null when the index is out of range or the entry is empty
+  // (an entry SetAt skipped over).
   const char* TextAt(int index) const;
-  // -1 for a negative index; otherwise replaces or creates the string at index, growing.
+  // -1 for a negative index; otherwise replaces (or creates) the line at index, growing the
+  // list with empty entries if needed, and returns 0.
   int SetAt(int index, const char* text);
   void Clear();
 
   // Loads the file's lines: a limit of 0 or more clears the list first (a negative limit
   // appends), a positive limit stops at that many lines. Lines longer than 99999 bytes are
-  // cut. Returns the number of lines held, or -1 with "Cannot open %s (%s)" in error.
-  int Load(const char* path, CTxt& error, int limit);
+  // cut. Returns the number of lines held, or -1 with "Cannot open %s (%s)" in error (the
+  // list then keeps its lines).
+  int Load(const char* path, CTxt& error, int limit, Rewrite rewrite = nullptr);
 
  private:
-  CTypedPtrArray<SPtrArray, CTxt*> lines_;
+  // Room for n more characters at the end of the block; false when memory runs out.
+  bool Reserve(size_t n);
+  int Append(const char* text, size_t length);
+
+  std::unique_ptr<char[]> block_;
+  size_t used_ = 0;
+  size_t capacity_ = 0;
+  std::vector<int64_t> starts_;  // offset of each line in block_, -1 for an empty entry
 };
 
 }  // namespace vqm

@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 
+#include "dataio/byte_scan.h"
 #include "platform/platform.h"
 
 namespace vqm {
@@ -25,20 +27,6 @@ char* AllocateBlock(long long size) {
   if (size <= 0 || size > INT_MAX) return nullptr;
   return new (std::nothrow) char[static_cast<size_t>(size)];
 }
-
-// Line-ending bytes: LF, NUL, Ctrl-Z end a line, CR is skipped.
-enum ByteKind : unsigned char { kPlain = 0, kEnd = 1, kSkip = 2 };
-
-struct ByteTable {
-  unsigned char kind[256] = {};
-  ByteTable() {
-    kind['\n'] = kEnd;
-    kind[0] = kEnd;
-    kind[0x1a] = kEnd;
-    kind['\r'] = kSkip;
-  }
-};
-const ByteTable kBytes;
 
 }  // namespace
 
@@ -83,22 +71,28 @@ bool LineReader::NextBlock() {
 int LineReader::ReadLine(char* buffer, int size) {
   if (position_ < 0 || block_ == nullptr) return -1;
   if (position_ >= bytesInBlock_ && totalRead_ >= fileSize_) return -1;
-  int stored = 0;
+  const long long room = size > 0 ? size - 1 : 0;
+  long long stored = 0;
   bool endedAtCtrlZ = false;
   for (;;) {
     if (position_ >= bytesInBlock_ && !NextBlock()) break;
+    // Copy the run of ordinary bytes up to the next LF, CR, NUL or Ctrl-Z in one piece.
+    const char* run = block_ + position_;
+    const long long length =
+        static_cast<long long>(PlainLineRun(run, static_cast<size_t>(bytesInBlock_ - position_)));
+    const long long kept = length < room - stored ? length : room - stored;
+    if (kept > 0) memcpy(buffer + stored, run, static_cast<size_t>(kept));
+    stored += kept;
+    position_ += length;
+    if (position_ >= bytesInBlock_) continue;
     const unsigned char c = static_cast<unsigned char>(block_[position_++]);
-    const unsigned char kind = kBytes.kind[c];
-    if (kind == kEnd) {
-      endedAtCtrlZ = c == 0x1a;
-      break;
-    }
-    if (kind == kSkip) continue;
-    if (stored < size - 1) buffer[stored++] = static_cast<char>(c);
+    if (c == '\r') continue;  // skipped wherever it stands
+    endedAtCtrlZ = c == 0x1a;
+    break;
   }
   if (size > 0) buffer[stored] = 0;
   if (stored == 0 && endedAtCtrlZ) return -1;
-  return stored;
+  return static_cast<int>(stored);
 }
 
 int LineReader::Close() {

@@ -24,6 +24,8 @@ class LineReader {
   int Close();
 
   int OpenError() const { return openError_; }
+  // Size of the open file in bytes, -1 when unknown.
+  long long FileSize() const { return fileSize_; }
 
  private:
   // Reads the next block; false when no more bytes come.
