@@ -5,4 +5,7 @@
 #define VQM_EXPORT_LIST(X) \
   X(VQM_OnCreate)          \
   X(VQM_OnDestroy)         \
+  X(VQM_BSP)               \
+  X(VQM_BSPCalc)           \
+  X(VQM_BSPHandle)         \
   X(VQM_F_PrcNorm)

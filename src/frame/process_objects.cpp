@@ -10,3 +10,13 @@
 //   8. g_RareAvgMgr      regression-average series
 // Constructors only initialise memory: no file is opened, no setting read, no thread started.
 // Each object's header declares it; add its definition at its place in the list below.
+
+#include "indicators/bsp/bsp_manager.h"
+
+namespace vqm {
+
+// 1. Owns its instances: unloading the library deletes them, so a host that unloads and
+// loads the library again gets their memory back.
+CBSPManager g_BSPMgr;
+
+}  // namespace vqm
