@@ -46,7 +46,7 @@ TEST(BSPManager, HoldsOnlyItsOwnInstances) {
 TEST(BSPManager, ManyKeys) {
   test::LogWatch log(true);
   CBSPManager manager;
-  const int kKeys = 20000;
+  const int kKeys = 5000;
   for (int i = 0; i < kKeys; ++i)
     ASSERT_EQ(i, manager.FindOrAddInstance(("sym" + std::to_string(i) + "/x/1/2").c_str()));
   for (int i = 0; i < kKeys; ++i)
