@@ -5,6 +5,9 @@
 #define VQM_EXPORT_LIST(X) \
   X(VQM_OnCreate)          \
   X(VQM_OnDestroy)         \
+  X(VQM_BSP)               \
+  X(VQM_BSPCalc)           \
+  X(VQM_BSPHandle)         \
   X(VQM_F_PrcNorm)         \
   X(VQM_RTPM)              \
   X(VQM_ReadInt)           \

@@ -2,6 +2,8 @@
 // names, the platform's standard 64-bit calling convention; floats pass as 32-bit floats.
 #pragma once
 
+#include <cstdint>
+
 #include "frame/export_frame.h"
 #include "frame/value_block.h"
 
@@ -18,6 +20,9 @@ int VQM_OnDestroy(void);
 int VQM_BSP(const char* subKey, int keyNum1, int keyNum2, char* keyText, HostScriptObject* host,
             int notUsed);
 int VQM_BSPCalc(CBSPSet* instance, float up, float down, int style, float* pressure);
+// The instance VQM_BSP keeps for the same key arguments, as a 64-bit handle for VQM_BSPCalc;
+// 0 when there is none yet.
+int64_t VQM_BSPHandle(const char* subKey, int keyNum1, int keyNum2, const char* keyText);
 
 // Statistical indicators.
 float VQM_RareAvg(const char* symbol, int nScopeRegr, int nScopeWgt, float value, int date,

@@ -13,8 +13,13 @@
 
 #include "alerts/realtime_latch.h"
 #include "dataio/column_loader.h"
+#include "indicators/bsp/bsp_manager.h"
 
 namespace vqm {
+
+// 1. Owns its instances: unloading the library deletes them, so a host that unloads and
+// loads the library again gets their memory back.
+CBSPManager g_BSPMgr;
 
 // 4. the real-time latch's start time
 RealtimeLatch g_RealtimeLatch;

@@ -1,0 +1,43 @@
+// The buy/sell pressure instances of the process, one per chart key, in the order they were
+// created. Instances are appended and never removed; the manager owns them and deletes them
+// when it is destroyed (library unload).
+//
+// Lookups keep first-match semantics over the array (keys compared ignoring case) but go
+// through a hash index, so their cost stays flat however many charts the host runs.
+// REQUIRES: callers hold the library-wide lock.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "containers/ptr_array.h"
+#include "indicators/bsp/bsp_set.h"
+
+namespace vqm {
+
+class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
+ public:
+  CBSPManager() = default;
+  ~CBSPManager() override;
+  CBSPManager(const CBSPManager&) = delete;
+  CBSPManager& operator=(const CBSPManager&) = delete;
+
+  // Index of the first instance whose name equals key ignoring case, or -1.
+  int FindInstance(const char* key) const;
+  // FindInstance, or else a new instance named key appended (and logged); -1 when the array
+  // cannot grow.
+  int FindOrAddInstance(const char* key);
+  // True when instance is one of this manager's. Compares addresses only: instance is never
+  // dereferenced, so any value may be asked about.
+  bool Holds(const void* instance) const { return live_.count(instance) != 0; }
+
+ private:
+  std::unordered_multimap<uint64_t, int> byKey_;  // case-folded key hash -> index
+  std::unordered_set<const void*> live_;          // addresses of the instances
+};
+
+// The process-wide manager (defined with the other process-wide objects).
+extern CBSPManager g_BSPMgr;
+
+}  // namespace vqm

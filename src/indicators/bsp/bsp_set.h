@@ -1,0 +1,29 @@
+// One buy/sell pressure instance: the state of one chart key between the script's calls.
+// Created by the manager on the key's first call and kept until the library is unloaded.
+// The host objects are borrowed from the host, never owned.
+#pragma once
+
+#include <string>
+
+#include "averages/calc_stack.h"
+#include "indicators/bsp/host_interface.h"
+
+class CBSPSet {
+ public:
+  explicit CBSPSet(std::string key) : name(std::move(key)) {}
+  CBSPSet(const CBSPSet&) = delete;
+  CBSPSet& operator=(const CBSPSet&) = delete;
+
+  // Starts the averages afresh: the volume average with volLen, the other three with avgLen.
+  void Restart(int avgLen, int volLen);
+
+  std::string name;            // instance key, compared ignoring case
+  int lastBar = -1;            // absolute bar index of the previous VQM_BSP call
+  vqm::CCalcStack volumeAvg;   // simple average of total ticks
+  vqm::CCalcStack pressureAvg;  // exponential average of the pressure
+  vqm::CCalcStack buyAvg;      // average of the positive pressure
+  vqm::CCalcStack sellAvg;     // average of the negated negative pressure
+  HostArrayObject* arrayObj = nullptr;       // the script's arrBSP
+  HostSeriesObject* upTicksObj = nullptr;    // up-tick volume series
+  HostSeriesObject* downTicksObj = nullptr;  // down-tick volume series
+};
