@@ -24,10 +24,11 @@ class NaiveAverages {
   float Simple(const std::vector<float>& h) const {
     const size_t n = h.size() < static_cast<size_t>(length_) ? h.size() : length_;
     float sum = 0.0f;
+    const size_t last = h.size() - 1;
     for (size_t slot = 0; slot < n; ++slot) {
-      size_t i = h.size() - 1;
-      while (i % length_ != slot) --i;
-      sum += h[i];
+      // the newest index i <= last with i mod length == slot
+      const size_t back = (last % length_ + length_ - slot) % length_;
+      sum += h[last - back];
     }
     return sum / static_cast<float>(n);
   }
