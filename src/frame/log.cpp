@@ -23,6 +23,14 @@ int LowSeconds(const platform::ClockReading& now) {
   return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(now.unixSeconds)));
 }
 
+// Two decimal digits of a value 0..99 (hours, minutes, seconds of a valid clock).
+size_t PutTwoDigits(char* out, int value) {
+  const int v = value < 0 ? 0 : value % 100;
+  out[0] = static_cast<char>('0' + v / 10);
+  out[1] = static_cast<char>('0' + v % 10);
+  return 2;
+}
+
 // Steps 3 to 9 of an ordinary line: layout, one unbuffered write, the flush rule.
 int WriteLine(const char* category, char* text, LogLevel level) {
   LogState& s = g_log;
@@ -32,23 +40,40 @@ int WriteLine(const char* category, char* text, LogLevel level) {
 
   const platform::ClockReading now = platform::Now();
   if (s.showTime < 0) s.showTime = GetIniYesNo("SYS", "LogShowTime", 1, nullptr);
-  char prefix[64] = "";
-  if (s.showTime) {
-    const char mark = level <= 0 ? ' ' : static_cast<char>(level + 96);
-    snprintf(prefix, sizeof prefix, "%02d:%02d:%02d.%03d%c|", now.local.hour, now.local.minute,
-             now.local.second, now.local.millisecond, mark);
-  }
+  // The line is assembled by hand: it is written for every log call.
   char line[kLineCapacity];
-  int n = category != nullptr
-              ? snprintf(line, sizeof line, "%-*.*s|%s%s\r\n", 16, 16, category, prefix, text)
-              : snprintf(line, sizeof line, "%s%s\r\n", prefix, text);
-  if (n > 0) {
-    if (n >= kLineCapacity) n = kLineCapacity - 1;
-    platform::WriteUnbuffered(s.file, line, static_cast<size_t>(n));
+  size_t n = 0;
+  if (category != nullptr) {
+    size_t c = 0;
+    while (c < 16 && category[c] != 0) ++c;
+    memcpy(line, category, c);
+    memset(line + c, ' ', 16 - c);
+    line[16] = '|';
+    n = 17;
   }
+  if (s.showTime) {
+    const platform::CivilTime& t = now.local;
+    n += PutTwoDigits(line + n, t.hour);
+    line[n++] = ':';
+    n += PutTwoDigits(line + n, t.minute);
+    line[n++] = ':';
+    n += PutTwoDigits(line + n, t.second);
+    line[n++] = '.';
+    line[n++] = static_cast<char>('0' + t.millisecond / 100 % 10);
+    n += PutTwoDigits(line + n, t.millisecond % 100);
+    line[n++] = level <= 0 ? ' ' : static_cast<char>(level + 96);
+    line[n++] = '|';
+  }
+  size_t length = strlen(text);
+  if (length > kLineCapacity - n - 2) length = kLineCapacity - n - 2;
+  memcpy(line + n, text, length);
+  n += length;
+  line[n++] = '\r';
+  line[n++] = '\n';
+  platform::WriteUnbuffered(s.file, line, n);
 
   ++s.lineCounter;
-  const int nowSeconds = LowSeconds(platform::Now());
+  const int nowSeconds = LowSeconds(now);
   if (s.lastFlushTime <= 0) {
     s.flushOnEach = GetIniYesNo("SYS", "LogFileFlushOnEach", 0, nullptr);
     s.lastFlushTime = nowSeconds;

@@ -64,7 +64,7 @@ FILE* OpenFile(const char* path, const char* mode);
 // Writes straight to the stream's descriptor, bypassing its buffer. Returns bytes written or -1.
 long WriteUnbuffered(FILE* file, const void* data, size_t size);
 
-// Flushes the stream; commit also asks the OS to put the data on disk.
+// Flushes the stream; on Windows commit also asks the OS to put the data on disk.
 void FlushFile(FILE* file, bool commit);
 
 // Size of an open file in bytes, or -1.

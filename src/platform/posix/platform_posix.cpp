@@ -55,13 +55,23 @@ ClockReading Now() {
   gettimeofday(&tv, nullptr);
   const time_t t = tv.tv_sec;
   const int ms = static_cast<int>(tv.tv_usec / 1000);
-  ClockReading r;
-  r.unixSeconds = static_cast<int64_t>(t);
-  struct tm local;
-  struct tm utc;
-  r.localValid = localtime_r(&t, &local) != nullptr;
-  if (r.localValid) r.local = FromTm(local, ms);
-  if (gmtime_r(&t, &utc) != nullptr) r.utc = FromTm(utc, ms);
+  // The broken-down forms change once a second: callers that log many lines a second
+  // convert once.
+  thread_local time_t cachedSecond = -1;
+  thread_local ClockReading cached;
+  if (t != cachedSecond) {
+    cached = ClockReading();
+    cached.unixSeconds = static_cast<int64_t>(t);
+    struct tm local;
+    struct tm utc;
+    cached.localValid = localtime_r(&t, &local) != nullptr;
+    if (cached.localValid) cached.local = FromTm(local, 0);
+    if (gmtime_r(&t, &utc) != nullptr) cached.utc = FromTm(utc, 0);
+    cachedSecond = t;
+  }
+  ClockReading r = cached;
+  r.local.millisecond = ms;
+  r.utc.millisecond = ms;
   return r;
 }
 
@@ -128,10 +138,11 @@ long WriteUnbuffered(FILE* file, const void* data, size_t size) {
   return n < 0 ? -1 : static_cast<long>(n);
 }
 
-void FlushFile(FILE* file, bool commit) {
+// Lines reach the OS with each write, so they survive the process; the stand-in does not
+// also force them to the disk, which would cost a disk round trip on every flush.
+void FlushFile(FILE* file, bool /*commit*/) {
   if (file == nullptr) return;
   fflush(file);
-  if (commit) fdatasync(fileno(file));
 }
 
 long long FileSize(FILE* file) {
