@@ -6,5 +6,8 @@
   X(VQM_OnCreate)          \
   X(VQM_OnDestroy)         \
   X(VQM_F_PrcNorm)         \
+  X(VQM_SaveDataToCsv)     \
+  X(VQM_SaveDataToTxt)     \
+  X(VQM_SaveDataToCsv2)    \
   X(VQM_RTPM)              \
   X(VQM_ReadInt)
