@@ -81,12 +81,11 @@ struct Model {
   bool namesIgnoreCase = platform::FileNamesIgnoreCase();
 
   static bool Refused(const std::string& s) { return s == "../up" || s == "CON"; }
-  int Write(const std::string& name, bool append, const std::string& text) {
+  void Write(const std::string& name, bool append, const std::string& text) {
     lastFile = namesIgnoreCase ? Upper(name) : name;
     std::string& file = files[lastFile];
     if (!append) file.clear();
     file += text;
-    return 0;
   }
 
   int Csv(const std::string& symbol, const IntBar& b, int appendFlag) {

@@ -157,18 +157,6 @@ TEST_P(BarExportTest, Csv2DatesTimesAndNumbers) {
   }
 }
 
-TEST_P(BarExportTest, Csv2AppendFlag) {
-  BlockBar bar{1240315, 930, 1, 2, 3, 4, 5, 6, 1, 0, 0, 1};
-  EXPECT_EQ(1, Csv2("GC", bar));
-  EXPECT_EQ(1, Csv2("CL", bar));
-  EXPECT_EQ(1, Csv2("GC", bar));
-  const std::string part = "Date,Open,High,Low,Close,VolUp,VolDn,\r\n20240315,1.00,2.00,3.00,4.00,5,6\r\n";
-  EXPECT_EQ(part + part, File("GC"));
-  bar.append = 0.9f;  // truncates to 0: the file starts again
-  EXPECT_EQ(1, Csv2("CL", bar));
-  EXPECT_EQ(part, File("CL"));
-}
-
 // A missing argument changes nothing; a symbol that would write outside the CSV directory
 // is refused like a file that cannot be opened, after the run has counted it.
 TEST_P(BarExportTest, RefusedArguments) {
