@@ -9,6 +9,9 @@
   X(VQM_BSPCalc)           \
   X(VQM_BSPHandle)         \
   X(VQM_F_PrcNorm)         \
+  X(VQM_SaveDataToCsv)     \
+  X(VQM_SaveDataToTxt)     \
+  X(VQM_SaveDataToCsv2)    \
   X(VQM_RTPM)              \
   X(VQM_ReadInt)           \
   X(VQM_LoadCol)           \

@@ -1,0 +1,85 @@
+#include "dataio/bar_file.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdint>
+#include <cstring>
+
+#include "frame/settings.h"
+#include "platform/platform.h"
+
+namespace vqm {
+namespace {
+
+// Names that Windows opens as devices whatever the extension: a bar row written to a
+// serial port or a printer is not a file beside the others.
+bool IsDeviceName(const char* symbol) {
+  static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2",
+                                         "COM3", "COM4", "COM5", "COM6", "COM7", "COM8",
+                                         "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5",
+                                         "LPT6", "LPT7", "LPT8", "LPT9"};
+  std::string stem(symbol, strcspn(symbol, "."));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (const char* device : kDevices)
+    if (StrCompareNoCase(stem.c_str(), device, 1) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+bool NamesAFileInsideCsvDir(const char* symbol) {
+  return strpbrk(symbol, "/\\:") == nullptr && strstr(symbol, "..") == nullptr &&
+         !IsDeviceName(symbol);
+}
+
+BarFile::BarFile(const char* symbol, const char* extension, bool append) {
+  char base[kBaseDirCapacity + 1];
+  GetBaseDir(base);
+  std::string path = base;
+  path += "/../CSV";
+  MakeDirectoryPath(path.c_str(), 0);
+  if (!NamesAFileInsideCsvDir(symbol)) return;
+  path += '/';
+  path += symbol;
+  path += extension;
+  file_ = platform::OpenFile(path.c_str(), append ? "ab" : "wb");
+}
+
+BarFile::~BarFile() {
+  if (file_ != nullptr) fclose(file_);
+}
+
+void BarFile::Write(const std::string& text) {
+  if (file_ != nullptr && !text.empty()) fwrite(text.data(), 1, text.size(), file_);
+}
+
+int CalendarDate(int hostDate) {
+  return static_cast<int>(static_cast<uint32_t>(hostDate) + 19000000u);
+}
+
+int TimeWithSeconds(int hostTime) {
+  return static_cast<int>(static_cast<uint32_t>(hostTime) * 100u);
+}
+
+double PrintableValue(float value) {
+  const double wide = value;
+  return std::isnan(wide) ? std::fabs(wide) : wide;
+}
+
+void AppendFormat(std::string& text, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int n = vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  if (n > 0) {
+    const size_t at = text.size();
+    text.resize(at + static_cast<size_t>(n) + 1);
+    vsnprintf(&text[at], static_cast<size_t>(n) + 1, format, again);
+    text.resize(at + static_cast<size_t>(n));
+  }
+  va_end(again);
+}
+
+}  // namespace vqm

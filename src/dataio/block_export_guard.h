@@ -1,0 +1,35 @@
+// The guard of the value-block bar export. The body counts its progress in a stage number;
+// what it throws is turned into the export's answer:
+//   - a library exception (or memory exhaustion) is absorbed without a message;
+//   - anything else formats "Internal Error occured (State=<stage>)", logs it under "CSV2"
+//     at level 2 and copies it, with its terminator, into errorText (when there is one;
+//     the script supplies room for 33 bytes).
+// Either way the result is then the CSV run's counter as it stands.
+#pragma once
+
+#include <cstdio>
+#include <cstring>
+
+#include "dataio/export_run.h"
+#include "frame/export_frame.h"
+#include "frame/log.h"
+
+namespace vqm {
+
+// REQUIRES: the library-wide lock is held. body(int& stage) returns the export's result.
+template <class Body>
+int RunBlockExportGuarded(Body&& body, char* errorText) {
+  int stage = 1;
+  int result = 0;
+  const Caught caught = RunGuarded([&] { result = body(stage); }, nullptr, 0);
+  if (caught == Caught::kNone) return result;
+  if (caught == Caught::kOther) {
+    char text[64];
+    snprintf(text, sizeof text, "Internal Error occured (State=%d)", stage);
+    LOGTRACE("CSV2", 2, "%s", text);
+    if (errorText != nullptr) memcpy(errorText, text, strlen(text) + 1);
+  }
+  return CsvExportRun().counter;
+}
+
+}  // namespace vqm

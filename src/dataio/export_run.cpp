@@ -1,0 +1,29 @@
+#include "dataio/export_run.h"
+
+#include <climits>
+
+#include "frame/settings.h"
+
+namespace vqm {
+
+int ExportRun::Advance(const char* symbol) {
+  if (StrCompareNoCase(lastSymbol.c_str(), symbol, 1) != 0) {
+    lastSymbol.assign(symbol);
+    counter = 1;
+  } else if (counter < INT_MAX) {  // holds at the top rather than wrap to a first row
+    ++counter;
+  }
+  return counter;
+}
+
+ExportRun& CsvExportRun() {
+  static ExportRun run;
+  return run;
+}
+
+ExportRun& TextExportRun() {
+  static ExportRun run;
+  return run;
+}
+
+}  // namespace vqm
