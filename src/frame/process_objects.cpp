@@ -10,3 +10,12 @@
 //   8. g_RareAvgMgr      regression-average series
 // Constructors only initialise memory: no file is opened, no setting read, no thread started.
 // Each object's header declares it; add its definition at its place in the list below.
+
+#include "alerts/tick_player.h"
+
+namespace vqm {
+
+// 2. Creates the device's wake event; the device opens at the first tick.
+CTickPlayer TickPlayer;
+
+}  // namespace vqm
