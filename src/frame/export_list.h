@@ -6,4 +6,5 @@
   X(VQM_OnCreate)          \
   X(VQM_OnDestroy)         \
   X(VQM_F_PrcNorm)         \
+  X(VQM_Speak)             \
   X(VQM_TickSound)

@@ -11,11 +11,15 @@
 // Constructors only initialise memory: no file is opened, no setting read, no thread started.
 // Each object's header declares it; add its definition at its place in the list below.
 
+#include "alerts/speech.h"
 #include "alerts/tick_player.h"
 
 namespace vqm {
 
 // 2. Creates the device's wake event; the device opens at the first tick.
 CTickPlayer TickPlayer;
+
+// 3.
+CSpeechState SpeechState;
 
 }  // namespace vqm
