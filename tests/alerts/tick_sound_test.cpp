@@ -193,10 +193,13 @@ TEST_F(TickSoundTest, AnExceptionDuringTheFirstTickStillReturnsZero) {
 }
 
 // Another chart's call gets through while a note is sounding: the library-wide lock is not
-// held during the 5 ms.
+// held during the 5 ms. Were it held, the other call could never finish before the note-off
+// is sent; a busy machine may delay it past the note now and then, so one attempt in twenty
+// that gets through is enough.
 TEST_F(TickSoundTest, OtherCallsAreNotHeldUpDuringTheNote) {
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 1));
-  for (int attempt = 0; attempt < 5; ++attempt) {
+  int throughDuringNote = 0;
+  for (int attempt = 0; attempt < 20; ++attempt) {
     const size_t before = midi_.ShortMessages().size();
     std::thread tick([] { VQM_TickSound(0, 50, 64, 1); });
     while (midi_.ShortMessages().size() == before) std::this_thread::yield();
@@ -207,8 +210,9 @@ TEST_F(TickSoundTest, OtherCallsAreNotHeldUpDuringTheNote) {
     EXPECT_EQ(2, v[0]);
     const auto records = midi_.Records();
     ASSERT_EQ(Msg(0x80, 50, 0), records.back().value);
-    EXPECT_LT(otherCallDone, records.back().time) << "attempt " << attempt;
+    if (otherCallDone < records.back().time) ++throughDuringNote;
   }
+  EXPECT_GT(throughDuringNote, 0);
 }
 
 // Without a hook: the real MIDI output under Wine (where the test machine has no device),
