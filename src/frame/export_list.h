@@ -12,7 +12,9 @@
   X(VQM_SaveDataToCsv)     \
   X(VQM_SaveDataToTxt)     \
   X(VQM_SaveDataToCsv2)    \
+  X(VQM_LoadCol)           \
   X(VQM_RTPM)              \
   X(VQM_ReadInt)           \
-  X(VQM_LoadCol)           \
+  X(VQM_Speak)             \
+  X(VQM_TickSound)         \
   X(VQM_IfRealtime)

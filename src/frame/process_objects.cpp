@@ -12,6 +12,8 @@
 // Each object's header declares it; add its definition at its place in the list below.
 
 #include "alerts/realtime_latch.h"
+#include "alerts/speech.h"
+#include "alerts/tick_player.h"
 #include "dataio/column_loader.h"
 #include "indicators/bsp/bsp_manager.h"
 
@@ -20,6 +22,12 @@ namespace vqm {
 // 1. Owns its instances: unloading the library deletes them, so a host that unloads and
 // loads the library again gets their memory back.
 CBSPManager g_BSPMgr;
+
+// 2. Creates the device's wake event; the device opens at the first tick.
+CTickPlayer TickPlayer;
+
+// 3. COM is started by the first VQM_Speak, on its caller's thread.
+CSpeechState SpeechState;
 
 // 4. the real-time latch's start time
 RealtimeLatch g_RealtimeLatch;

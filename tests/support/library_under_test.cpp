@@ -28,8 +28,17 @@ std::string LibraryPath() {
          VQM_LIBRARY_FILE_NAME;
 }
 
-LoadedLibrary::LoadedLibrary() {
-  const std::string path = LibraryPath();
+bool IsLibraryLoaded(const std::string& path) {
+#if defined(_WIN32)
+  return GetModuleHandleA(path.c_str()) != nullptr;
+#else
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (handle != nullptr) dlclose(handle);
+  return handle != nullptr;
+#endif
+}
+
+LoadedLibrary::LoadedLibrary(const std::string& path) {
 #if defined(_WIN32)
   handle_ = LoadLibraryA(path.c_str());
   if (handle_ == nullptr) error_ = "LoadLibrary failed for " + path;

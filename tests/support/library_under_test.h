@@ -18,11 +18,20 @@ struct Exports {
 
 const Exports& InProcess();
 
+// Full path of the library file beside the test executable.
+std::string LibraryPath();
+
+// True while the library file at path is loaded into this process.
+bool IsLibraryLoaded(const std::string& path);
+
 // The built library, loaded from beside the test executable. Unloading it runs its
 // destructors; a new instance starts with fresh process-wide state.
 class LoadedLibrary {
  public:
-  LoadedLibrary();
+  LoadedLibrary() : LoadedLibrary(LibraryPath()) {}
+  // A library file elsewhere, e.g. a copy that is loaded and unloaded on its own while the
+  // shared instance stays loaded.
+  explicit LoadedLibrary(const std::string& path);
   ~LoadedLibrary();
   LoadedLibrary(const LoadedLibrary&) = delete;
   LoadedLibrary& operator=(const LoadedLibrary&) = delete;
@@ -40,9 +49,6 @@ class LoadedLibrary {
 
 // One library instance shared by the tests of this process.
 const LoadedLibrary& SharedLibrary();
-
-// Full path of the library file beside the test executable.
-std::string LibraryPath();
 
 enum class Backend { kInProcess, kLoadedLibrary };
 const Exports& ExportsOf(Backend backend);
