@@ -5,6 +5,9 @@
 #define VQM_EXPORT_LIST(X) \
   X(VQM_OnCreate)          \
   X(VQM_OnDestroy)         \
+  X(VQM_TrendReversal)     \
+  X(VQM_FindGemAdd)        \
+  X(VQM_FindGemCalc)       \
   X(VQM_F_PrcNorm)         \
   X(VQM_RTPM)              \
   X(VQM_ReadInt)

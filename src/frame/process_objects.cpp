@@ -10,3 +10,15 @@
 //   8. g_RareAvgMgr      regression-average series
 // Constructors only initialise memory: no file is opened, no setting read, no thread started.
 // Each object's header declares it; add its definition at its place in the list below.
+
+#include "indicators/pattern_search_history.h"
+#include "indicators/trend_reversal_manager.h"
+
+namespace vqm {
+
+// 5. g_FindGemDB
+CFindGemDB g_FindGemDB;
+// 6. g_TrendRevMgr
+CTrendRevMgr g_TrendRevMgr;
+
+}  // namespace vqm
