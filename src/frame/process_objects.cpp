@@ -16,6 +16,8 @@
 #include "alerts/tick_player.h"
 #include "dataio/column_loader.h"
 #include "indicators/bsp/bsp_manager.h"
+#include "indicators/pattern_search_history.h"
+#include "indicators/trend_reversal_manager.h"
 
 namespace vqm {
 
@@ -31,6 +33,12 @@ CSpeechState SpeechState;
 
 // 4. the real-time latch's start time
 RealtimeLatch g_RealtimeLatch;
+
+// 5. the pattern-search history of one symbol
+CFindGemDB g_FindGemDB;
+
+// 6. the trend-reversal series
+CTrendRevMgr g_TrendRevMgr;
 
 // 7. the column loader's state and line list
 ColumnLoaderState g_ColumnLoader;
