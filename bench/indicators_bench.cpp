@@ -121,18 +121,3 @@ void BM_FindGemCalc(benchmark::State& state) {
 BENCHMARK(BM_FindGemCalc)->Iterations(kBars)->Unit(benchmark::kNanosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (getenv("VQM_DRIVE_ROOT") == nullptr) {
-    std::string exe = argv[0];
-    const size_t slash = exe.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : exe.substr(0, slash);
-    setenv("VQM_DRIVE_ROOT", (dir + "/drives").c_str(), 1);
-  }
-  vqm::LOGTRACE("*CLOSE", 0, "bench");  // opens the log (first call), then closes it
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
