@@ -5,4 +5,5 @@
 #define VQM_EXPORT_LIST(X) \
   X(VQM_OnCreate)          \
   X(VQM_OnDestroy)         \
-  X(VQM_F_PrcNorm)
+  X(VQM_F_PrcNorm)         \
+  X(VQM_RareAvg)

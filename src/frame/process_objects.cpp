@@ -10,3 +10,12 @@
 //   8. g_RareAvgMgr      regression-average series
 // Constructors only initialise memory: no file is opened, no setting read, no thread started.
 // Each object's header declares it; add its definition at its place in the list below.
+
+#include "indicators/rare_avg_manager.h"
+
+namespace vqm {
+
+// 8. Regression-average series.
+CRareAvgManager g_RareAvgMgr;
+
+}  // namespace vqm

@@ -1,0 +1,52 @@
+// The process-wide list of regression-average series, `g_RareAvgMgr`. A series is identified
+// by six keys: the symbol (ignoring case, same length), nScopeRegr, the effective nScopeWgt,
+// the undivided nRespFac, the bar type and the day-continuity switch.
+//
+// The manager owns its series: they live until the library is unloaded, when each is reset
+// and deleted. An index over the six keys keeps a lookup's cost flat however many series
+// exist; it answers the first series created with those keys.
+// REQUIRES: one call at a time (the export holds the library-wide lock).
+#pragma once
+
+#include <cstddef>
+#include <unordered_map>
+
+#include "containers/ptr_array.h"
+#include "indicators/rare_avg_series.h"
+
+namespace vqm {
+
+struct RareAvgKeys {
+  const char* symbol;  // not null
+  int regrLength;
+  int wgtLength;
+  int respFac;
+  int barType;
+  int dayKey;
+};
+
+class CRareAvgManager {
+ public:
+  CRareAvgManager() = default;
+  ~CRareAvgManager();
+  CRareAvgManager(const CRareAvgManager&) = delete;
+  CRareAvgManager& operator=(const CRareAvgManager&) = delete;
+
+  // The first series created with these keys, or null.
+  CRareAvgSym* Find(const RareAvgKeys& keys) const;
+  // Creates a series with these keys and appends it; null when it cannot be created.
+  CRareAvgSym* Create(const RareAvgKeys& keys);
+
+  int GetSize() const { return series_.GetSize(); }
+  CRareAvgSym* GetAt(int index) const { return static_cast<CRareAvgSym*>(series_.GetAt(index)); }
+
+ private:
+  SPlainPtrArray series_;  // CRareAvgSym*, in order of creation
+  // Hash of the keys (symbol folded to upper case) -> series; candidates are confirmed with
+  // the full comparison.
+  std::unordered_multimap<size_t, CRareAvgSym*> index_;
+};
+
+extern CRareAvgManager g_RareAvgMgr;
+
+}  // namespace vqm
