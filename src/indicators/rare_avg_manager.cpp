@@ -1,7 +1,6 @@
 #include "indicators/rare_avg_manager.h"
 
 #include <cctype>
-#include <cstdint>
 #include <new>
 
 #include "frame/settings.h"
@@ -11,7 +10,7 @@ namespace {
 
 // FNV-1a over the symbol folded the way StrCompareNoCase folds it, then the integer keys:
 // keys that compare equal hash equal.
-size_t HashKeys(const RareAvgKeys& k) {
+uint64_t HashKeys(const RareAvgKeys& k) {
   uint64_t h = 14695981039346656037ull;
   auto mix = [&h](uint64_t byte) {
     h ^= byte;
@@ -23,7 +22,7 @@ size_t HashKeys(const RareAvgKeys& k) {
     const uint32_t u = static_cast<uint32_t>(v);
     for (int shift = 0; shift < 32; shift += 8) mix((u >> shift) & 0xFF);
   }
-  return static_cast<size_t>(h);
+  return h;
 }
 
 bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
@@ -44,11 +43,40 @@ CRareAvgManager::~CRareAvgManager() {
 }
 
 CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
+  if (index_.empty()) return nullptr;
   // Only a miss creates a series, so at most one series matches: the first created.
-  const auto range = index_.equal_range(HashKeys(keys));
-  for (auto it = range.first; it != range.second; ++it)
-    if (Matches(*it->second, keys)) return it->second;
+  const uint64_t hash = HashKeys(keys);
+  const size_t mask = index_.size() - 1;
+  for (size_t i = hash & mask; index_[i].series != nullptr; i = (i + 1) & mask)
+    if (index_[i].hash == hash && Matches(*index_[i].series, keys)) return index_[i].series;
   return nullptr;
+}
+
+// Adds the series to the index, doubling the table when it would be more than half full.
+// False when memory runs out (the index is then unchanged).
+bool CRareAvgManager::Index(uint64_t hash, CRareAvgSym* series) {
+  const size_t held = static_cast<size_t>(series_.GetSize());
+  if (2 * (held + 1) > index_.size()) {
+    std::vector<Slot> grown;
+    try {
+      grown.assign(index_.empty() ? 64 : 2 * index_.size(), Slot{0, nullptr});
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    const size_t mask = grown.size() - 1;
+    for (const Slot& slot : index_) {
+      if (slot.series == nullptr) continue;
+      size_t i = slot.hash & mask;
+      while (grown[i].series != nullptr) i = (i + 1) & mask;
+      grown[i] = slot;
+    }
+    index_.swap(grown);
+  }
+  const size_t mask = index_.size() - 1;
+  size_t i = hash & mask;
+  while (index_[i].series != nullptr) i = (i + 1) & mask;
+  index_[i] = Slot{hash, series};
+  return true;
 }
 
 CRareAvgSym* CRareAvgManager::Create(const RareAvgKeys& keys) {
@@ -56,18 +84,25 @@ CRareAvgSym* CRareAvgManager::Create(const RareAvgKeys& keys) {
   if (s == nullptr) return nullptr;
   try {
     s->symbol = keys.symbol;
-    s->regrLength = keys.regrLength;
-    s->wgtLength = keys.wgtLength;
-    s->respFacKey = keys.respFac;
-    s->barType = keys.barType;
-    s->dayKey = keys.dayKey;
-    auto entry = index_.emplace(HashKeys(keys), s);
-    if (series_.Add(s) < 0) {
-      index_.erase(entry);
-      delete s;
-      return nullptr;
-    }
   } catch (const std::bad_alloc&) {
+    delete s;
+    return nullptr;
+  }
+  s->regrLength = keys.regrLength;
+  s->wgtLength = keys.wgtLength;
+  s->respFacKey = keys.respFac;
+  s->barType = keys.barType;
+  s->dayKey = keys.dayKey;
+  if (!Index(HashKeys(keys), s)) {
+    delete s;
+    return nullptr;
+  }
+  if (series_.Add(s) < 0) {
+    // Leave no index entry behind for a series that does not exist: rebuild without it.
+    std::vector<Slot> kept;
+    kept.swap(index_);
+    for (const Slot& slot : kept)
+      if (slot.series != nullptr && slot.series != s) Index(slot.hash, slot.series);
     delete s;
     return nullptr;
   }

@@ -8,8 +8,8 @@
 // REQUIRES: one call at a time (the export holds the library-wide lock).
 #pragma once
 
-#include <cstddef>
-#include <unordered_map>
+#include <cstdint>
+#include <vector>
 
 #include "containers/ptr_array.h"
 #include "indicators/rare_avg_series.h"
@@ -41,10 +41,18 @@ class CRareAvgManager {
   CRareAvgSym* GetAt(int index) const { return static_cast<CRareAvgSym*>(series_.GetAt(index)); }
 
  private:
+  // One slot of the index: the hash of a series' keys and the series, or null when empty.
+  struct Slot {
+    uint64_t hash;
+    CRareAvgSym* series;
+  };
+  bool Index(uint64_t hash, CRareAvgSym* series);
+
   SPlainPtrArray series_;  // CRareAvgSym*, in order of creation
-  // Hash of the keys (symbol folded to upper case) -> series; candidates are confirmed with
-  // the full comparison.
-  std::unordered_multimap<size_t, CRareAvgSym*> index_;
+  // Open addressing with linear probing over a power-of-two table at most half full. Series
+  // are never removed, so slots are never vacated; a probe compares the stored hash first and
+  // confirms with the full comparison of the keys (symbol folded to upper case).
+  std::vector<Slot> index_;
 };
 
 extern CRareAvgManager g_RareAvgMgr;

@@ -197,6 +197,15 @@ std::vector<Scenario> WorkedExamples() {
          EXPECT_EQ(10, SeriesOf(prefix + "a", 10, 5, 260, 1, 0)->PointCount());
          EXPECT_EQ(4, SeriesOf(prefix + "b", 10, 5, 260, 2, 0)->PointCount());
        }},
+      // A computation that failed after the first of two repeated points leaves one point
+      // for a replace of two: the newest index stays in step with the points.
+      {"ReplaceOfMorePointsThanHeld",
+       Join({S("a", 10, 0, 5.0f, 1240315, 260, 2, 0, 1, E), S("a", 10, 0, 6.0f, 1240315, 260, 2, 0, 1, E)},
+            Bars("a", 10, 2, 20, 260)),
+       [](const std::string& prefix) {
+         const CRareAvgSym* s = SeriesOf(prefix + "a", 10, 5, 260, 2, 0);
+         EXPECT_EQ(s->PointCount() - 1, s->lastIndex);
+       }},
       {"ResponseFactorZeroFitsTheRawValues", Bars("a", 10, 2, 40, 0),
        [](const std::string& prefix) {
          const CRareAvgSym* s = SeriesOf(prefix + "a", 10, 5, 0, 2, 0);
