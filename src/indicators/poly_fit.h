@@ -19,10 +19,10 @@ class CPolyFit {
   bool Evaluate(float x, float* value) const;
 
   int degree = 1;
-  double S[2 * kMaxDegree + 2] = {};         // S[k] = sum of x^k, k = 0 .. 2d
-  double T[kMaxDegree + 1] = {};             // T[k] = sum of y * x^k, k = 0 .. d
+  double S[2 * kMaxDegree + 2] = {};              // S[k] = sum of x^k, k = 0 .. 2d
+  double T[kMaxDegree + 1] = {};                  // T[k] = sum of y * x^k, k = 0 .. d
   double M[kMaxDegree + 1][kMaxDegree + 2] = {};  // augmented normal-equation matrix
-  double coef[kMaxDegree + 1] = {};          // coef[k] multiplies x^k
+  double coef[kMaxDegree + 1] = {};               // coef[k] multiplies x^k
   int solved = 0;
 };
 

@@ -36,14 +36,13 @@ float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
 
   // Nothing to key a series by: the value passes through.
   if (a.symbol == nullptr) return a.value;
-  const RareAvgKeys keys{a.symbol, a.nScopeRegr, nScopeWgt, a.nRespFac, a.barType,
-                         a.dayContinuity};
+  const RareAvgKeys keys{a.symbol, a.nScopeRegr, nScopeWgt, a.nRespFac, a.barType, a.dayContinuity};
   CRareAvgSym* s = g_RareAvgMgr.Find(keys);
   if (s == nullptr) {
     s = g_RareAvgMgr.Create(keys);
     if (s == nullptr) return a.value;
-    LOGTRACE(nullptr, 1, "RareAvg: Initializing Sym=%s, BarType=%d, Len=%d (" PTR_FMT ")",
-             a.symbol, a.barType, a.nScopeRegr, PtrArg(s));
+    LOGTRACE(nullptr, 1, "RareAvg: Initializing Sym=%s, BarType=%d, Len=%d (" PTR_FMT ")", a.symbol,
+             a.barType, a.nScopeRegr, PtrArg(s));
   }
   trace.stage = 3;
 
@@ -75,8 +74,8 @@ float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
     LOGTRACE(nullptr, 1,
              "ret = RareAvg(nScopeRegr,nScopeWgt,%11.5ff,%d,%4d,nRespFac,%d,%d,%d); "
              "// RespFac=%d, Res=%11.5f, Bar=%5d",
-             static_cast<double>(a.value), date, a.time, a.diagnostic, a.barType,
-             a.dayContinuity, kDiagnosticFactor, static_cast<double>(result), s->PointCount());
+             static_cast<double>(a.value), date, a.time, a.diagnostic, a.barType, a.dayContinuity,
+             kDiagnosticFactor, static_cast<double>(result), s->PointCount());
   return result;
 }
 

@@ -10,16 +10,16 @@ namespace vqm {
 // The export's arguments, in order.
 struct RareAvgArgs {
   const char* symbol;
-  int nScopeRegr;    // regression length
-  int nScopeWgt;     // smoother length; 0 or less selects a default from nScopeRegr
+  int nScopeRegr;  // regression length
+  int nScopeWgt;   // smoother length; 0 or less selects a default from nScopeRegr
   float value;
-  int date;          // negative: replace the newest point(s)
+  int date;  // negative: replace the newest point(s)
   int time;
-  int nRespFac;      // response factor 0..99 + 100 x repeat count, or a diagnostic code
-  int diagnostic;    // written to the diagnostic line only
-  int barType;       // 1 or less: intraday series
-  int dayContinuity; // 0 lets an intraday series restart at each new date
-  int barNumber;     // equal to the previous call's: replace
+  int nRespFac;       // response factor 0..99 + 100 x repeat count, or a diagnostic code
+  int diagnostic;     // written to the diagnostic line only
+  int barType;        // 1 or less: intraday series
+  int dayContinuity;  // 0 lets an intraday series restart at each new date
+  int barNumber;      // equal to the previous call's: replace
 };
 
 // What the internal-error texts say about the call; `stage` is the last step reached.

@@ -26,8 +26,8 @@ uint64_t HashKeys(const RareAvgKeys& k) {
 }
 
 bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
-  return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength &&
-         s.respFacKey == k.respFac && s.barType == k.barType && s.dayKey == k.dayKey &&
+  return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength && s.respFacKey == k.respFac &&
+         s.barType == k.barType && s.dayKey == k.dayKey &&
          StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0;
 }
 

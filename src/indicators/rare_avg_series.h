@@ -51,9 +51,9 @@ class CRareAvgSym {
     return static_cast<CRareAvgPoint*>(points.GetAt(index));
   }
 
-  std::string symbol;     // key, compared ignoring case
-  int32_t lastDate = 0;   // date of the newest point
-  int32_t lastIndex = -1; // index of the newest point: always the number of points - 1
+  std::string symbol;       // key, compared ignoring case
+  int32_t lastDate = 0;     // date of the newest point
+  int32_t lastIndex = -1;   // index of the newest point: always the number of points - 1
   int32_t regrLength = 10;  // key: nScopeRegr
   int32_t wgtLength = 6;    // key: the effective nScopeWgt
   int32_t respFacKey = 0;   // key: nRespFac undivided
@@ -62,10 +62,10 @@ class CRareAvgSym {
   int32_t lag = 3;          // oldest points the short fits leave out
   int32_t barType = 2;      // key
 
-  SPlainPtrArray points;        // CRareAvgPoint*, owned by the series, index 0 oldest
-  CCalcStack resultSmoother;    // weighted average of results, length wgtLength
-  CCalcStack shortAverage;      // weighted average of raw values for the warm-up
-  CCalcStack changeAverage;     // simple average of percentage changes, length 30
+  SPlainPtrArray points;      // CRareAvgPoint*, owned by the series, index 0 oldest
+  CCalcStack resultSmoother;  // weighted average of results, length wgtLength
+  CCalcStack shortAverage;    // weighted average of raw values for the warm-up
+  CCalcStack changeAverage;   // simple average of percentage changes, length 30
 
  private:
   // The least-squares fit of the given degree over the points up to index end, leaving

@@ -19,8 +19,8 @@ TEST(PolyFit, RecoversPolynomialsItCanRepresent) {
   const struct {
     int degree;
     std::vector<double> coef;  // of x^0, x^1, ...
-  } cases[] = {{1, {2.0, -0.5}}, {2, {1.0, 3.0, -0.25}}, {3, {-4.0, 0.5, 2.0, 0.125}},
-               {2, {7.0, 0.0, 0.0}}};
+  } cases[] = {
+      {1, {2.0, -0.5}}, {2, {1.0, 3.0, -0.25}}, {3, {-4.0, 0.5, 2.0, 0.125}}, {2, {7.0, 0.0, 0.0}}};
   for (const auto& c : cases) {
     std::vector<float> xs, ys;
     for (int x = -3; x <= 6; ++x) {
@@ -68,9 +68,7 @@ TEST(PolyFit, ZeroPivotLeavesItsCoefficientAtZero) {
 }
 
 TEST(PolyFit, DegreeOutsideOneToTenIsIgnored) {
-  const struct {
-    int request, degree;
-  } cases[] = {{0, 3}, {-1, 3}, {11, 3}, {1, 1}, {10, 10}};
+  const struct { int request, degree; } cases[] = {{0, 3}, {-1, 3}, {11, 3}, {1, 1}, {10, 10}};
   for (const auto& c : cases) {
     CPolyFit fit;
     fit.SetDegree(3);

@@ -9,6 +9,16 @@
 
 namespace vqm::test {
 
+uint32_t FloatBits(float f) {
+  uint32_t u;
+  memcpy(&u, &f, sizeof u);
+  return u;
+}
+
+bool SameFloat(float a, float b) {
+  return FloatBits(a) == FloatBits(b) || (std::isnan(a) && std::isnan(b));
+}
+
 std::string UniqueSymbolPrefix(const char* name) {
   static const long long run =
       std::chrono::system_clock::now().time_since_epoch().count() % 1000000007;
@@ -83,8 +93,8 @@ void ModelAverage::AddWeighted(float x) {
 
 // ---- fitter ----
 
-bool ModelPolyFit(const std::vector<float>& xs, const std::vector<float>& ys, int degree,
-                  float at, float* value) {
+bool ModelPolyFit(const std::vector<float>& xs, const std::vector<float>& ys, int degree, float at,
+                  float* value) {
   const int d = degree;
   const int n = static_cast<int>(xs.size());
   if (n < 1 || n < d) return false;
@@ -180,7 +190,8 @@ float RareAvgModel::Call(const RareAvgModelCall& c) {
     if (wgt < 2) wgt = 2;
   }
   if (c.symbol == nullptr) return c.value;
-  ModelSeries* s = const_cast<ModelSeries*>(Find(c.symbol, c.regr, wgt, c.respFac, c.barType, c.day));
+  ModelSeries* s =
+      const_cast<ModelSeries*>(Find(c.symbol, c.regr, wgt, c.respFac, c.barType, c.day));
   if (s == nullptr) {
     series_.push_back(std::make_unique<ModelSeries>());
     s = series_.back().get();
@@ -192,7 +203,8 @@ float RareAvgModel::Call(const RareAvgModelCall& c) {
     s->day = c.day;
   }
   if (s->lastBar == c.bar) replace = true;
-  if (c.barType <= 1 && c.day == 0 && date != s->lastDate && s->points.size() > 1) Restart(*s, coverage_);
+  if (c.barType <= 1 && c.day == 0 && date != s->lastDate && s->points.size() > 1)
+    Restart(*s, coverage_);
 
   int repeat = 1, factor = c.respFac;
   if (c.respFac >= 100) {

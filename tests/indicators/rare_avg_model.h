@@ -4,6 +4,7 @@
 // library and compare results bit for bit.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,25 +66,29 @@ struct ModelSeries {
 
 // Least-squares polynomial through (x, y) by the normal equations in double precision,
 // evaluated at `at`; false when there is nothing to fit.
+uint32_t FloatBits(float f);
+// Equal bit patterns, or both NaN (whose sign and payload the two may propagate differently).
+bool SameFloat(float a, float b);
+
 // A symbol prefix used by no other call of this or any earlier test run, so that series of
 // different tests never meet and log lines are found unambiguously.
 std::string UniqueSymbolPrefix(const char* name);
 
-bool ModelPolyFit(const std::vector<float>& xs, const std::vector<float>& ys, int degree,
-                  float at, float* value);
+bool ModelPolyFit(const std::vector<float>& xs, const std::vector<float>& ys, int degree, float at,
+                  float* value);
 
 // How often a stream reached each path, so tests can show that it covered them.
 struct ModelCoverage {
   int trivial = 0;
-  int warmUp[2] = {};      // [0] intraday (short average), [1] other bar types (error)
+  int warmUp[2] = {};  // [0] intraday (short average), [1] other bar types (error)
   int transition[2] = {};
   int running[2] = {};
-  int adjusted = 0;        // response adjustment applied
-  int unchanged = 0;       // a change of 0 percent after the adjustment started
+  int adjusted = 0;   // response adjustment applied
+  int unchanged = 0;  // a change of 0 percent after the adjustment started
   int zeroValues = 0;
-  int diagnostics = 0;     // -1818, -1819, -1820
-  int replaced = 0;        // points taken back
-  int restarts = 0;        // resets of a series holding points
+  int diagnostics = 0;  // -1818, -1819, -1820
+  int replaced = 0;     // points taken back
+  int restarts = 0;     // resets of a series holding points
   int wrappedAbscissas = 0;
   int repeated = 0;        // extra points of a repeat count
   int longestRunning = 0;  // longest regression length that reached the running phase

@@ -1,10 +1,11 @@
 // The series' point list and restarts, and the manager's lookup by its six keys.
+#include "indicators/rare_avg_series.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "indicators/rare_avg_manager.h"
-#include "indicators/rare_avg_series.h"
 
 namespace vqm {
 namespace {
@@ -45,18 +46,6 @@ TEST(RareAvgSeries, AddPointRestartsOnTheFirstPointAndWhenTheDateGoesBack) {
     EXPECT_EQ(step.points - 1, s.lastIndex);
     EXPECT_EQ(step.date, s.lastDate);
   }
-}
-
-TEST(RareAvgSeries, RemovingMorePointsThanHeldKeepsTheIndexInStep) {
-  CRareAvgSym s;
-  s.AddPoint(1240315, 0, 1.0f);
-  s.AddPoint(1240315, 0, 2.0f);
-  for (int i = 0; i < 4; ++i) s.RemoveNewest();
-  EXPECT_EQ(0, s.PointCount());
-  EXPECT_EQ(-1, s.lastIndex);
-  s.AddPoint(1240315, 0, 3.0f);
-  EXPECT_EQ(0, s.lastIndex);
-  EXPECT_EQ(3.0f, s.PointAt(s.lastIndex)->raw);
 }
 
 TEST(RareAvgSeries, HoldsAsManyPointsAsItReceives) {
@@ -100,7 +89,8 @@ TEST(RareAvgManager, EveryOneOfManySeriesIsFoundInCreationOrder) {
   ASSERT_EQ(n, manager.GetSize());
   for (int i = 0; i < n; ++i) {
     const std::string symbol = "S" + std::to_string(i % 100);
-    EXPECT_EQ(manager.GetAt(i), manager.Find(RareAvgKeys{symbol.c_str(), i / 100, 5, 60, i % 3, 0}));
+    EXPECT_EQ(manager.GetAt(i),
+              manager.Find(RareAvgKeys{symbol.c_str(), i / 100, 5, 60, i % 3, 0}));
   }
   EXPECT_EQ(nullptr, manager.Find(RareAvgKeys{"s1", 0, 5, 60, 0, 0}));  // bar type 1 for s1
   EXPECT_EQ("s7", manager.GetAt(4207)->symbol);
