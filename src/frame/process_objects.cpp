@@ -17,6 +17,7 @@
 #include "dataio/column_loader.h"
 #include "indicators/bsp/bsp_manager.h"
 #include "indicators/pattern_search_history.h"
+#include "indicators/rare_avg_manager.h"
 #include "indicators/trend_reversal_manager.h"
 
 namespace vqm {
@@ -42,5 +43,8 @@ CTrendRevMgr g_TrendRevMgr;
 
 // 7. the column loader's state and line list
 ColumnLoaderState g_ColumnLoader;
+
+// 8. the regression-average series
+CRareAvgManager g_RareAvgMgr;
 
 }  // namespace vqm
