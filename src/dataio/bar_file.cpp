@@ -59,14 +59,6 @@ void BarFile::Write(const std::string& text) {
   if (file_ != nullptr && !text.empty()) fwrite(text.data(), 1, text.size(), file_);
 }
 
-int CalendarDate(int hostDate) {
-  return static_cast<int>(static_cast<uint32_t>(hostDate) + 19000000u);
-}
-
-int TimeWithSeconds(int hostTime) {
-  return static_cast<int>(static_cast<uint32_t>(hostTime) * 100u);
-}
-
 double PrintableValue(float value) {
   const double wide = value;
   return std::isnan(wide) ? std::fabs(wide) : wide;
