@@ -8,11 +8,17 @@
   X(VQM_BSP)               \
   X(VQM_BSPCalc)           \
   X(VQM_BSPHandle)         \
+  X(VQM_RareAvg)           \
+  X(VQM_TrendReversal)     \
+  X(VQM_FindGemAdd)        \
+  X(VQM_FindGemCalc)       \
   X(VQM_F_PrcNorm)         \
   X(VQM_SaveDataToCsv)     \
   X(VQM_SaveDataToTxt)     \
   X(VQM_SaveDataToCsv2)    \
+  X(VQM_LoadCol)           \
   X(VQM_RTPM)              \
   X(VQM_ReadInt)           \
-  X(VQM_LoadCol)           \
+  X(VQM_Speak)             \
+  X(VQM_TickSound)         \
   X(VQM_IfRealtime)

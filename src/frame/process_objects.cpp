@@ -12,8 +12,13 @@
 // Each object's header declares it; add its definition at its place in the list below.
 
 #include "alerts/realtime_latch.h"
+#include "alerts/speech.h"
+#include "alerts/tick_player.h"
 #include "dataio/column_loader.h"
 #include "indicators/bsp/bsp_manager.h"
+#include "indicators/pattern_search_history.h"
+#include "indicators/rare_avg_manager.h"
+#include "indicators/trend_reversal_manager.h"
 
 namespace vqm {
 
@@ -21,10 +26,25 @@ namespace vqm {
 // loads the library again gets their memory back.
 CBSPManager g_BSPMgr;
 
+// 2. Creates the device's wake event; the device opens at the first tick.
+CTickPlayer TickPlayer;
+
+// 3. COM is started by the first VQM_Speak, on its caller's thread.
+CSpeechState SpeechState;
+
 // 4. the real-time latch's start time
 RealtimeLatch g_RealtimeLatch;
 
+// 5. the pattern-search history of one symbol
+CFindGemDB g_FindGemDB;
+
+// 6. the trend-reversal series
+CTrendRevMgr g_TrendRevMgr;
+
 // 7. the column loader's state and line list
 ColumnLoaderState g_ColumnLoader;
+
+// 8. the regression-average series
+CRareAvgManager g_RareAvgMgr;
 
 }  // namespace vqm

@@ -22,6 +22,17 @@ void SetTimeZoneBiases(std::function<TimeZoneBiases()> biases) {
   detail::Hooks().timeZoneBiases = std::move(biases);
 }
 
+void SetMidiOutBackend(MidiOutBackend* backend) { detail::g_midiOutHook.store(backend); }
+
+void SetComInitialize(std::function<int32_t()> comInitialize) {
+  detail::Hooks().comInitialize = std::move(comInitialize);
+}
+
+void SetMessageBox(
+    std::function<void(const char* caption, const char* text, unsigned iconFlags)> box) {
+  detail::Hooks().messageBox = std::move(box);
+}
+
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date.

@@ -7,6 +7,7 @@
 #endif
 
 #include "platform/platform.h"
+#include "support/files.h"
 
 namespace vqm::test {
 
@@ -28,8 +29,17 @@ std::string LibraryPath() {
          VQM_LIBRARY_FILE_NAME;
 }
 
-LoadedLibrary::LoadedLibrary() {
-  const std::string path = LibraryPath();
+bool IsLibraryLoaded(const std::string& path) {
+#if defined(_WIN32)
+  return GetModuleHandleA(path.c_str()) != nullptr;
+#else
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (handle != nullptr) dlclose(handle);
+  return handle != nullptr;
+#endif
+}
+
+LoadedLibrary::LoadedLibrary(const std::string& path) {
 #if defined(_WIN32)
   handle_ = LoadLibraryA(path.c_str());
   if (handle_ == nullptr) error_ = "LoadLibrary failed for " + path;
@@ -62,6 +72,17 @@ void* LoadedLibrary::Resolve(const char* name) const {
   return dlsym(handle_, name);
 #endif
 }
+
+LibraryCopy::LibraryCopy(const std::string& name) {
+  const std::string original = LibraryPath();
+  const size_t slash = original.find_last_of("/\\");
+  path_ = original.substr(0, slash + 1) +
+          (OnWindows() ? "VQM_" + name + ".DLL" : "libVQM_" + name + ".so");
+  std::string bytes;
+  if (ReadFileBytes(original, &bytes)) WriteFileBytes(path_, bytes);
+}
+
+LibraryCopy::~LibraryCopy() { RemoveFile(path_); }
 
 const LoadedLibrary& SharedLibrary() {
   static LoadedLibrary* library = new LoadedLibrary;

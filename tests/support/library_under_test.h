@@ -18,11 +18,20 @@ struct Exports {
 
 const Exports& InProcess();
 
+// Full path of the library file beside the test executable.
+std::string LibraryPath();
+
+// True while the library file at path is loaded into this process.
+bool IsLibraryLoaded(const std::string& path);
+
 // The built library, loaded from beside the test executable. Unloading it runs its
 // destructors; a new instance starts with fresh process-wide state.
 class LoadedLibrary {
  public:
-  LoadedLibrary();
+  LoadedLibrary() : LoadedLibrary(LibraryPath()) {}
+  // A library file elsewhere, e.g. a copy that is loaded and unloaded on its own while the
+  // shared instance stays loaded.
+  explicit LoadedLibrary(const std::string& path);
   ~LoadedLibrary();
   LoadedLibrary(const LoadedLibrary&) = delete;
   LoadedLibrary& operator=(const LoadedLibrary&) = delete;
@@ -38,11 +47,23 @@ class LoadedLibrary {
   Exports exports_;
 };
 
+// A copy of the built library under its own name ("VQM_<name>.DLL" or "libVQM_<name>.so"
+// beside it), so that loading and unloading it gives fresh process-wide state, not masked by
+// the shared instance the other tests keep loaded. Removed when the object goes.
+class LibraryCopy {
+ public:
+  explicit LibraryCopy(const std::string& name);
+  ~LibraryCopy();
+  LibraryCopy(const LibraryCopy&) = delete;
+  LibraryCopy& operator=(const LibraryCopy&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // One library instance shared by the tests of this process.
 const LoadedLibrary& SharedLibrary();
-
-// Full path of the library file beside the test executable.
-std::string LibraryPath();
 
 enum class Backend { kInProcess, kLoadedLibrary };
 const Exports& ExportsOf(Backend backend);

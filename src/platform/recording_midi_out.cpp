@@ -1,0 +1,91 @@
+#include "platform/test_hooks.h"
+
+namespace vqm::platform::test {
+
+namespace {
+constexpr unsigned kInvalidHandle = 5;  // MMSYSERR_INVALHANDLE
+}
+
+void RecordingMidiOut::FailOpen(unsigned error, int lastError) {
+  std::lock_guard<std::mutex> hold(lock_);
+  openError_ = error;
+  openLastError_ = lastError;
+}
+
+std::vector<RecordingMidiOut::Record> RecordingMidiOut::Records() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return records_;
+}
+
+std::vector<uint32_t> RecordingMidiOut::ShortMessages() const {
+  std::vector<uint32_t> messages;
+  for (const Record& r : Records())
+    if (r.call == Call::kShortMessage) messages.push_back(r.value);
+  return messages;
+}
+
+std::vector<RecordingMidiOut::Record> RecordingMidiOut::RecordsOf(Call call) const {
+  std::vector<Record> out;
+  for (const Record& r : Records())
+    if (r.call == call) out.push_back(r);
+  return out;
+}
+
+void RecordingMidiOut::Notify(unsigned message) {
+  MidiOutCallback callback;
+  MidiOutHandle device;
+  uintptr_t instance;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    callback = callback_;
+    device = device_;
+    instance = instance_;
+  }
+  if (callback != nullptr) callback(device, message, instance, 0, 0);
+}
+
+unsigned RecordingMidiOut::DeviceCount() { return deviceCount_; }
+
+unsigned RecordingMidiOut::Open(MidiOutHandle* device, unsigned deviceId,
+                                MidiOutCallback callback, uintptr_t instance) {
+  std::unique_lock<std::mutex> hold(lock_);
+  if (openError_ != kMidiNoError || deviceId >= deviceCount_) {
+    const unsigned error = openError_ != kMidiNoError ? openError_ : 2;  // MMSYSERR_BADDEVICEID
+    const int lastError = openLastError_;
+    records_.push_back({Call::kOpen, nullptr, deviceId, nullptr, Clock::now()});
+    hold.unlock();
+    SetLastErrorCode(lastError);
+    return error;
+  }
+  ++opened_;
+  device_ = reinterpret_cast<MidiOutHandle>(static_cast<uintptr_t>(0x1000 + opened_));
+  callback_ = callback;
+  instance_ = instance;
+  *device = device_;
+  records_.push_back({Call::kOpen, device_, deviceId, nullptr, Clock::now()});
+  return kMidiNoError;
+}
+
+unsigned RecordingMidiOut::ShortMessage(MidiOutHandle device, uint32_t message) {
+  Add(Call::kShortMessage, device, message, nullptr);
+  return device != nullptr ? kMidiNoError : kInvalidHandle;
+}
+
+unsigned RecordingMidiOut::UnprepareHeader(MidiOutHandle device, MidiHeader* header) {
+  Add(Call::kUnprepareHeader, device, 0, header);
+  return kMidiNoError;
+}
+
+unsigned RecordingMidiOut::Close(MidiOutHandle device) {
+  Add(Call::kClose, device, 0, nullptr);
+  std::lock_guard<std::mutex> hold(lock_);
+  if (device == device_) callback_ = nullptr;
+  return kMidiNoError;
+}
+
+void RecordingMidiOut::Add(Call call, MidiOutHandle device, uint32_t value, MidiHeader* header) {
+  std::lock_guard<std::mutex> hold(lock_);
+  records_.push_back({call, device, value, header, Clock::now()});
+}
+
+}  // namespace vqm::platform::test
