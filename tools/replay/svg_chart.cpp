@@ -162,13 +162,13 @@ std::string RenderSvg(const ChartData& d) {
          "stroke=\"#e69138\" stroke-width=\"1\"");
   }
   Line(svg, price, n, [&](size_t i) { return std::optional<double>(bars[i].close); },
-       "stroke=\"#222\" stroke-width=\"1\"");
+       "stroke=\"#8a8a8a\" stroke-width=\"1\"");
   Line(svg, price, n,
        [&](size_t i) {
          return d.average.empty() || !d.average[i] ? std::nullopt
                                                    : std::optional<double>(*d.average[i]);
        },
-       "stroke=\"#1f5fd6\" stroke-width=\"1.6\"");
+       "stroke=\"#1f5fd6\" stroke-width=\"1.3\"");
   if (d.average.empty()) Note(svg, price, "VQM_RareAvg not run: " + d.averageNote);
   // Legend.
   const double ly = kPriceTop + 18;
@@ -176,7 +176,7 @@ std::string RenderSvg(const ChartData& d) {
     const char* color;
     std::string text;
   };
-  const Item items[] = {{"#222", "close"},
+  const Item items[] = {{"#8a8a8a", "close"},
                         {"#1f5fd6", "VQM_RareAvg"},
                         {"#e69138", d.ribbonLabel}};
   double lx = kLeft + 12;
