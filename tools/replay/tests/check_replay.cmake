@@ -10,7 +10,7 @@ set(bar2 "20240311,0701,5101.25,5101.25,5100.50,5100.75,4994,2147,2847\n")
 
 # Runs the tool on a bar file and expects failure with one line naming the line and reason.
 function(expect_error file pattern)
-  execute_process(COMMAND ${EMULATOR} "${TOOL}" --out "${WORK}/out" "${file}"
+  execute_process(COMMAND ${EMULATOR} "${TOOL}" --out "${WORK}/out" ${ARGN} "${file}"
                   WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE rc OUTPUT_VARIABLE out
                   ERROR_VARIABLE err)
   if(rc EQUAL 0)
@@ -47,6 +47,24 @@ elseif(CASE STREQUAL "missing_file")
 elseif(CASE STREQUAL "bars_out_of_order")
   file(WRITE "${WORK}/bars.csv" "${header}${bar2}${bar1}")
   expect_error("${WORK}/bars.csv" "^vqm-replay: .*bars\\.csv:3: date and time not after those of the bar on line 2$")
+elseif(CASE STREQUAL "bad_parameter")
+  file(WRITE "${WORK}/bars.csv" "${header}${bar1}")
+  expect_error("${WORK}/bars.csv" "^vqm-replay: --rareavg-regr '2x' is not a whole number$"
+               --rareavg-regr 2x)
+elseif(CASE STREQUAL "sample_matches_generator")
+  find_program(PYTHON3 python3)
+  if(NOT PYTHON3)
+    message(STATUS "SKIPPED: no python3 to run the sample's generator")
+    return()
+  endif()
+  get_filename_component(sample_dir "${CMAKE_CURRENT_LIST_DIR}/../sample" ABSOLUTE)
+  execute_process(COMMAND "${PYTHON3}" "${sample_dir}/make_sample_bars.py"
+                  OUTPUT_FILE "${WORK}/sample_bars.csv" RESULT_VARIABLE rc)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/sample_bars.csv"
+                          "${sample_dir}/sample_bars.csv" RESULT_VARIABLE differ)
+  if(NOT rc EQUAL 0 OR NOT differ EQUAL 0)
+    message(FATAL_ERROR "the bundled sample is not what make_sample_bars.py writes")
+  endif()
 elseif(CASE STREQUAL "good_file")
   # Seven fields, no header, a comment and a blank line; two real-time ticks.
   file(WRITE "${WORK}/bars.csv" "# two bars\n\n20240311,07:00,5101.50,5102.00,5101.00,5101.25,5200\r\n2024-03-11,0701,5101.25,5101.25,5100.50,5100.75,4994\r\n")

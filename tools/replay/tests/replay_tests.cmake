@@ -12,9 +12,11 @@ else()
 endif()
 
 set(VQM_REPLAY_CASES letter_in_price missing_column empty_file long_line missing_file
-    bars_out_of_order good_file)
+    bars_out_of_order bad_parameter good_file)
 if(WIN32)
   list(APPEND VQM_REPLAY_CASES same_csv_as_native)
+else()
+  list(APPEND VQM_REPLAY_CASES sample_matches_generator)
 endif()
 foreach(case ${VQM_REPLAY_CASES})
   add_test(NAME replay_${case}
