@@ -22,13 +22,10 @@
 #include "results.h"
 #include "ribbon.h"
 #include "runner.h"
+#include "sample_bars.h"
 #include "svg_chart.h"
 
 namespace vqm::replay {
-
-extern const char kSampleBars[];
-extern const size_t kSampleBarsSize;
-
 namespace {
 
 constexpr size_t kProgressFrom = 20000;  // calls per runner from which progress is shown

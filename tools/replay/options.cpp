@@ -169,6 +169,9 @@ std::string Usage(const std::vector<std::unique_ptr<Runner>>& runners) {
       "  --ticks N        repeat the last bar N times as real-time ticks (default 0)\n"
       "  --out PREFIX     output files PREFIX.csv and PREFIX.svg (default: <bar file>.replay)\n"
       "  --quiet          no progress line\n\n"
+      "Exit status: 0 replayed; 1 replayed, but an indicator chosen with --run could not run\n"
+      "(an export missing from the library, no tick volumes for bsp); 2 an error (bad option,\n"
+      "bar file or library), reported on one line.\n\n"
       "Indicators and exports, with their parameters (--NAME-PARAM VALUE):\n";
   for (const auto& r : runners) {
     u += "  " + std::string(r->name()) + ": " + r->help() + "\n";

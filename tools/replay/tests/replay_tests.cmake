@@ -27,3 +27,17 @@ foreach(case ${VQM_REPLAY_CASES})
   set_tests_properties(replay_${case} PROPERTIES ENVIRONMENT "${VQM_REPLAY_ENV}"
                        SKIP_REGULAR_EXPRESSION "SKIPPED:" TIMEOUT 300)
 endforeach()
+
+# Unit tests of the tool's parts: bar parsing, options, the chart's ribbon against the
+# library's, the CSV and SVG writers.
+if(WIN32)
+  set(VQM_REPLAY_GTEST gtest gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  set(VQM_REPLAY_GTEST GTest::gtest GTest::gtest_main)
+endif()
+file(GLOB VQM_REPLAY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_test.cpp)
+add_executable(vqm_replay_tests ${VQM_REPLAY_TEST_SOURCES})
+target_link_libraries(vqm_replay_tests PRIVATE vqm_replay ${VQM_REPLAY_GTEST})
+add_test(NAME replay_unit_tests COMMAND vqm_replay_tests --gtest_color=no)
+set_tests_properties(replay_unit_tests PROPERTIES ENVIRONMENT "${VQM_REPLAY_ENV}" TIMEOUT 300)
