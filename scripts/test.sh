@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 passed=0
 failed=0
+tests_passed=0
+tests_failed=0
 record() { if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi; }
 for preset in native sanitize win64; do
   echo "=== $preset ==="
@@ -16,7 +18,14 @@ for preset in native sanitize win64; do
   ctest --preset "$preset" || rc=1
   record $rc
   log="build/$preset/Testing/Temporary/LastTest.log"
-  [ -f "$log" ] && grep -E "^\[==========\] .* ran|^\[  PASSED  \]|^\[  FAILED  \]|^Testing on" "$log" || true
+  if [ -f "$log" ]; then
+    grep -E "^\[==========\] .* ran|^\[  PASSED  \]|^\[  FAILED  \]|^Testing on" "$log" || true
+    # Count the suite's own tests, not just the one CTest entry that ran them.
+    n=$(grep -oE "^\[  PASSED  \] [0-9]+" "$log" | grep -oE "[0-9]+$" | tail -1 || true)
+    f=$(grep -oE "^\[  FAILED  \] [0-9]+ test" "$log" | grep -oE "[0-9]+" | tail -1 || true)
+    tests_passed=$((tests_passed + ${n:-0}))
+    tests_failed=$((tests_failed + ${f:-0}))
+  fi
 done
 if [ -f scripts/tsan.sh ]; then
   echo "=== tsan ==="
@@ -32,4 +41,5 @@ if [ -f scripts/fuzz.sh ]; then
 fi
 echo
 echo "suites: $passed passed, $failed failed"
+echo "tests: $tests_passed passed, $tests_failed failed"
 [ "$failed" -eq 0 ]
