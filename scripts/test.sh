@@ -22,8 +22,8 @@ for preset in native sanitize win64; do
     grep -E "^\[==========\] .* ran|^\[  PASSED  \]|^\[  FAILED  \]|^Testing on" "$log" || true
     # Count the suites' own tests, not just the CTest entries that ran them (every
     # GoogleTest binary of the preset: the library's suite and the replay tool's).
-    n=$(grep -oE "^\[  PASSED  \] [0-9]+" "$log" | awk '{s += $NF} END {print s + 0}')
-    f=$(grep -oE "^\[  FAILED  \] [0-9]+ test" "$log" | awk '{s += $4} END {print s + 0}')
+    n=$(grep -oE "^\[  PASSED  \] [0-9]+" "$log" | awk '{s += $NF} END {print s + 0}' || true)
+    f=$(grep -oE "^\[  FAILED  \] [0-9]+ test" "$log" | awk '{s += $4} END {print s + 0}' || true)
     tests_passed=$((tests_passed + ${n:-0}))
     tests_failed=$((tests_failed + ${f:-0}))
   fi
