@@ -25,9 +25,14 @@ echo "Replaying the sample through the native library:"
 (cd "$out" && "$root/build/native/bin/vqm-replay" --out sample.replay)
 echo
 echo "Replaying the sample through VQM_FUNC1.DLL under Wine:"
-(cd "$out" && WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all \
-   WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 \
-   "$root/build/win64/bin/vqm-replay.exe" --quiet --out sample.wine >/dev/null)
+# Wine's own notes (a new prefix is created on the first run) are shown only on failure.
+if ! (cd "$out" && WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all \
+        WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 \
+        "$root/build/win64/bin/vqm-replay.exe" --quiet --out sample.wine >/dev/null \
+        2>"$out/sample.wine.log"); then
+  cat "$out/sample.wine.log" >&2
+  exit 1
+fi
 if cmp -s "$out/sample.replay.csv" "$out/sample.wine.csv"; then
   echo "The DLL under Wine wrote the same CSV: $out/sample.wine.csv"
 else
