@@ -8,6 +8,10 @@
   X(VQM_BSP)               \
   X(VQM_BSPCalc)           \
   X(VQM_BSPHandle)         \
+  X(VQM_RareAvg)           \
+  X(VQM_TrendReversal)     \
+  X(VQM_FindGemAdd)        \
+  X(VQM_FindGemCalc)       \
   X(VQM_F_PrcNorm)         \
   X(VQM_SaveDataToCsv)     \
   X(VQM_SaveDataToTxt)     \

@@ -16,6 +16,9 @@
 #include "alerts/tick_player.h"
 #include "dataio/column_loader.h"
 #include "indicators/bsp/bsp_manager.h"
+#include "indicators/pattern_search_history.h"
+#include "indicators/rare_avg_manager.h"
+#include "indicators/trend_reversal_manager.h"
 
 namespace vqm {
 
@@ -32,7 +35,16 @@ CSpeechState SpeechState;
 // 4. the real-time latch's start time
 RealtimeLatch g_RealtimeLatch;
 
+// 5. the pattern-search history of one symbol
+CFindGemDB g_FindGemDB;
+
+// 6. the trend-reversal series
+CTrendRevMgr g_TrendRevMgr;
+
 // 7. the column loader's state and line list
 ColumnLoaderState g_ColumnLoader;
+
+// 8. the regression-average series
+CRareAvgManager g_RareAvgMgr;
 
 }  // namespace vqm

@@ -1,0 +1,89 @@
+// VQM_FindGemAdd and VQM_FindGemCalc: the bar history of one symbol and the hindsight
+// excursions after the bar `scope` bars before a given one.
+#include "frame/exports.h"
+#include "frame/log.h"
+#include "indicators/host_bar_time.h"
+#include "indicators/pattern_search_history.h"
+
+namespace vqm {
+namespace {
+
+constexpr int kFirstDate = 900000;  // 1 January 1990 in the host's form
+
+// A null price or volume pointer refuses the bar (-4) before the history is touched.
+int FindGemAdd(const char* symbol, int date, int time, int divisor, const int* open,
+               const int* high, const int* low, const int* close, const int* volume, int mode) {
+  if (date < kFirstDate) return -1;
+  if (symbol == nullptr) return -2;
+  if (divisor < 1) return -3;
+  if (open == nullptr || high == nullptr || low == nullptr || close == nullptr || volume == nullptr)
+    return -4;
+
+  const float d = static_cast<float>(divisor);
+  const float values[5] = {static_cast<float>(*open) / d, static_cast<float>(*high) / d,
+                           static_cast<float>(*low) / d, static_cast<float>(*close) / d,
+                           static_cast<float>(*volume)};
+  const DateTime barTime = HostBarTime(date, time);
+
+  CFindGemDB& db = g_FindGemDB;
+  if (!db.HasSymbol(symbol)) {
+    const FindGemMode m = DecodeFindGemMode(mode);
+    db.Restart(symbol, m);
+    LOGTRACE("DORVA_FUNC", 1,
+             "LoadDB done, Sym=%s, Date=%d (Mode=%d, I=%d, MaxPt=%d. Scope=%d, Version %s %s)",
+             symbol, CalendarDateOfHostDate(date), m.shownMode, db.sameDay, db.GetCount(), db.scope,
+             kFindGemBuildDate, kFindGemBuildTime);
+  }
+  const int count = db.AddBar(barTime, values);
+  LOGTRACE("FindGem", 1, "Add Max=%4d Idx=%4d", count, count - 1);
+  return count;
+}
+
+// All four outputs are cleared first. A null output pointer refuses the call (-3).
+int FindGemCalc(const char* symbol, int date, int time, float* fallBelowLow, float* riseAboveLow,
+                float* riseAboveHigh, float* fallBelowHigh) {
+  float* outputs[4] = {fallBelowLow, riseAboveLow, riseAboveHigh, fallBelowHigh};
+  bool missing = false;
+  for (float* out : outputs) {
+    if (out != nullptr)
+      *out = 0.0f;
+    else
+      missing = true;
+  }
+  if (date < kFirstDate) return -1;
+  if (symbol == nullptr) return -2;
+  if (missing) return -3;
+
+  const CFindGemDB& db = g_FindGemDB;
+  const int reference = db.Find(HostBarTime(date, time)) - db.scope;
+  if (reference < 0) return -1;
+  const FindGemExcursions e = db.Measure(reference);
+  *fallBelowLow = e.fallBelowLow;
+  *riseAboveLow = e.riseAboveLow;
+  *riseAboveHigh = e.riseAboveHigh;
+  *fallBelowHigh = e.fallBelowHigh;
+  LOGTRACE("FindGem", 1, "ret=%4d, Long=%10.4f+ %10.4f-, Short=%10.4f+ %10.4f-", e.status,
+           static_cast<double>(e.fallBelowLow), static_cast<double>(e.riseAboveLow),
+           static_cast<double>(e.riseAboveHigh), static_cast<double>(e.fallBelowHigh));
+  return e.status;
+}
+
+}  // namespace
+}  // namespace vqm
+
+// A failure that no code above reports (memory exhausted) returns -1.
+VQM_EXPORT int VQM_FindGemAdd(int /*notUsed*/, const char* symbol, int date, int time, int divisor,
+                              int* open, int* high, int* low, int* close, int* volume, int mode) {
+  return vqm::ExportFrame(-1, [&] {
+    return vqm::FindGemAdd(symbol, date, time, divisor, open, high, low, close, volume, mode);
+  });
+}
+
+VQM_EXPORT int VQM_FindGemCalc(int /*notUsed*/, const char* symbol, int date, int time,
+                               int /*notUsed2*/, float* fallBelowLow, float* riseAboveLow,
+                               float* riseAboveHigh, float* fallBelowHigh) {
+  return vqm::ExportFrame(-1, [&] {
+    return vqm::FindGemCalc(symbol, date, time, fallBelowLow, riseAboveLow, riseAboveHigh,
+                            fallBelowHigh);
+  });
+}

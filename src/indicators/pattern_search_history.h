@@ -1,0 +1,83 @@
+// The pattern-search history, g_FindGemDB: the bars of one symbol in the order they were
+// added, searched by date-time, and the hindsight excursions after a reference bar.
+//
+// One history per process; a new symbol discards it. The history owns its bars. All
+// arithmetic is single precision. REQUIRES: the library-wide lock.
+#pragma once
+
+#include <string>
+
+#include "containers/ptr_array.h"
+#include "datetime/date_time.h"
+
+namespace vqm {
+
+// The library's build stamp as the history's start line shows it.
+constexpr const char* kFindGemBuildDate = "Nov 16 2015";
+constexpr const char* kFindGemBuildTime = "12:20:12";
+
+// One bar: its date-time (the search key) and open, high, low, close (already divided by
+// the price divisor) and volume, in that order.
+class CFindGemPoint {
+ public:
+  enum Value { kOpen = 0, kHigh = 1, kLow = 2, kClose = 3, kVolume = 4 };
+  DateTime time;
+  SFltArray values;
+};
+
+// The settings a history starts with, read from the mode argument: with m = |mode|, same-day
+// bars unless mode < 0, ten-thousandths when m > 1000, scope max(2, m mod 1000). |INT_MIN|
+// stays INT_MIN, as the processor's negation gives.
+struct FindGemMode {
+  int sameDay = 1;
+  int inBasisPoints = 0;
+  int scope = 100;
+  int shownMode = 0;  // m mod 1000, as the start line shows it
+};
+FindGemMode DecodeFindGemMode(int mode);
+
+// The four excursions measured after a reference bar; each 0 or positive.
+struct FindGemExcursions {
+  int status = -1;  // the scope, or -1 when there is no reference bar
+  float fallBelowLow = 0.0f;
+  float riseAboveLow = 0.0f;
+  float riseAboveHigh = 0.0f;
+  float fallBelowHigh = 0.0f;
+};
+
+class CFindGemDB {
+ public:
+  CFindGemDB() = default;
+  ~CFindGemDB();  // deletes every bar
+  CFindGemDB(const CFindGemDB&) = delete;
+  CFindGemDB& operator=(const CFindGemDB&) = delete;
+
+  // True when symbol equals the history's (case ignored, same length).
+  bool HasSymbol(const char* symbol) const;
+  // Deletes every bar and starts the history of symbol with the mode's settings.
+  void Restart(const char* symbol, const FindGemMode& mode);
+
+  // Index of a bar with an equal date-time, or -1: the C library's bsearch over the slots,
+  // which is exact only while bars were added in ascending date-time order.
+  int Find(const DateTime& time) const;
+  // Appends the bar unless Find sees one with an equal date-time (whose values then stay).
+  // Returns the number of bars. Throws std::bad_alloc when memory runs out (nothing added).
+  int AddBar(const DateTime& time, const float (&values)[5]);
+
+  // From the bar at reference up to the scope bars after it (with sameDay, only while they
+  // are on the reference bar's calendar day): the largest fall below and rise above the
+  // reference low and high, in price units or ten-thousandths of the reference price.
+  FindGemExcursions Measure(int reference) const;
+
+  int GetCount() const { return points.GetSize(); }
+
+  std::string symbol;
+  CTypedPtrArray<SPtrArray, CFindGemPoint*> points;  // owned, in the order added
+  int sameDay = 1;
+  int inBasisPoints = 0;
+  int scope = 100;
+};
+
+extern CFindGemDB g_FindGemDB;
+
+}  // namespace vqm

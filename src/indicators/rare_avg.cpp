@@ -1,0 +1,106 @@
+#include "indicators/rare_avg.h"
+
+#include <algorithm>
+
+#include "frame/exports.h"
+#include "frame/log.h"
+#include "indicators/rare_avg_manager.h"
+
+namespace vqm {
+namespace {
+
+constexpr int kDiagnosticFactor = 61;  // writes the diagnostic line after the computation
+
+// The absolute value with the processor's wrap-around, so that the most negative date stays
+// defined (and negative).
+int NegateWrapping(int x) { return static_cast<int>(0u - static_cast<unsigned>(x)); }
+
+}  // namespace
+
+int EffectiveScopeWgt(int nScopeRegr, int nScopeWgt) {
+  if (nScopeWgt > 0) return nScopeWgt;
+  return std::max(2, nScopeRegr > 12 ? nScopeRegr / 3 : nScopeRegr / 2);
+}
+
+float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
+  trace.stage = 0;
+  bool replace = false;
+  int date = a.date;
+  if (date < 0) {
+    date = NegateWrapping(date);
+    replace = true;
+  }
+  trace.date = date;
+  const int nScopeWgt = EffectiveScopeWgt(a.nScopeRegr, a.nScopeWgt);
+  trace.stage = 2;
+
+  // Nothing to key a series by: the value passes through.
+  if (a.symbol == nullptr) return a.value;
+  const RareAvgKeys keys{a.symbol, a.nScopeRegr, nScopeWgt, a.nRespFac, a.barType, a.dayContinuity};
+  CRareAvgSym* s = g_RareAvgMgr.Find(keys);
+  if (s == nullptr) {
+    s = g_RareAvgMgr.Create(keys);
+    if (s == nullptr) return a.value;
+    LOGTRACE(nullptr, 1, "RareAvg: Initializing Sym=%s, BarType=%d, Len=%d (" PTR_FMT ")", a.symbol,
+             a.barType, a.nScopeRegr, PtrArg(s));
+  }
+  trace.stage = 3;
+
+  if (s->lastBar == a.barNumber) replace = true;
+  // An intraday series without day continuity starts afresh each day.
+  if (a.barType <= 1 && a.dayContinuity == 0 && date != s->lastDate && s->PointCount() > 1)
+    s->Reset();
+  trace.stage = 4;
+
+  int repeat = 1;
+  int respFac = a.nRespFac;
+  if (a.nRespFac >= 100) {
+    repeat = a.nRespFac / 100;
+    respFac = a.nRespFac % 100;
+  }
+  // A replace takes back as many points as a call adds; the stacks keep what was pushed.
+  if (replace)
+    for (int i = 0; i < repeat && s->PointCount() > 0; ++i) s->RemoveNewest();
+  s->lastBar = a.barNumber;
+
+  float result = kRareAvgError;
+  for (int i = 0; i < repeat; ++i) {
+    s->AddPoint(date, a.time, a.value);
+    trace.stage = 5;
+    if (s->Compute(a.nScopeRegr, nScopeWgt, respFac, &result) != 0) return kRareAvgError;
+  }
+  trace.stage = 6;
+  if (respFac == kDiagnosticFactor)
+    LOGTRACE(nullptr, 1,
+             "ret = RareAvg(nScopeRegr,nScopeWgt,%11.5ff,%d,%4d,nRespFac,%d,%d,%d); "
+             "// RespFac=%d, Res=%11.5f, Bar=%5d",
+             static_cast<double>(a.value), date, a.time, a.diagnostic, a.barType, a.dayContinuity,
+             kDiagnosticFactor, static_cast<double>(result), s->PointCount());
+  return result;
+}
+
+float ReportRareAvgFailure(Caught caught, const char* message, const RareAvgTrace& t) {
+  const char* symbol = t.symbol != nullptr ? t.symbol : "";
+  if (caught == Caught::kFramework)
+    LOGTRACE("RareAvg", 1,
+             "RareAvg: Internal Error1 occured Stage=%d (Sym=%s, Val=%f, Date=%d, Time=%d, "
+             "Err=%s)",
+             t.stage, symbol, static_cast<double>(t.value), t.date, t.time, message);
+  else
+    LOGTRACE("RareAvg", 1,
+             "RareAvg: Internal Error2 occured Stage=%d (Sym=%s, Val=%f, Date=%d, Time=%d)",
+             t.stage, symbol, static_cast<double>(t.value), t.date, t.time);
+  return kRareAvgError;
+}
+
+}  // namespace vqm
+
+VQM_EXPORT float VQM_RareAvg(const char* symbol, int nScopeRegr, int nScopeWgt, float value,
+                             int date, int time, int nRespFac, int diagnostic, int barType,
+                             int dayContinuity, int barNumber) {
+  vqm::ExportLock lock(vqm::platform::LibraryLock());
+  const vqm::RareAvgArgs args{symbol,   nScopeRegr, nScopeWgt, value,         date,     time,
+                              nRespFac, diagnostic, barType,   dayContinuity, barNumber};
+  vqm::RareAvgTrace trace{0, symbol, value, date, time};
+  return vqm::GuardRareAvg(trace, [&] { return vqm::RareAvgCall(args, trace); });
+}

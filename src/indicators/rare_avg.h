@@ -1,0 +1,55 @@
+// The weighted regression average behind VQM_RareAvg: an adaptive moving average kept per
+// series in g_RareAvgMgr, called once per bar (and again on real-time updates of the bar).
+#pragma once
+
+#include "frame/export_frame.h"
+#include "indicators/rare_avg_series.h"
+
+namespace vqm {
+
+// The export's arguments, in order.
+struct RareAvgArgs {
+  const char* symbol;
+  int nScopeRegr;  // regression length
+  int nScopeWgt;   // smoother length; 0 or less selects a default from nScopeRegr
+  float value;
+  int date;  // negative: replace the newest point(s)
+  int time;
+  int nRespFac;       // response factor 0..99 + 100 x repeat count, or a diagnostic code
+  int diagnostic;     // written to the diagnostic line only
+  int barType;        // 1 or less: intraday series
+  int dayContinuity;  // 0 lets an intraday series restart at each new date
+  int barNumber;      // equal to the previous call's: replace
+};
+
+// What the internal-error texts say about the call; `stage` is the last step reached.
+struct RareAvgTrace {
+  int stage;
+  const char* symbol;
+  float value;
+  int date;  // made absolute by the first step
+  int time;
+};
+
+// The effective smoother length: nScopeWgt, or when 0 or less nScopeRegr / 3 (above 12) or
+// nScopeRegr / 2, at least 2.
+int EffectiveScopeWgt(int nScopeRegr, int nScopeWgt);
+
+// One call, unguarded: may throw. REQUIRES: the library-wide lock is held.
+float RareAvgCall(const RareAvgArgs& args, RareAvgTrace& trace);
+
+// Logs "RareAvg: Internal Error1/2 occured ..." for what was caught (category "RareAvg",
+// level 1) and returns kRareAvgError.
+float ReportRareAvgFailure(Caught caught, const char* message, const RareAvgTrace& trace);
+
+// Runs body (returning the result) so that no exception leaves it: an exception becomes the
+// logged internal-error text and kRareAvgError. The series keeps whatever state it reached.
+template <class Body>
+float GuardRareAvg(const RareAvgTrace& trace, Body&& body) {
+  char message[kErrorTextCapacity];
+  float result = kRareAvgError;
+  const Caught caught = RunGuarded([&] { result = body(); }, message, sizeof message);
+  return caught == Caught::kNone ? result : ReportRareAvgFailure(caught, message, trace);
+}
+
+}  // namespace vqm

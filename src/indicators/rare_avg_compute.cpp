@@ -1,0 +1,154 @@
+// The computation behind each call of the regression average, for the series' newest point:
+// warm-up on a short weighted average of the raw values, then the response adjustment, four
+// least-squares fits ending at the second-newest point, their mean and the result smoother.
+// Single precision throughout except inside the fitter.
+#include <algorithm>
+#include <cmath>
+
+#include "indicators/poly_fit.h"
+#include "indicators/rare_avg_series.h"
+
+namespace vqm {
+namespace {
+
+constexpr int kChangeAverageLength = 30;
+constexpr int kAdjustAfterChanges = 5;  // the adjustment starts with the sixth change
+constexpr int kDefaultResponseFactor = 60;
+
+// Diagnostic response factors: one fit over the long window, or the value itself.
+constexpr int kDiagnosticLine = -1818;
+constexpr int kDiagnosticParabola = -1819;
+constexpr int kDiagnosticValue = -1820;
+
+// Correctly rounded single-precision results, whatever the C library's logf and expf do.
+float LogF(float x) { return static_cast<float>(std::log(static_cast<double>(x))); }
+float ExpF(float x) { return static_cast<float>(std::exp(static_cast<double>(x))); }
+
+}  // namespace
+
+bool CRareAvgSym::Fit(int degree, int skip, int end, float* value) const {
+  CPolyFit fit;
+  fit.SetDegree(degree);
+  // Abscissas stay small however long the series: beyond 1010 they wrap modulo 1000.
+  const int x0 = end <= 1010 ? end : end % 1000;
+  // The window is j = regrLength - skip .. 0 at index end - j; only indices of points held
+  // take part, so the loop runs over those alone.
+  const int held = PointCount();
+  const int jFirst = std::min(regrLength - skip, end);
+  const int jLast = std::max(0, end - (held - 1));
+  for (int j = jFirst; j >= jLast; --j)
+    fit.AddPoint(static_cast<float>(x0 - j), PointAt(end - j)->adjusted);
+  fit.Solve();
+  if (fit.Evaluate(static_cast<float>(x0), value)) return true;
+  *value = kRareAvgError;
+  return false;
+}
+
+void CRareAvgSym::AdjustResponse(CRareAvgPoint* p, int F) {
+  const float v = p->raw;
+  const float q = lastIndex >= 1 ? PointAt(lastIndex - 1)->raw : 0.0f;
+  if (v == 0.0f) return;  // no change to measure: the adjusted value stays 0
+  const float d = v - q;
+  float pct = std::fabs(d) * 100.0f / std::fabs(v);
+  if (pct > 100.0f) pct = 100.0f;
+  changeAverage.AddMA(pct);
+  if (changeAverage.filled <= static_cast<uint32_t>(kAdjustAfterChanges)) return;
+  if (pct > 0.0f) {
+    const float r = changeAverage.value > 0.0f ? pct / changeAverage.value : 1.0f;
+    if (F > 0) {
+      // exp(ln r * (1 + F/100)) / r = r^(F/100): a change larger than the recent average
+      // change is enlarged, a smaller one damped.
+      const float lnR = LogF(r);
+      float exponent = static_cast<float>(F);
+      exponent = exponent / 100.0f;
+      exponent = exponent + 1.0f;
+      const float power = ExpF(lnR * exponent);
+      float adjusted = power / r;
+      adjusted = adjusted * d;
+      p->adjusted = adjusted + q;
+    }
+  } else if (pct == 0.0f) {
+    // An unchanged value is its own adjusted value (its sign kept).
+    p->adjusted = v;
+  }
+}
+
+int CRareAvgSym::Compute(int L, int W, int F, float* result) {
+  if (lastIndex < 0) return -1;
+  CRareAvgPoint* p = PointAt(lastIndex);
+  const float v = p->raw;
+  if (L <= 1) {
+    *result = v;
+    return 0;
+  }
+
+  wgtLength = std::max(W, 1);
+  const int g = lastIndex - 1;  // every fit ends at the second-newest point
+  const int h = std::max(1, (regrLength - 1) / 2);
+  const int n = PointCount();
+  if (lag >= regrLength) lag = h;
+
+  if (F < 0) {
+    switch (F) {
+      case kDiagnosticLine:
+        return Fit(1, 0, g, result) ? 0 : -1;
+      case kDiagnosticParabola:
+        return Fit(2, 0, g, result) ? 0 : -1;
+      case kDiagnosticValue:
+        *result = v;
+        return 0;
+      default:
+        F = kDefaultResponseFactor;
+    }
+  }
+
+  // The short average restarts with the first point; the newest value weighs k, the k-th
+  // newest 1.
+  shortAverage.weighted = 1;
+  if (lastIndex == 0) shortAverage.Init(h);
+  const int k = std::min(n, h);
+  for (int i = 0; i < k; ++i) shortAverage.SetWeight(static_cast<float>(k - i), i);
+  shortAverage.AddWgtAvg(v);
+
+  if (g < h) {
+    if (barType > 1) return -2;  // only intraday series answer during the warm-up
+    *result = shortAverage.value;
+    return 0;
+  }
+
+  if (changeAverage.filled == 0) changeAverage.Init(kChangeAverageLength);
+  AdjustResponse(p, F);
+
+  // Lines and parabolas over the long window and over the window without the lag.
+  const struct {
+    int degree;
+    int skip;
+  } fits[4] = {{1, 0}, {1, lag}, {2, 0}, {2, lag}};
+  float f[4];
+  for (int i = 0; i < 4; ++i) {
+    if (!Fit(fits[i].degree, fits[i].skip, g, &f[i])) {
+      *result = kRareAvgError;
+      return -(i + 1);
+    }
+  }
+  float r0 = (f[1] + f[0] + f[2] + f[3]) * 0.25f;
+  p->result = r0;
+
+  if (resultSmoother.filled == 0) {
+    resultSmoother.weighted = 1;
+    // A length the stack refuses leaves nothing to weigh.
+    if (wgtLength > 1 && resultSmoother.Init(wgtLength))
+      for (int j = 0; j < wgtLength; ++j)
+        resultSmoother.SetWeight(static_cast<float>(wgtLength - j), j);
+  }
+  if (wgtLength > 1) {
+    resultSmoother.AddWgtAvg(r0);
+    r0 = p->result = resultSmoother.value;
+  }
+
+  if (g == h) r0 = p->result = (shortAverage.value + r0) * 0.5f;  // the first call after warm-up
+  *result = r0;
+  return 0;
+}
+
+}  // namespace vqm

@@ -1,0 +1,60 @@
+// The process-wide list of regression-average series, `g_RareAvgMgr`. A series is identified
+// by six keys: the symbol (ignoring case, same length), nScopeRegr, the effective nScopeWgt,
+// the undivided nRespFac, the bar type and the day-continuity switch.
+//
+// The manager owns its series: they live until the library is unloaded, when each is reset
+// and deleted. An index over the six keys keeps a lookup's cost flat however many series
+// exist; it answers the first series created with those keys.
+// REQUIRES: one call at a time (the export holds the library-wide lock).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "containers/ptr_array.h"
+#include "indicators/rare_avg_series.h"
+
+namespace vqm {
+
+struct RareAvgKeys {
+  const char* symbol;  // not null
+  int regrLength;
+  int wgtLength;
+  int respFac;
+  int barType;
+  int dayKey;
+};
+
+class CRareAvgManager {
+ public:
+  CRareAvgManager() = default;
+  ~CRareAvgManager();
+  CRareAvgManager(const CRareAvgManager&) = delete;
+  CRareAvgManager& operator=(const CRareAvgManager&) = delete;
+
+  // The first series created with these keys, or null.
+  CRareAvgSym* Find(const RareAvgKeys& keys) const;
+  // Creates a series with these keys and appends it; null when it cannot be created.
+  CRareAvgSym* Create(const RareAvgKeys& keys);
+
+  int GetSize() const { return series_.GetSize(); }
+  CRareAvgSym* GetAt(int index) const { return static_cast<CRareAvgSym*>(series_.GetAt(index)); }
+
+ private:
+  // One slot of the index: the hash of a series' keys and the series, or null when empty.
+  struct Slot {
+    uint64_t hash;
+    CRareAvgSym* series;
+  };
+  bool Index(uint64_t hash, CRareAvgSym* series);
+
+  SPlainPtrArray series_;  // CRareAvgSym*, in order of creation
+  // Open addressing with linear probing over a power-of-two table at most half full. Series
+  // are never removed, so slots are never vacated; a probe compares the stored hash first and
+  // confirms with the full comparison of the keys (symbol folded to upper case).
+  std::vector<Slot> index_;
+};
+
+extern CRareAvgManager g_RareAvgMgr;
+
+}  // namespace vqm

@@ -1,0 +1,78 @@
+// One series of the weighted regression average: a symbol with its parameter set, every value
+// received for it (as points, oldest first) and its three averaging stacks.
+//
+// The series owns its points; the point list never owns them by itself. Its storage grows
+// with the points held (doubling), so an idle series costs a few hundred bytes.
+// REQUIRES: one call at a time (the export holds the library-wide lock).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "averages/calc_stack.h"
+#include "containers/ptr_array.h"
+
+namespace vqm {
+
+// The failure result of the regression average.
+constexpr float kRareAvgError = 1000000000.0f;
+
+struct CRareAvgPoint {
+  float raw;       // the value passed by the caller
+  float adjusted;  // response-adjusted value; raw until the adjustment replaces it
+  float result;    // the average computed when this point was the newest
+  int32_t date;
+  int32_t time;
+};
+
+class CRareAvgSym {
+ public:
+  CRareAvgSym();
+  ~CRareAvgSym();
+  CRareAvgSym(const CRareAvgSym&) = delete;
+  CRareAvgSym& operator=(const CRareAvgSym&) = delete;
+
+  // Deletes every point and frees the three stacks; lastDate 0, lastIndex -1. The bar
+  // number, lag and keys stay.
+  void Reset();
+  // Appends a point; a first point, or a date that went back, restarts the series first.
+  // Throws CMemoryException* (and leaves the series consistent) when memory runs out.
+  void AddPoint(int date, int time, float value);
+  // Deletes the newest point, if any.
+  void RemoveNewest();
+
+  // The computation for the newest point with regression length L, smoother length W and
+  // response factor F: 0 and *result on success, negative on failure (*result is then
+  // kRareAvgError or untouched).
+  int Compute(int L, int W, int F, float* result);
+
+  int PointCount() const { return points.GetSize(); }
+  CRareAvgPoint* PointAt(int index) const {
+    return static_cast<CRareAvgPoint*>(points.GetAt(index));
+  }
+
+  std::string symbol;       // key, compared ignoring case
+  int32_t lastDate = 0;     // date of the newest point
+  int32_t lastIndex = -1;   // index of the newest point: always the number of points - 1
+  int32_t regrLength = 10;  // key: nScopeRegr
+  int32_t wgtLength = 6;    // key: the effective nScopeWgt
+  int32_t respFacKey = 0;   // key: nRespFac undivided
+  int32_t dayKey = 0;       // key: day-continuity switch
+  int32_t lastBar = -1;     // bar number of the previous call
+  int32_t lag = 3;          // oldest points the short fits leave out
+  int32_t barType = 2;      // key
+
+  SPlainPtrArray points;      // CRareAvgPoint*, owned by the series, index 0 oldest
+  CCalcStack resultSmoother;  // weighted average of results, length wgtLength
+  CCalcStack shortAverage;    // weighted average of raw values for the warm-up
+  CCalcStack changeAverage;   // simple average of percentage changes, length 30
+
+ private:
+  // The least-squares fit of the given degree over the points up to index end, leaving
+  // out the `skip` oldest of the window, evaluated at the abscissa of index end.
+  bool Fit(int degree, int skip, int end, float* value) const;
+  // Replaces the newest point's adjusted value by its response-adjusted form.
+  void AdjustResponse(CRareAvgPoint* p, int F);
+};
+
+}  // namespace vqm

@@ -1,0 +1,77 @@
+// VQM_TrendReversal: where the bar's price stands in the ribbon of its series, and how wide
+// the ribbon is.
+#include <memory>
+
+#include "frame/exports.h"
+#include "frame/log.h"
+#include "indicators/host_bar_time.h"
+#include "indicators/trend_reversal_manager.h"
+
+namespace vqm {
+namespace {
+
+constexpr int kFirstDate = 900000;  // 1 January 1990 in the host's form
+
+std::unique_ptr<CTrendRevSym> CreateSeries(const char* symbol, int barKey1, int barKey2, int fast,
+                                           int slow) {
+  std::unique_ptr<CTrendRevSym> s(new CTrendRevSym);
+  s->fast = fast;
+  s->slow = slow;
+  s->exp = 0;
+  s->symbol = symbol;
+  s->barKey1 = barKey1;
+  s->barKey2 = barKey2;
+  s->BuildRibbon();
+  LOGTRACE("TrendRev", 1,
+           "AddSym (Ver=%s) ret=%4d, Sym=%-10.10s, Bar=%d/%3d, Fast=%4d, Slow=%4d, Steps=%4d, "
+           "Exp=%d",
+           CTrendRevSym::kVersion, 0, symbol, barKey1, barKey2, s->fast, s->slow, s->steps, s->exp);
+  return s;
+}
+
+// The series of this bar: found, replaced by a fresh one when the bar's time goes back
+// before the series' latest call, or created.
+CTrendRevSym* SeriesForBar(const char* symbol, int barKey1, int barKey2, const DateTime& time,
+                           int fast, int slow) {
+  CTrendRevMgr& mgr = g_TrendRevMgr;
+  const int index = mgr.Find(symbol, barKey1, barKey2);
+  if (index >= 0 && time.Compare(mgr.GetAt(index)->lastTime, 6) >= 0) return mgr.GetAt(index);
+  std::unique_ptr<CTrendRevSym> fresh = CreateSeries(symbol, barKey1, barKey2, fast, slow);
+  if (index >= 0) {
+    mgr.Replace(index, std::move(fresh));
+    return mgr.GetAt(index);
+  }
+  return mgr.GetAt(mgr.Append(fresh));
+}
+
+// Both outputs are cleared first, so a refused call leaves zeros. A null output pointer
+// refuses the call (-3) before the series is touched.
+int TrendReversal(const char* symbol, int date, int time, int barKey1, int barKey2, float price,
+                  float widthFactor, int fast, int slow, float* position, float* width) {
+  if (position != nullptr) *position = 0.0f;
+  if (width != nullptr) *width = 0.0f;
+  if (date < kFirstDate) return -1;
+  if (symbol == nullptr) return -2;
+  if (position == nullptr || width == nullptr) return -3;
+
+  const DateTime barTime = HostBarTime(date, time);
+  CTrendRevSym* series = SeriesForBar(symbol, barKey1, barKey2, barTime, fast, slow);
+  series->lastTime = barTime;
+  const TrendRevResult r = series->Measure(price, widthFactor, g_TrendRevMgr.MeasureValues());
+  *position = r.position;
+  *width = r.width;
+  return r.status;
+}
+
+}  // namespace
+}  // namespace vqm
+
+// Any failure the measurement cannot report (memory exhausted) returns -1, outputs 0.
+VQM_EXPORT int VQM_TrendReversal(int /*notUsed*/, const char* symbol, int date, int time,
+                                 int barKey1, int barKey2, float price, float widthFactor, int fast,
+                                 int slow, float* position, float* width) {
+  return vqm::ExportFrame(-1, [&] {
+    return vqm::TrendReversal(symbol, date, time, barKey1, barKey2, price, widthFactor, fast, slow,
+                              position, width);
+  });
+}

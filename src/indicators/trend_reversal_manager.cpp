@@ -1,0 +1,63 @@
+#include "indicators/trend_reversal_manager.h"
+
+#include <cctype>
+#include <new>
+
+#include "frame/settings.h"
+
+namespace vqm {
+
+CTrendRevMgr::~CTrendRevMgr() {
+  for (int i = 0; i < series_.GetSize(); ++i) delete series_.GetAt(i);
+  series_.RemoveAll();
+}
+
+// FNV-1a over the symbol upper-cased the way StrCompareNoCase compares it, then the keys:
+// texts that compare equal hash equal.
+uint64_t CTrendRevMgr::KeyHash(const char* symbol, int barKey1, int barKey2) {
+  uint64_t h = 14695981039346656037ull;
+  auto mix = [&h](unsigned byte) {
+    h ^= byte;
+    h *= 1099511628211ull;
+  };
+  for (const char* p = symbol; *p != 0; ++p)
+    mix(static_cast<unsigned>(toupper(static_cast<unsigned char>(*p))));
+  for (int key : {barKey1, barKey2}) {
+    const uint32_t k = static_cast<uint32_t>(key);
+    for (int shift = 0; shift < 32; shift += 8) mix((k >> shift) & 0xFFu);
+  }
+  return h;
+}
+
+int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
+  const auto range = index_.equal_range(KeyHash(symbol, barKey1, barKey2));
+  int first = -1;
+  for (auto it = range.first; it != range.second; ++it) {
+    const CTrendRevSym* s = series_.GetAt(it->second);
+    if (s->barKey1 == barKey1 && s->barKey2 == barKey2 &&
+        StrCompareNoCase(s->symbol.c_str(), symbol, 1) == 0 && (first < 0 || it->second < first))
+      first = it->second;
+  }
+  return first;
+}
+
+int CTrendRevMgr::Append(std::unique_ptr<CTrendRevSym>& series) {
+  const int index = series_.GetSize();
+  const auto entry =
+      index_.emplace(KeyHash(series->symbol.c_str(), series->barKey1, series->barKey2), index);
+  if (series_.Add(series.get()) < 0) {
+    index_.erase(entry);
+    throw std::bad_alloc();
+  }
+  series.release();
+  return index;
+}
+
+void CTrendRevMgr::Replace(int index, std::unique_ptr<CTrendRevSym> fresh) {
+  // Same identity, same hash: the index entry of the slot stays right as it is.
+  CTrendRevSym* old = series_.GetAt(index);
+  series_.SetAt(index, fresh.release());
+  delete old;
+}
+
+}  // namespace vqm

@@ -1,0 +1,51 @@
+// The process-wide list of trend-reversal series, g_TrendRevMgr.
+//
+// A series is known by its symbol (case ignored, same length) and two bar-series keys. The
+// series stay in one pointer array, looked up first match in array order; a hash index over
+// the upper-cased symbol and the keys keeps that lookup flat as series multiply. The
+// manager owns its series: unloading deletes every one, then the array.
+// REQUIRES: the library-wide lock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+
+#include "containers/ptr_array.h"
+#include "indicators/trend_reversal_series.h"
+
+namespace vqm {
+
+class CTrendRevMgr {
+ public:
+  CTrendRevMgr() = default;
+  ~CTrendRevMgr();
+  CTrendRevMgr(const CTrendRevMgr&) = delete;
+  CTrendRevMgr& operator=(const CTrendRevMgr&) = delete;
+
+  // Array index of the first series with this symbol and keys, or -1. symbol: not null.
+  int Find(const char* symbol, int barKey1, int barKey2) const;
+  CTrendRevSym* GetAt(int index) const { return series_.GetAt(index); }
+  int GetSize() const { return series_.GetSize(); }
+
+  // Takes the series and appends it; returns its index. On memory exhaustion throws
+  // std::bad_alloc and the caller keeps the series.
+  int Append(std::unique_ptr<CTrendRevSym>& series);
+  // Puts a fresh series (same symbol, ignoring case, and keys) in the slot of the one at
+  // index and deletes that one. REQUIRES: 0 <= index < GetSize().
+  void Replace(int index, std::unique_ptr<CTrendRevSym> fresh);
+
+  // A list reused by every measurement, so that a bar allocates nothing for it.
+  SFltArray& MeasureValues() { return values_; }
+
+ private:
+  static uint64_t KeyHash(const char* symbol, int barKey1, int barKey2);
+
+  CTypedPtrArray<SPtrArray, CTrendRevSym*> series_;
+  std::unordered_multimap<uint64_t, int> index_;  // key hash -> array index
+  SFltArray values_;
+};
+
+extern CTrendRevMgr g_TrendRevMgr;
+
+}  // namespace vqm
