@@ -104,11 +104,6 @@ VARIANT ElementVariant(Arguments& a) {
   }
 }
 
-// a + b as the host's 32-bit arithmetic gives it.
-int Wrapped(int a, int b) {
-  return static_cast<int>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
 // A host object with its answers and failures for one call.
 vqm::test::HostDouble* PrepareHost(Arguments& a) {
   vqm::test::HostDouble& host = g_hosts->objects[a.Choose(7)];
@@ -119,7 +114,9 @@ vqm::test::HostDouble* PrepareHost(Arguments& a) {
     if (a.Choose(12) == 0)
       host.Fail(static_cast<vqm::test::HostOp>(op),
                 a.Flag() ? kStatuses[a.Choose(7)] : static_cast<HRESULT>(a.Int()));
-  if (a.Flag()) host.barNumber = a.Choose(4) == 0 ? a.Int() : Wrapped(host.barNumber, a.Small(-2, 3));
+  if (a.Flag())
+    host.barNumber =
+        a.Choose(4) == 0 ? a.Int() : vqm::fuzz::WrappedSum(host.barNumber, a.Small(-2, 3));
   if (a.Choose(8) == 0) host.maxBarsBack = a.Int();
   if (a.Flag()) {
     host.SetParameters(LengthFloat(a), LengthFloat(a), a.Float());

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (Call& c : calls) {
     c.date = a.HostDate();
     c.time = a.HostTime();
-    bar = a.Choose(8) == 0 ? a.Int() : bar + a.Small(-1, 2);
+    bar = a.Choose(8) == 0 ? a.Int() : vqm::fuzz::WrappedSum(bar, a.Small(-1, 2));
     c.bar = bar;
     c.column = a.Choose(8) == 0 ? a.Int() : a.Small(-2, 12);
   }

@@ -7,6 +7,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -65,6 +66,11 @@ class Arguments {
  private:
   FuzzedDataProvider& data_;
 };
+
+// a + b as the host's 32-bit arithmetic gives it: wrapping, never overflowing.
+inline int WrappedSum(int a, int b) {
+  return static_cast<int>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
 
 // Pointer arguments that may be null: a heap object of exactly one value otherwise.
 template <class T>
