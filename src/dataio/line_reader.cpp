@@ -65,6 +65,9 @@ bool LineReader::NextBlock() {
   position_ = 0;
   bytesInBlock_ = static_cast<long long>(n);
   totalRead_ += bytesInBlock_;
+  // The file gave out before its size said (it shrank while read, or cannot be read, like a
+  // directory): what was read is all of it, so the lines end rather than repeat empty.
+  if (n == 0) fileSize_ = totalRead_;
   return n > 0;
 }
 

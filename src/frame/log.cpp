@@ -1,6 +1,7 @@
 #include "frame/log.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -78,7 +79,11 @@ int WriteLine(const char* category, char* text, LogLevel level) {
     s.flushOnEach = GetIniYesNo("SYS", "LogFileFlushOnEach", 0, nullptr);
     s.lastFlushTime = nowSeconds;
   }
-  if (s.flushOnEach || nowSeconds - s.lastFlushTime > 10 || s.lineCounter > 20) {
+  // The stored times are the low 32 bits: the difference wraps as they do (past 2038, or
+  // when the clock jumps) instead of overflowing.
+  const int elapsed =
+      static_cast<int>(static_cast<uint32_t>(nowSeconds) - static_cast<uint32_t>(s.lastFlushTime));
+  if (s.flushOnEach || elapsed > 10 || s.lineCounter > 20) {
     platform::FlushFile(s.file, true);
     s.lineCounter = 0;
     s.lastFlushTime = nowSeconds;

@@ -82,6 +82,22 @@ TEST_F(FileAccessTest, SmallBlocksStillReturnWholeLines) {
   EXPECT_EQ(expected, ReadAll(Path("blocks.txt"), 1000, nullptr));
 }
 
+TEST_F(FileAccessTest, AFileCutWhileReadEndsItsLines) {
+  test::SetEnv("BGETLRAM", "1010");
+  // Longer than the C library's own buffer, which may hold the first few kilobytes.
+  WriteFileBytes(Path("cut.txt"), std::string(100000, 'c') + "\n");
+  LineReader reader;
+  ASSERT_EQ(1, reader.Open(Path("cut.txt").c_str()));  // reads the first 1010 bytes
+  WriteFileBytes(Path("cut.txt"), "");                  // another program empties the file
+  std::vector<int> results;
+  char buffer[100];
+  for (int n = 0; n >= 0 && results.size() < 5;) {
+    n = reader.ReadLine(buffer, sizeof buffer);
+    results.push_back(n);
+  }
+  EXPECT_EQ((std::vector<int>{99, -1}), results);
+}
+
 TEST_F(FileAccessTest, OpenFailureAndErrorTexts) {
   LineReader reader;
   EXPECT_EQ(0, reader.Open(Path("missing.txt").c_str()));

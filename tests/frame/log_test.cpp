@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "frame/log_state.h"
@@ -144,6 +145,15 @@ TEST_F(LogTest, FlushRuleReadsItsSettingOnceAfterOpen) {
   SetTime(14, 3, 18, 0);  // more than 10 seconds later
   LOGTRACE("A", 1, "x");
   EXPECT_EQ(0, TheLogState().lineCounter);
+}
+
+TEST_F(LogTest, FlushRuleWrapsWhenTheClockPassesTheLowBits) {
+  LOGTRACE("A", 1, "x");
+  // 2062: the low 32 bits of the time are negative, and their distance to 2031 does not fit.
+  platform::test::SetClock([] { return platform::test::MakeReading(2062, 1, 1, 0, 0, 0); });
+  LOGTRACE("A", 1, "x");
+  EXPECT_EQ(0, TheLogState().lineCounter);
+  EXPECT_EQ(static_cast<int>(static_cast<uint32_t>(2903299200u)), TheLogState().lastFlushTime);
 }
 
 }  // namespace

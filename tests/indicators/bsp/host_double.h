@@ -56,12 +56,12 @@ class RefCounted : public Interface {
   ULONG refs_ = 1;
 };
 
-class SeriesDouble : public RefCounted<HostSeriesObject> {
+class SeriesDouble final : public RefCounted<HostSeriesObject> {
  public:
   SeriesDouble();
 };
 
-class ArrayDouble : public RefCounted<HostArrayObject> {
+class ArrayDouble final : public RefCounted<HostArrayObject> {
  public:
   ArrayDouble(HostBook* book, int dimensions, int length);
   ~ArrayDouble();
@@ -85,7 +85,7 @@ class ArrayDouble : public RefCounted<HostArrayObject> {
   int selected_ = -1;
 };
 
-class HostDouble : public RefCounted<HostScriptObject> {
+class HostDouble final : public RefCounted<HostScriptObject> {
  public:
   // A script at bar number 1 with MaxBarsBack 50 (absolute bar 50), an arrBSP of one
   // dimension and 10 elements holding AvgLen 3, VolLen 2, Style 1, and both tick series.
