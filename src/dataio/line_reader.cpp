@@ -55,8 +55,16 @@ int LineReader::Open(const char* path) {
   fileSize_ = platform::FileSize(file_);
   bytesInBlock_ = static_cast<long long>(fread(block_, 1, static_cast<size_t>(blockCapacity_), file_));
   totalRead_ = bytesInBlock_;
+  NoteShortRead();
   position_ = 0;
   return 1;
+}
+
+void LineReader::NoteShortRead() {
+  // A block that comes back short ends the file, whatever size the file system gave at the
+  // open: a file that shrank meanwhile, or a directory, which opens but yields no bytes,
+  // would otherwise be read for ever.
+  if (bytesInBlock_ < blockCapacity_ && totalRead_ < fileSize_) fileSize_ = totalRead_;
 }
 
 bool LineReader::NextBlock() {
@@ -65,9 +73,7 @@ bool LineReader::NextBlock() {
   position_ = 0;
   bytesInBlock_ = static_cast<long long>(n);
   totalRead_ += bytesInBlock_;
-  // The file gave out before its size said (it shrank while read, or cannot be read, like a
-  // directory): what was read is all of it, so the lines end rather than repeat empty.
-  if (n == 0) fileSize_ = totalRead_;
+  NoteShortRead();
   return n > 0;
 }
 

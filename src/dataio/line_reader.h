@@ -30,6 +30,8 @@ class LineReader {
  private:
   // Reads the next block; false when no more bytes come.
   bool NextBlock();
+  // After a block read: a short block is the end of the file.
+  void NoteShortRead();
 
   FILE* file_ = nullptr;
   char* block_ = nullptr;

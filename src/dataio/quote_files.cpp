@@ -20,6 +20,10 @@ bool NamesAFileInside(const char* symbol) {
   return *symbol != 0 && strpbrk(symbol, "/\\:") == nullptr && strstr(symbol, "..") == nullptr;
 }
 
+// Symbols are short; the system's profile functions are not safe with long keys (Wine's
+// faults on a key of 100 000 characters).
+constexpr int kMaxKeyLength = 1000;
+
 // A key may not carry what would change the settings file's structure.
 bool IsSafeKey(const char* name) { return strpbrk(name, "=[]\r\n") == nullptr; }
 
@@ -43,6 +47,7 @@ int WriteMultiplier(const char* symbol, float value) {
   if (!IsSafeKey(name.GetText())) return -1;
   const int decimals = name.GetLength() >= 6 ? 5 : 4;
   if (isdigit(static_cast<unsigned char>(name.CharAt(name.GetLength() - 1)))) name.CutAt(2);
+  if (name.GetLength() > kMaxKeyLength) return -1;
   CTxt text;
   text.Format("%.*f", decimals, static_cast<double>(value));
   WriteIniString("Multiplier", name.GetText(), text.GetText(), kMultiplierFile);
@@ -53,7 +58,8 @@ int WriteMultiplier(const char* symbol, float value) {
 }  // namespace vqm
 
 // Quote: bytes written, or -1 when the file cannot be written (or the symbol would name a
-// file outside the quotes directory). Multiplier: 0, or -1 for an empty or unsafe name.
+// file outside the quotes directory). Multiplier: 0, or -1 for an empty or unsafe name (one
+// with "=", "[", "]" or a line end, or longer than 1000 characters).
 // A null symbol writes nothing and returns -1.
 VQM_EXPORT int VQM_RTPM(const char* symbol, float value) {
   return vqm::ExportFrame(-1, [&] {

@@ -11,6 +11,10 @@ namespace {
 
 constexpr int kDiagnosticFactor = 61;  // writes the diagnostic line after the computation
 
+// The most points one call may add. A larger repeat count (nRespFac above 10099) would keep
+// the host's thread for seconds and take a gigabyte per call; such a call is refused.
+constexpr int kMaxRepeat = 100;
+
 // The absolute value with the processor's wrap-around, so that the most negative date stays
 // defined (and negative).
 int NegateWrapping(int x) { return static_cast<int>(0u - static_cast<unsigned>(x)); }
@@ -24,6 +28,7 @@ int EffectiveScopeWgt(int nScopeRegr, int nScopeWgt) {
 
 float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
   trace.stage = 0;
+  if (a.nRespFac / 100 > kMaxRepeat) return kRareAvgError;
   bool replace = false;
   int date = a.date;
   if (date < 0) {

@@ -15,7 +15,8 @@ struct RareAvgArgs {
   float value;
   int date;  // negative: replace the newest point(s)
   int time;
-  int nRespFac;       // response factor 0..99 + 100 x repeat count, or a diagnostic code
+  int nRespFac;       // response factor 0..99 + 100 x repeat count (at most 100), or a
+                      // diagnostic code; a larger repeat count is refused
   int diagnostic;     // written to the diagnostic line only
   int barType;        // 1 or less: intraday series
   int dayContinuity;  // 0 lets an intraday series restart at each new date

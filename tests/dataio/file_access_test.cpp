@@ -98,6 +98,27 @@ TEST_F(FileAccessTest, AFileCutWhileReadEndsItsLines) {
   EXPECT_EQ((std::vector<int>{99, -1}), results);
 }
 
+// The reading ends where the bytes end, whatever size the file had at the open: a file that
+// shrinks while it is read, or a directory (which POSIX opens but that yields no bytes).
+TEST_F(FileAccessTest, ReadingEndsWhereTheBytesEnd) {
+  test::SetEnv("BGETLRAM", "10");  // blocks of 1010 bytes
+  std::string content;
+  for (int i = 0; i < 500; ++i) content += "line" + std::to_string(i) + "\n";
+  WriteFileBytes(Path("shrinks.txt"), content);
+  LineReader reader;
+  ASSERT_EQ(1, reader.Open(Path("shrinks.txt").c_str()));
+  WriteFileBytes(Path("shrinks.txt"), content.substr(0, 1500));  // cut after the first block
+  char buf[100];
+  int lines = 0;
+  while (reader.ReadLine(buf, sizeof buf) >= 0) ASSERT_LT(++lines, 1000) << "read for ever";
+  reader.Close();
+  EXPECT_GE(lines, 1010 / 7);  // the first block's lines at least
+
+  LineList list;
+  CTxt error;
+  EXPECT_LE(list.Load(dir_.c_str(), error, 0), 0);  // no line, or cannot open (Windows)
+}
+
 TEST_F(FileAccessTest, OpenFailureAndErrorTexts) {
   LineReader reader;
   EXPECT_EQ(0, reader.Open(Path("missing.txt").c_str()));

@@ -58,6 +58,21 @@ TEST_P(RtpmTest, RefusedSymbols) {
   EXPECT_EQ(-1, api().VQM_RTPM("*X\r\n[Other]", 2.0f));
 }
 
+// A multiplier name may hold 1000 characters: a longer key is refused, not handed to the
+// system's profile functions (Wine's faults on a key of 100 000 characters).
+TEST_P(RtpmTest, LongMultiplierNames) {
+  api().VQM_RTPM("DIRS", 1.0f);  // makes the RTPM directory
+  test::RemoveFile(kMultipliers);
+  const std::string longest(1000, 'K');
+  const std::string written = "[Multiplier]\r\n" + longest + "=2.00000\r\n";
+  EXPECT_EQ(0, api().VQM_RTPM(("*" + longest).c_str(), 2.0f));
+  EXPECT_TRUE(written == Content(kMultipliers));
+  for (size_t length : {1001u, 40000u, 100000u})
+    EXPECT_EQ(-1, api().VQM_RTPM(("*" + std::string(length, 'K')).c_str(), 3.0f)) << length;
+  EXPECT_TRUE(written == Content(kMultipliers));
+  test::RemoveFile(kMultipliers);
+}
+
 TEST_P(RtpmTest, Multipliers) {
   api().VQM_RTPM("DIRS", 1.0f);  // makes the RTPM directory
   test::RemoveFile(kMultipliers);

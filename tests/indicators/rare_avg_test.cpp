@@ -383,6 +383,24 @@ TEST_P(RareAvgTest, ResponseFactor61WritesTheDiagnosticLine) {
     EXPECT_EQ(std::string::npos, line.find("    1.00000f,1240315,1000,"));
 }
 
+// A call may add at most 100 points: a larger repeat count would hold the host's thread for
+// seconds and take a gigabyte per call, so it is refused before any series is touched.
+TEST_P(RareAvgTest, RepeatCountsAboveAHundredAreRefused) {
+  const std::string symbol = test::UniqueSymbolPrefix("Repeat") + "es";
+  for (int respFac : {10100, 99999, INT_MAX})
+    EXPECT_EQ(kErr, api().VQM_RareAvg(symbol.c_str(), 1, 0, 5.0f, 1240315, 930, respFac, 0, 1,
+                                      0, 1))
+        << respFac;
+  EXPECT_EQ(5.0f, api().VQM_RareAvg(symbol.c_str(), 1, 0, 5.0f, 1240315, 930, 10099, 0, 1, 0, 1));
+  if (inProcess()) {
+    for (int respFac : {10100, 99999, INT_MAX})
+      EXPECT_EQ(nullptr, SeriesOf(symbol, 1, 2, respFac, 1, 0)) << respFac;
+    const CRareAvgSym* s = SeriesOf(symbol, 1, 2, 10099, 1, 0);
+    ASSERT_NE(nullptr, s);
+    EXPECT_EQ(100, s->PointCount());
+  }
+}
+
 VQM_INSTANTIATE_BACKEND_TESTS(RareAvgTest);
 
 // ---- in process: the smoother length, the stages and the exception frame ----
