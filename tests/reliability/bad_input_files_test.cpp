@@ -202,7 +202,7 @@ TEST_P(BadInputFilesTest, BarExports) {
          EXPECT_EQ(kCsvHeader + ("\"" + s + "\",20240315,093000,inf,-inf,nan,inf,5\r\n"), CsvFile(s));
        }},
       {"VQM_SaveDataToCsv", "divisor, prices, volume", "INT_MIN, INT_MAX, INT_MIN",
-       "the quotients and the volume as floats", [&] {
+       "the quotients and the volume as floats: 2147483648.0000, -0.0000, -2147483648", [&] {
          const std::string s = Fresh("csv");
          IntBar b;
          b.open = b.high = b.low = b.close = INT_MAX;
@@ -355,7 +355,8 @@ TEST_P(BadInputFilesTest, ColumnLoader) {
          }
        }},
       {"VQM_LoadCol", "date, time, bar number", "NaN / ±inf",
-       "read as 0 / INT_MAX / INT_MIN: a refused bar date-time matches the first dated line", [&] {
+       "2: the slots read as 0 / INT_MAX / INT_MIN give a refused (empty) bar date-time, so the "
+       "first dated line is the start", [&] {
          for (float slot : {kNaN, kInf, -kInf}) {
            const LoadCol r = Load(name.c_str(), slot, slot, slot, 3);
            EXPECT_EQ(2, r.result) << slot;
