@@ -20,17 +20,6 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
 fi
 
 bash scripts/setup.sh
-missing=()
-for p in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
-
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
