@@ -2,7 +2,8 @@
 # Installs what the build needs on a Debian machine (as root), skipping what is there.
 set -euo pipefail
 packages=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
-          g++-mingw-w64-x86-64-posix wine64 binutils-mingw-w64-x86-64)
+          g++-mingw-w64-x86-64-posix wine64 binutils-mingw-w64-x86-64
+          clang libclang-rt-14-dev python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

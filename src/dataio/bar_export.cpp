@@ -38,11 +38,11 @@ void AppendCsvRow(std::string& text, const char* symbol, int date, int time, con
                l = PrintableValue(b.low), c = PrintableValue(b.close),
                v = PrintableValue(b.volume);
   if (time < 0)
-    AppendFormat(text, "\"%s\",%08d,%.4f,%.4f,%.4f,%.4f,%.0f\r\n", symbol, CalendarDate(date), o,
+    AppendFormat(text, "\"%s\",%08d,%.4f,%.4f,%.4f,%.4f,%.0f\r\n", symbol, CalendarDateOfHostDate(date), o,
                  h, l, c, v);
   else
     AppendFormat(text, "\"%s\",%08d,%06d,%.4f,%.4f,%.4f,%.4f,%.0f\r\n", symbol,
-                 CalendarDate(date), TimeWithSeconds(time), o, h, l, c, v);
+                 CalendarDateOfHostDate(date), ClockTimeOfHostTime(time), o, h, l, c, v);
 }
 
 std::string TxtHeader(bool hasTime, bool closeOnly) {
@@ -58,7 +58,7 @@ std::string TxtHeader(bool hasTime, bool closeOnly) {
 // by it and leaves its fields zero.
 std::string TxtDateTime(int date, int time) {
   DateTime when;
-  when.SetDateTime(CalendarDate(date), time < 0 ? 0 : TimeWithSeconds(time));
+  when.SetDateTime(CalendarDateOfHostDate(date), time < 0 ? 0 : ClockTimeOfHostTime(time));
   std::string text;
   when.FormatText(text, time < 0 ? 9 : 18);
   return text;

@@ -65,8 +65,8 @@ void DateAndTimeTexts(const Options& o, int date, int time, const DateTime& when
     GetField(both.GetText(), ',', 1, 1, dateText);
     GetField(both.GetText(), ',', 2, 2, timeText);
   } else if (o.layout == kNumeric) {
-    dateText.Format("%08d", CalendarDate(date));
-    timeText.Format("%06d", TimeWithSeconds(time));
+    dateText.Format("%08d", CalendarDateOfHostDate(date));
+    timeText.Format("%06d", ClockTimeOfHostTime(time));
   }
 }
 
@@ -113,7 +113,7 @@ int SaveBlock(const char* symbol, const ValueBlock* block, int& stage) {
     const int date = ReadSlotInt(block, kDate);
     const int time = ReadSlotInt(block, kTime);
     DateTime when;
-    when.SetDateTime(CalendarDate(date), TimeWithSeconds(time));
+    when.SetDateTime(CalendarDateOfHostDate(date), ClockTimeOfHostTime(time));
     stage = 5;
     // The date and time are checked (and a bad one logged) even when the file failed.
     if (!file.IsOpen()) return -10;

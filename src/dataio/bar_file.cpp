@@ -35,14 +35,20 @@ bool NamesAFileInsideCsvDir(const char* symbol) {
 BarFile::BarFile(const char* symbol, const char* extension, bool append) {
   char base[kBaseDirCapacity + 1];
   GetBaseDir(base);
-  std::string path = base;
-  path += "/../CSV";
-  MakeDirectoryPath(path.c_str(), 0);
-  if (!NamesAFileInsideCsvDir(symbol)) return;
-  path += '/';
-  path += symbol;
-  path += extension;
-  file_ = platform::OpenFile(path.c_str(), append ? "ab" : "wb");
+  const std::string directory = std::string(base) + "/../CSV";
+  if (!NamesAFileInsideCsvDir(symbol)) {
+    MakeDirectoryPath(directory.c_str(), 0);
+    return;
+  }
+  const std::string path = directory + "/" + symbol + extension;
+  const char* mode = append ? "ab" : "wb";
+  // The directory is there on every call but the first: try the file first, and make the
+  // directory (every missing level) only when the open fails.
+  file_ = platform::OpenFile(path.c_str(), mode);
+  if (file_ == nullptr) {
+    MakeDirectoryPath(directory.c_str(), 0);
+    file_ = platform::OpenFile(path.c_str(), mode);
+  }
 }
 
 BarFile::~BarFile() {
@@ -51,14 +57,6 @@ BarFile::~BarFile() {
 
 void BarFile::Write(const std::string& text) {
   if (file_ != nullptr && !text.empty()) fwrite(text.data(), 1, text.size(), file_);
-}
-
-int CalendarDate(int hostDate) {
-  return static_cast<int>(static_cast<uint32_t>(hostDate) + 19000000u);
-}
-
-int TimeWithSeconds(int hostTime) {
-  return static_cast<int>(static_cast<uint32_t>(hostTime) * 100u);
 }
 
 double PrintableValue(float value) {
@@ -71,9 +69,13 @@ void AppendFormat(std::string& text, const char* format, ...) {
   va_start(args, format);
   va_list again;
   va_copy(again, args);
-  const int n = vsnprintf(nullptr, 0, format, args);
+  // A row fits the stack buffer: one formatting pass. Longer texts (long symbols) take two.
+  char buffer[512];
+  const int n = vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
-  if (n > 0) {
+  if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
+    text.append(buffer, static_cast<size_t>(n));
+  } else if (n > 0) {
     const size_t at = text.size();
     text.resize(at + static_cast<size_t>(n) + 1);
     vsnprintf(&text[at], static_cast<size_t>(n) + 1, format, again);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "datetime/host_forms.h"
+
 namespace vqm {
 
 // The bar file of one call, open for writing; closed when the object goes.
@@ -29,11 +31,6 @@ class BarFile {
 
 // True when "<symbol>.<ext>" names a file inside the CSV directory itself.
 bool NamesAFileInsideCsvDir(const char* symbol);
-
-// YYYYMMDD of a host date (year - 1900) * 10000 + month * 100 + day, and HHMMSS of a host
-// time HHMM. Out-of-range input wraps as 32-bit arithmetic does; it never traps.
-int CalendarDate(int hostDate);
-int TimeWithSeconds(int hostTime);
 
 // A float widened for printing. NaN loses its sign, so that a 0/0 prints "nan" everywhere
 // (the processor's own NaN is negative, and C libraries disagree on printing its sign).

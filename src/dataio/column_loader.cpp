@@ -7,6 +7,7 @@
 #include "dataio/byte_scan.h"
 #include "dataio/get_field.h"
 #include "datetime/date_time.h"
+#include "datetime/host_forms.h"
 #include "frame/exports.h"
 #include "frame/log.h"
 
@@ -17,10 +18,6 @@ constexpr const char* kDirectory = "C:/Database/LoadCol";
 constexpr const char* kCategory = "LoadCol";
 
 enum Slot { kDate = 0, kTime = 1, kBarNumber = 7, kColumn = 11, kValue = 12 };
-
-// Host date YYYMMDD to YYYYMMDD, and HHMM to HHMMSS, wrapping rather than overflowing.
-int CalendarDate(int hostDate) { return static_cast<int>(static_cast<int64_t>(hostDate) + 19000000); }
-int ClockTime(int hhmm) { return static_cast<int>(static_cast<int64_t>(hhmm) * 100); }
 
 void CopyError(char* errorText, const char* text) {
   if (errorText != nullptr) CopyBounded(errorText, kErrorTextCapacity, text);
@@ -90,7 +87,7 @@ int LoadColumn(ColumnLoaderState& s, const char* fileName, ValueBlock* block, ch
   const int barNumber = ReadSlotInt(block, kBarNumber);
   const int column = ReadSlotInt(block, kColumn);
   DateTime bar;
-  bar.SetDateTime(CalendarDate(ReadSlotInt(block, kDate)), ClockTime(ReadSlotInt(block, kTime)));
+  bar.SetDateTime(CalendarDateOfHostDate(ReadSlotInt(block, kDate)), ClockTimeOfHostTime(ReadSlotInt(block, kTime)));
   stage = 5;
   const bool reload = !s.loaded || StrCompareNoCase(fileName, s.lastFile.c_str(), 1) != 0 ||
                       s.lastBar < 1 || barNumber < s.lastBar;

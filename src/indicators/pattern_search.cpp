@@ -2,7 +2,7 @@
 // excursions after the bar `scope` bars before a given one.
 #include "frame/exports.h"
 #include "frame/log.h"
-#include "indicators/host_bar_time.h"
+#include "datetime/host_forms.h"
 #include "indicators/pattern_search_history.h"
 
 namespace vqm {

@@ -4,7 +4,7 @@
 
 #include "frame/exports.h"
 #include "frame/log.h"
-#include "indicators/host_bar_time.h"
+#include "datetime/host_forms.h"
 #include "indicators/trend_reversal_manager.h"
 
 namespace vqm {

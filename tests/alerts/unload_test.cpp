@@ -23,27 +23,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// A copy of the built library under its own name, so that loading and unloading it is not
-// masked by the shared instance the other tests keep loaded.
-class LibraryCopy {
- public:
-  LibraryCopy() {
-    const std::string original = test::LibraryPath();
-    const size_t slash = original.find_last_of("/\\");
-    path_ = original.substr(0, slash + 1) +
-            (test::OnWindows() ? "VQM_UNLOADTEST.DLL" : "libVQM_UNLOADTEST.so");
-    std::string bytes;
-    if (test::ReadFileBytes(original, &bytes)) test::WriteFileBytes(path_, bytes);
-  }
-  ~LibraryCopy() { test::RemoveFile(path_); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 TEST(LibraryUnload, LoadTickUnloadAHundredTimesEndsPromptly) {
-  LibraryCopy copy;
+  test::LibraryCopy copy("UNLOADTEST");
   ASSERT_TRUE(test::FileExists(copy.path()));
   const auto start = Clock::now();
   for (int i = 0; i < 100; ++i) {

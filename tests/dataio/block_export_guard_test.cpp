@@ -15,6 +15,7 @@
 #include "frame/settings.h"
 #include "platform/test_hooks.h"
 #include "support/files.h"
+#include "support/fresh_log.h"
 
 namespace vqm {
 namespace {
@@ -25,26 +26,13 @@ class BarExportLogTest : public ::testing::Test {
   static constexpr const char* kLogPath = "C:/Database/VOVOD/logs/20330102/VQM_F1.log";
 
   void SetUp() override {
-    ResetLog();
-    platform::test::SetExecutablePath(test::FreshTestDirectory("csvlog") + "/bin/Host.exe");
-    ClearPathCaches();
-    platform::test::SetClock([] { return platform::test::MakeReading(2033, 1, 2, 3, 4, 5, 6); });
-    test::RemoveFile(kLogPath);
     int one = 1;
     VQM_SaveDataToCsv(0, "~start", 1240315, 930, 1, &one, &one, &one, &one, &one, 0);
     VQM_SaveDataToTxt(0, "~start", 1240315, 930, 1, &one, &one, &one, &one, &one, 0);
   }
-  void TearDown() override {
-    ResetLog();
-    platform::test::SetClock(nullptr);
-    platform::test::SetExecutablePath("");
-    ClearPathCaches();
-  }
-  static void ResetLog() {
-    LogState& s = TheLogState();
-    if (s.file != nullptr) fclose(s.file);
-    s = LogState();
-  }
+  static void ResetLog() { test::ResetLogWriter(); }
+  test::FreshLog log_{"csvlog", platform::test::MakeReading(2033, 1, 2, 3, 4, 5, 6)};
+
   // The lines written so far, without the line that opens the log.
   static std::string Log() {
     ResetLog();  // closes the file, so that everything written is there to read

@@ -13,6 +13,7 @@
 #include "frame/settings.h"
 #include "platform/test_hooks.h"
 #include "support/files.h"
+#include "support/fresh_log.h"
 
 namespace vqm::test {
 
@@ -92,11 +93,7 @@ class DateTimeTest : public ::testing::Test {
   }
 
  private:
-  static void ResetLog() {
-    LogState& s = TheLogState();
-    if (s.file != nullptr) fclose(s.file);
-    s = LogState();
-  }
+  static void ResetLog() { test::ResetLogWriter(); }
 };
 
 }  // namespace vqm::test

@@ -9,6 +9,7 @@
 #include "frame/settings.h"
 #include "platform/test_hooks.h"
 #include "support/files.h"
+#include "support/fresh_log.h"
 
 namespace vqm {
 namespace {
@@ -22,36 +23,17 @@ class LogTest : public ::testing::Test {
  protected:
   static constexpr const char* kLogPath = "C:/Database/VOVOD/logs/20310517/VQM_F1.log";
 
-  void SetUp() override {
-    ResetLog();
-    dir_ = test::FreshTestDirectory("log");
-    ini_ = dir_ + "/Host.ini";
-    platform::test::SetExecutablePath(dir_ + "/Host.exe");
-    ClearPathCaches();
-    SetTime(14, 3, 7, 218);
-    test::RemoveFile(kLogPath);
-  }
-  void TearDown() override {
-    ResetLog();
-    platform::test::SetClock(nullptr);
-    platform::test::SetExecutablePath("");
-    ClearPathCaches();
-  }
-  static void ResetLog() {
-    LogState& s = TheLogState();
-    if (s.file != nullptr) fclose(s.file);
-    s = LogState();
-  }
+  LogTest()
+      : log_("log", platform::test::MakeReading(2031, 5, 17, 14, 3, 7, 218)),
+        ini_(log_.directory() + "/bin/Host.ini") {}
+  static void ResetLog() { test::ResetLogWriter(); }
   void SetTime(int h, int m, int sec, int ms) {
     platform::test::SetClock(
         [=] { return platform::test::MakeReading(2031, 5, 17, h, m, sec, ms); });
   }
-  static std::string LogContent() {
-    std::string s;
-    ReadFileBytes(kLogPath, &s);
-    return s;
-  }
-  std::string dir_;
+  std::string LogContent() const { return log_.Content(); }
+
+  test::FreshLog log_;
   std::string ini_;
 };
 
@@ -116,8 +98,8 @@ TEST_F(LogTest, ControlTexts) {
   const std::string closed = LogContent();
   EXPECT_EQ(0, LOGTRACE("A", 1, "dropped"));
   EXPECT_EQ(closed, LogContent());
-  EXPECT_EQ(-2, LOGTRACE("*OPENLOG", 0, "%s", (dir_ + "/missing/dir/x.log").c_str()));
-  const std::string other = dir_ + "/other.log";
+  EXPECT_EQ(-2, LOGTRACE("*OPENLOG", 0, "%s", (log_.directory() + "/missing/dir/x.log").c_str()));
+  const std::string other = log_.directory() + "/other.log";
   EXPECT_EQ(1, LOGTRACE("*OPENLOG", 0, "%s", other.c_str()));
   LOGTRACE("B", 1, "two");
   std::string s;

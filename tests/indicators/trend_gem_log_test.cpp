@@ -12,6 +12,7 @@
 #include "indicators/pattern_search_history.h"
 #include "platform/test_hooks.h"
 #include "support/files.h"
+#include "support/fresh_log.h"
 
 namespace vqm {
 namespace {
@@ -20,19 +21,8 @@ class TrendGemLogTest : public ::testing::Test {
  protected:
   static constexpr const char* kLogPath = "C:/Database/VOVOD/logs/20290102/VQM_F1.log";
 
-  void SetUp() override {
-    ResetLog();
-    platform::test::SetExecutablePath(test::FreshTestDirectory("trendgem") + "/Host.exe");
-    ClearPathCaches();
-    test::RemoveFile(kLogPath);
-    platform::test::SetClock([] { return platform::test::MakeReading(2029, 1, 2, 3, 4, 5, 6); });
-  }
-  void TearDown() override {
-    ResetLog();
-    platform::test::SetClock(nullptr);
-    platform::test::SetExecutablePath("");
-    ClearPathCaches();
-  }
+  test::FreshLog log_{"trendgem", platform::test::MakeReading(2029, 1, 2, 3, 4, 5, 6)};
+
   // The lines after the opening line, without their line ends.
   static std::string Lines() {
     std::string log;
@@ -47,12 +37,6 @@ class TrendGemLogTest : public ::testing::Test {
     return lines;
   }
 
- private:
-  static void ResetLog() {
-    LogState& s = TheLogState();
-    if (s.file != nullptr) fclose(s.file);
-    s = LogState();
-  }
 };
 
 TEST_F(TrendGemLogTest, TrendReversalLogsTheCreationOfASeries) {

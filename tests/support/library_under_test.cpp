@@ -7,6 +7,7 @@
 #endif
 
 #include "platform/platform.h"
+#include "support/files.h"
 
 namespace vqm::test {
 
@@ -71,6 +72,17 @@ void* LoadedLibrary::Resolve(const char* name) const {
   return dlsym(handle_, name);
 #endif
 }
+
+LibraryCopy::LibraryCopy(const std::string& name) {
+  const std::string original = LibraryPath();
+  const size_t slash = original.find_last_of("/\\");
+  path_ = original.substr(0, slash + 1) +
+          (OnWindows() ? "VQM_" + name + ".DLL" : "libVQM_" + name + ".so");
+  std::string bytes;
+  if (ReadFileBytes(original, &bytes)) WriteFileBytes(path_, bytes);
+}
+
+LibraryCopy::~LibraryCopy() { RemoveFile(path_); }
 
 const LoadedLibrary& SharedLibrary() {
   static LoadedLibrary* library = new LoadedLibrary;

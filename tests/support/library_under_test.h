@@ -47,6 +47,21 @@ class LoadedLibrary {
   Exports exports_;
 };
 
+// A copy of the built library under its own name ("VQM_<name>.DLL" or "libVQM_<name>.so"
+// beside it), so that loading and unloading it gives fresh process-wide state, not masked by
+// the shared instance the other tests keep loaded. Removed when the object goes.
+class LibraryCopy {
+ public:
+  explicit LibraryCopy(const std::string& name);
+  ~LibraryCopy();
+  LibraryCopy(const LibraryCopy&) = delete;
+  LibraryCopy& operator=(const LibraryCopy&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // One library instance shared by the tests of this process.
 const LoadedLibrary& SharedLibrary();
 

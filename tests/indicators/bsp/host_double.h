@@ -85,11 +85,14 @@ class ArrayDouble final : public RefCounted<HostArrayObject> {
   int selected_ = -1;
 };
 
-class HostDouble final : public RefCounted<HostScriptObject> {
+// Not final: a Windows test derives a host that explains its failures. The virtual
+// destructor comes after the interface's slots, so the method table keeps its places.
+class HostDouble : public RefCounted<HostScriptObject> {
  public:
   // A script at bar number 1 with MaxBarsBack 50 (absolute bar 50), an arrBSP of one
   // dimension and 10 elements holding AvgLen 3, VolLen 2, Style 1, and both tick series.
   HostDouble();
+  virtual ~HostDouble() = default;
 
   void Fail(HostOp op, HRESULT status) { book_.failWith[static_cast<int>(op)] = status; }
   void Heal() { book_.failWith.fill(0); }

@@ -9,17 +9,14 @@
 #include "frame/settings.h"
 #include "platform/test_hooks.h"
 #include "support/files.h"
+#include "support/fresh_log.h"
 
 namespace vqm::test {
 namespace {
 
 constexpr const char* kInProcessLog = "C:/Database/VOVOD/logs/20310602/VQM_F1.log";
 
-void ResetLogState() {
-  LogState& s = TheLogState();
-  if (s.file != nullptr) fclose(s.file);
-  s = LogState();
-}
+void ResetLogState() { test::ResetLogWriter(); }
 
 std::string DayLogPath(const platform::CivilTime& t) {
   char path[100];

@@ -17,12 +17,16 @@ inline int CalendarDateOfHostDate(int hostDate) {
   return static_cast<int>(static_cast<uint32_t>(hostDate) + 19000000u);
 }
 
+// HHMMSS of a host time HHMM.
+inline int ClockTimeOfHostTime(int hostTime) {
+  return static_cast<int>(static_cast<uint32_t>(hostTime) * 100u);
+}
+
 // A cleared DateTime set from the host's date and time. A date or time that SetDateTime
 // refuses leaves its fields at 0 (a refused time: all fields).
 inline DateTime HostBarTime(int hostDate, int hostTime) {
   DateTime t;
-  t.SetDateTime(CalendarDateOfHostDate(hostDate),
-                static_cast<int>(static_cast<uint32_t>(hostTime) * 100u));
+  t.SetDateTime(CalendarDateOfHostDate(hostDate), ClockTimeOfHostTime(hostTime));
   return t;
 }
 

@@ -1,0 +1,69 @@
+// VQM_RareAvg, the adaptive regression average of the close: one call per bar with the bar
+// number; a real-time tick repeats the bar number, so it replaces the newest point.
+#include "frame/exports.h"
+#include "runner.h"
+#include "tally.h"
+
+namespace vqm::replay {
+namespace {
+
+constexpr float kRareAvgError = 1000000000.0f;
+
+class RareAvgRunner : public Runner {
+ public:
+  const char* name() const override { return "rareavg"; }
+  const char* help() const override { return "VQM_RareAvg of the close"; }
+  std::vector<Param> params() const override {
+    return {{"regr", "20", "nScopeRegr, the regression length", Param::kInt},
+            {"wgt", "0", "nScopeWgt, the smoother length (0 or less: a third or half of regr)",
+             Param::kInt},
+            {"respfac", "60", "nRespFac, response factor in percent (+100 x repeat count)",
+             Param::kInt},
+            {"bartype", "1", "bar type (1 or less: intraday)", Param::kInt},
+            {"daycont", "1", "day continuity (0: an intraday series restarts each day)",
+             Param::kInt}};
+  }
+  std::vector<std::string> columns() const override { return {"rareavg"}; }
+
+  bool Begin(const RunContext& c, std::string* why) override {
+    fn_ = c.library->Find<decltype(&::VQM_RareAvg)>("VQM_RareAvg");
+    if (fn_ == nullptr) {
+      *why = MissingExport(c, "VQM_RareAvg");
+      return false;
+    }
+    symbol_ = c.symbol;
+    regr_ = c.Int("regr");
+    wgt_ = c.Int("wgt");
+    respFac_ = c.Int("respfac");
+    barType_ = c.Int("bartype");
+    dayCont_ = c.Int("daycont");
+    return true;
+  }
+
+  void Step(const Call& call, Cell* out) override {
+    const float avg = fn_(symbol_.c_str(), regr_, wgt_, call.bar->closeF, call.bar->hostDate,
+                          call.bar->hostTime, respFac_, 0, barType_, dayCont_, call.barNumber);
+    out[0] = Cell::Float(avg);
+    ++calls_;
+    if (avg == kRareAvgError) ++failures_;
+    last_ = avg;
+  }
+
+  std::string Summary() const override {
+    return "VQM_RareAvg: " + std::to_string(calls_) + " calls, " + std::to_string(failures_) +
+           " returned 1000000000 (no result), last " + FloatText(last_);
+  }
+
+ private:
+  decltype(&::VQM_RareAvg) fn_ = nullptr;
+  std::string symbol_;
+  int regr_ = 0, wgt_ = 0, respFac_ = 0, barType_ = 0, dayCont_ = 0;
+  int calls_ = 0, failures_ = 0;
+  float last_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Runner> MakeRareAvgRunner() { return std::make_unique<RareAvgRunner>(); }
+
+}  // namespace vqm::replay

@@ -1,0 +1,143 @@
+// Bar files: what is accepted, in the host's encodings, and the one-line error for the rest.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bars.h"
+#include "sample_bars.h"
+
+namespace vqm::replay {
+namespace {
+
+const std::string kBar9 = "20240311,0700,5101.50,5102.00,5101.00,5101.25,5200,2080,3120\n";
+const std::string kBar7 = "20240311,0700,5101.50,5102.00,5101.00,5101.25,5200\n";
+
+std::string Parse(const std::string& text, BarSeries* out) {
+  std::string error;
+  return ParseBars(text.data(), text.size(), "f.csv", out, &error) ? "" : error;
+}
+
+TEST(BarFile, ReadsTheHostsEncodingsAndBothPriceForms) {
+  BarSeries s;
+  ASSERT_EQ("", Parse("Date,Time,O,H,L,C,V,U,D\r\n" + kBar9 +
+                          "2024-03-11,07:01,5101.25,5101.25,5100.5,5100.75,4994,2147.5,2846.5",
+                      &s));
+  ASSERT_EQ(2u, s.bars.size());
+  EXPECT_TRUE(s.hasTickVolumes);
+  const Bar& a = s.bars[0];
+  EXPECT_EQ(1240311, a.hostDate);
+  EXPECT_EQ(700, a.hostTime);
+  EXPECT_EQ(2, a.line);
+  EXPECT_EQ(5101.5, a.open);
+  EXPECT_EQ(5101.25f, a.closeF);
+  EXPECT_EQ(5200, a.volume);
+  EXPECT_EQ(3120.0f, a.downVolume);
+  const Bar& b = s.bars[1];
+  EXPECT_EQ(701, b.hostTime);
+  EXPECT_EQ(2147.5f, b.upVolume);
+  EXPECT_EQ(3, b.line);
+}
+
+TEST(BarFile, KeepsThePriceAsWrittenAndAsTheNearestFloat) {
+  BarSeries s;
+  ASSERT_EQ("", Parse("20240311,0700,5101.3,5101.3,5101.3,+5101.3,1\n", &s));
+  EXPECT_EQ(5101.3, s.bars[0].open);
+  EXPECT_EQ(5101.3f, s.bars[0].openF);
+  EXPECT_EQ(5101.3f, s.bars[0].closeF);
+}
+
+TEST(BarFile, SkipsCommentsBlankLinesAndOneHeader) {
+  BarSeries s;
+  ASSERT_EQ("", Parse("# synthetic\n\n   \nDate,Time\n" + kBar7, &s));
+  ASSERT_EQ(1u, s.bars.size());
+  EXPECT_FALSE(s.hasTickVolumes);
+  EXPECT_EQ(5, s.bars[0].line);
+  // Only the first line may be a header.
+  EXPECT_EQ("f.csv:2: date 'Date' is not YYYYMMDD or YYYY-MM-DD",
+            Parse(kBar7 + "Date,Time,O,H,L,C,V\n", &s));
+}
+
+TEST(BarFile, RefusesWhatIsNotABarWithTheLineAndTheReason) {
+  const std::string next9 = "20240311,0701,5101.25,5101.25,5100.50,5100.75,4994,2147,2847\n";
+  struct Case {
+    std::string text;
+    std::string error;
+  } cases[] = {
+      {"", "f.csv:1: empty file, no bars"},
+      {"# only a comment\n", "f.csv:1: no bars in the file"},
+      {kBar9 + "20240311,0701,5101.25,51O1.25,5100.50,5100.75,4994,2147,2847\n",
+       "f.csv:2: high '51O1.25' is not a number"},
+      {kBar9 + "20240311,0701,5101.25,5101.25,5100.50,5100.75,4994\n",
+       "f.csv:2: expected 9 fields like the first bar, found 7"},
+      {"20240311,0700,1,1,1,1\n",
+       "f.csv:1: expected 7 fields (date,time,open,high,low,close,volume) or 9 (with up-tick "
+       "and down-tick volume), found 6"},
+      {"20230229,0700,1,1,1,1,1\n",
+       "f.csv:1: date '20230229' is not a calendar date between 1900 and 2099"},
+      {"2024031,0700,1,1,1,1,1\n", "f.csv:1: date '2024031' is not YYYYMMDD or YYYY-MM-DD"},
+      {"20240311,2400,1,1,1,1,1\n", "f.csv:1: time '2400' is not a time of day"},
+      {"20240311,9:30,1,1,1,1,1\n", "f.csv:1: time '9:30' is not HHMM or HH:MM"},
+      {"20240311,0700,0,1,0,1,1\n", "f.csv:1: open '0' is not above zero"},
+      {"20240311,0700,nan,1,1,1,1\n", "f.csv:1: open 'nan' is not a number"},
+      {"20240311,0700,1,inf,1,1,1\n", "f.csv:1: high 'inf' is not a number"},
+      {"20240311,0700,1,1,1,1,1.5\n",
+       "f.csv:1: volume '1.5' is not a whole number from 0 to 2147483647"},
+      {"20240311,0700,1,1,1,1,2147483648\n",
+       "f.csv:1: volume '2147483648' is not a whole number from 0 to 2147483647"},
+      {"20240311,0700,1,1,1,1,1,-1,1\n", "f.csv:1: up-tick volume '-1' is not a number of 0 or more"},
+      {"20240311,0700,1,1,2,1,1\n",
+       "f.csv:1: prices out of order: open and close must lie between low and high"},
+      {next9 + kBar9, "f.csv:2: date and time not after those of the bar on line 1"},
+      {kBar9 + kBar9, "f.csv:2: date and time not after those of the bar on line 1"},
+  };
+  for (const Case& c : cases) {
+    BarSeries s;
+    EXPECT_EQ(c.error, Parse(c.text, &s)) << c.text;
+  }
+}
+
+TEST(BarFile, LinesUpToTheLimitAreRead) {
+  // A bar padded with blanks to exactly the limit, then CR LF.
+  std::string line = kBar7.substr(0, kBar7.size() - 1);
+  line.insert(0, kMaxBarLine - line.size(), ' ');
+  BarSeries s;
+  EXPECT_EQ("", Parse(line + "\r\n", &s));
+  EXPECT_EQ("f.csv:1: line longer than 4096 characters", Parse(" " + line + "x\n", &s));
+}
+
+// The file reader and the text parser agree, line numbers and errors included.
+TEST(BarFile, FileAndTextGiveTheSameAnswer) {
+  const std::string path = testing::TempDir() + "replay_bars_test.csv";
+  const std::string texts[] = {"# c\n" + kBar9 + "x\n", kBar7, std::string(5000, '1'), "\n\n"};
+  for (const std::string& text : texts) {
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+    BarSeries fromFile, fromText;
+    std::string fileError, textError;
+    const bool fileOk = ReadBarFile(path, &fromFile, &fileError);
+    const bool textOk = ParseBars(text.data(), text.size(), path, &fromText, &textError);
+    EXPECT_EQ(textOk, fileOk) << text;
+    EXPECT_EQ(textError, fileError);
+    EXPECT_EQ(fromText.bars.size(), fromFile.bars.size());
+  }
+  remove(path.c_str());
+  std::string error;
+  BarSeries s;
+  EXPECT_FALSE(ReadBarFile(path, &s, &error));
+  EXPECT_EQ(path + ": cannot open (No such file or directory)", error);
+}
+
+TEST(BarFile, TheBundledSampleIsAWellFormedChart) {
+  BarSeries s;
+  std::string error;
+  ASSERT_TRUE(ParseBars(kSampleBars, kSampleBarsSize, "sample", &s, &error)) << error;
+  EXPECT_EQ(3600u, s.bars.size());
+  EXPECT_TRUE(s.hasTickVolumes);
+  EXPECT_NE(std::string::npos, std::string(kSampleBars, 200).find("NOT market data"));
+}
+
+}  // namespace
+}  // namespace vqm::replay
