@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -62,14 +63,60 @@ struct BspKey {
   int keyNum1 = 0, keyNum2 = 0;
 } g_lastKey;
 
+// The chart: most calls come for the current bar of the current symbol, as a script's do,
+// so that series fill, ribbons complete, the pattern history finds its bars and the column
+// loader finds its lines. Bars move on, and now and then back, by fuzzed steps.
+struct Session {
+  std::string symbol = "ES";
+  int year = 124, month = 3, day = 15;  // the host's year counts from 1900
+  int minutes = 9 * 60 + 30;
+
+  int Date() const { return year * 10000 + month * 100 + day; }
+  int Time() const { return minutes / 60 * 100 + minutes % 60; }
+  void Move(int step) {
+    minutes += step;
+    for (; minutes >= 24 * 60; minutes -= 24 * 60)
+      if (++day > 28) {
+        day = 1;
+        if (++month > 12) month = 1, ++year;
+      }
+    for (; minutes < 0; minutes += 24 * 60)
+      if (--day < 1) {
+        day = 28;
+        if (--month < 1) month = 12, --year;
+      }
+  }
+} g_session;
+
+Text Symbol(Arguments& a) {
+  if (a.Choose(4) != 0) return Text(g_session.symbol);
+  return a.NullableText({VQM_SYMBOLS});
+}
+int BarDate(Arguments& a) { return a.Choose(4) != 0 ? g_session.Date() : a.HostDate(); }
+int BarTime(Arguments& a) { return a.Choose(4) != 0 ? g_session.Time() : a.HostTime(); }
+
+void MoveSession(Arguments& a) {
+  switch (a.Choose(8)) {
+    case 0: g_session.symbol = a.Bytes({VQM_SYMBOLS}); break;
+    case 1: g_session.Move(a.Small(-24 * 60, 0)); break;
+    case 2: g_session.Move(a.Small(0, 3 * 24 * 60)); break;
+    default: g_session.Move(a.Small(1, 15)); break;
+  }
+}
+
 // Lengths and counts: mostly the small ones a script uses, and the edges the indicators
-// refuse or clamp. Lengths between a few hundred and a million are left out: they are legal
-// and cost megabytes per series, which a long run would pile up to its memory limit.
+// refuse or clamp (2 000 003 makes a regression average's half length one beyond what a
+// stack takes). Lengths between 300 and those edges are left out: they are legal, but every
+// series keeps megabytes for them, and a run creates series by the thousand.
 int Length(Arguments& a) {
-  static const int kEdges[] = {0,       1,         2,       -1,          INT_MIN,
-                               INT_MAX, 1000000,   1000001, -1000000,    INT_MAX - 1};
-  if (a.Choose(8) == 0) return kEdges[a.Choose(sizeof kEdges / sizeof kEdges[0])];
-  return a.Small(-3, 300);
+  static const int kEdges[] = {0,       1,       2,          -1,     INT_MIN,
+                               INT_MAX, INT_MAX - 1, -1000000, 2000003};
+  switch (a.Choose(16)) {
+    case 0: return kEdges[a.Choose(sizeof kEdges / sizeof kEdges[0])];
+    case 1:
+    case 2: return a.Small(41, 300);
+    default: return a.Small(-3, 40);
+  }
 }
 
 // A float parameter read as a length (the arrBSP elements).
@@ -174,26 +221,26 @@ void CallBspCalc(Arguments& a) {
 }
 
 void CallRareAvg(Arguments& a) {
-  const Text symbol = a.NullableText({VQM_SYMBOLS});
+  const Text symbol = Symbol(a);
   // The response factor carries a repeat count in its hundreds.
   static const int kFactors[] = {0, 60, 61, 99, 100, 260, 999, -1, -1818, -1819, -1820};
   const int respFac = a.Choose(4) == 0 ? kFactors[a.Choose(11)] : a.Small(-100, 1099);
-  VQM_RareAvg(symbol.get(), Length(a), Length(a), a.Float(), a.HostDate(), a.HostTime(), respFac,
+  VQM_RareAvg(symbol.get(), Length(a), Length(a), a.Float(), BarDate(a), BarTime(a), respFac,
               a.Int(), a.Small(-1, 3), a.Small(-1, 1), a.Choose(4) == 0 ? a.Int() : a.Small(0, 5));
 }
 
 void CallTrendReversal(Arguments& a) {
-  const Text symbol = a.NullableText({VQM_SYMBOLS});
+  const Text symbol = Symbol(a);
   auto position = MaybeValue(a, 0.0f);
   auto width = MaybeValue(a, 0.0f);
-  VQM_TrendReversal(a.Int(), symbol.get(), a.HostDate(), a.HostTime(), a.Small(-1, 3),
+  VQM_TrendReversal(a.Int(), symbol.get(), BarDate(a), BarTime(a), a.Small(-1, 3),
                     a.Small(-1, 3), a.Float(), a.Float(), Length(a), Length(a), position.get(),
                     width.get());
 }
 
 void CallFindGemAdd(Arguments& a) {
-  const Text symbol = a.NullableText({VQM_SYMBOLS});
-  const int date = a.HostDate(), time = a.HostTime();
+  const Text symbol = Symbol(a);
+  const int date = BarDate(a), time = BarTime(a);
   const int divisor = a.Choose(4) == 0 ? a.Int() : a.Small(-1, 10000);
   auto open = IntValue(a), high = IntValue(a), low = IntValue(a), close = IntValue(a),
        volume = IntValue(a);
@@ -204,10 +251,10 @@ void CallFindGemAdd(Arguments& a) {
 }
 
 void CallFindGemCalc(Arguments& a) {
-  const Text symbol = a.NullableText({VQM_SYMBOLS});
+  const Text symbol = Symbol(a);
   auto out1 = MaybeValue(a, 0.0f), out2 = MaybeValue(a, 0.0f), out3 = MaybeValue(a, 0.0f),
        out4 = MaybeValue(a, 0.0f);
-  VQM_FindGemCalc(a.Int(), symbol.get(), a.HostDate(), a.HostTime(), a.Int(), out1.get(),
+  VQM_FindGemCalc(a.Int(), symbol.get(), BarDate(a), BarTime(a), a.Int(), out1.get(),
                   out2.get(), out3.get(), out4.get());
 }
 
@@ -227,9 +274,9 @@ void CallPrcNorm(Arguments& a) {
 }
 
 void CallSaveData(Arguments& a, bool text) {
-  const Text symbol = a.NullableText({VQM_SYMBOLS});
-  const int date = a.HostDate();
-  const int time = a.Choose(4) == 0 ? -1 : a.HostTime();
+  const Text symbol = Symbol(a);
+  const int date = BarDate(a);
+  const int time = a.Choose(4) == 0 ? -1 : BarTime(a);
   const int divisor = a.Choose(4) == 0 ? a.Int() : a.Small(-1, 10000);
   auto open = IntValue(a), high = IntValue(a), low = IntValue(a), close = IntValue(a),
        volume = IntValue(a);
@@ -243,12 +290,12 @@ void CallSaveData(Arguments& a, bool text) {
 }
 
 void CallSaveDataToCsv2(Arguments& a) {
-  const Text symbol = a.NullableText({VQM_SYMBOLS});
+  const Text symbol = Symbol(a);
   constexpr int kSlots = 16;  // the last one holds the layout
   std::vector<ValueBlock> block = a.Block(kSlots);
   if (a.Flag()) {
-    vqm::WriteSlot(block.data(), 0, static_cast<float>(a.HostDate()));
-    vqm::WriteSlot(block.data(), 1, static_cast<float>(a.HostTime()));
+    vqm::WriteSlot(block.data(), 0, static_cast<float>(BarDate(a)));
+    vqm::WriteSlot(block.data(), 1, static_cast<float>(BarTime(a)));
     for (int slot = 12; slot < kSlots; ++slot)
       vqm::WriteSlot(block.data(), slot, static_cast<float>(a.Small(-1, 3)));
   }
@@ -265,9 +312,24 @@ std::string NameInside(std::string name) {
   return name;
 }
 
+// Lines "YYYYMMDD,HHMM,value,..." a minute apart around the chart's bar.
+std::string ColumnLines(Arguments& a) {
+  Session at = g_session;
+  at.Move(-a.Small(0, 20));
+  std::string text = a.Flag() ? "Date,Time,Close,Volume\r\n" : "";
+  for (int lines = a.Small(0, 40); lines > 0; --lines, at.Move(1)) {
+    char line[128];
+    snprintf(line, sizeof line, a.Flag() ? "%08d,%04d,%g,\"%d,%d\"\r\n" : "%08d,%04d,%g,%d,%d\n",
+             at.Date() + 19000000, at.Time(), static_cast<double>(a.Float()), a.Int(),
+             a.Small(0, 9));
+    text += line;
+  }
+  return text;
+}
+
 void WriteColumnFile(Arguments& a) {
   const std::string name = NameInside(a.Bytes({VQM_COLUMN_FILES}));
-  const std::string content = a.Bytes(
+  const std::string content = a.Flag() ? ColumnLines(a) : a.Bytes(
       {"Date,Time,Close\n20240315,0930,1.5\n20240315,0931,1.6\n20240315,0932,1.7\n",
        "20240315,09:30,\"1,5\"\r\n", ""});
   vqm::fuzz::WriteLibraryFile("C:/Database/LoadCol/" + name,
@@ -280,8 +342,8 @@ void CallLoadCol(Arguments& a) {
   constexpr int kSlots = 13;  // the value goes into the last one
   std::vector<ValueBlock> block = a.Block(kSlots);
   if (a.Flag()) {
-    vqm::WriteSlot(block.data(), 0, static_cast<float>(a.HostDate()));
-    vqm::WriteSlot(block.data(), 1, static_cast<float>(a.HostTime()));
+    vqm::WriteSlot(block.data(), 0, static_cast<float>(BarDate(a)));
+    vqm::WriteSlot(block.data(), 1, static_cast<float>(BarTime(a)));
     vqm::WriteSlot(block.data(), 7, static_cast<float>(a.Small(-1, 50)));
     vqm::WriteSlot(block.data(), 11, static_cast<float>(a.Small(-1, 5)));
   }
@@ -291,7 +353,7 @@ void CallLoadCol(Arguments& a) {
 }
 
 void CallRtpm(Arguments& a) {
-  const Text symbol = a.NullableText({VQM_SYMBOLS});
+  const Text symbol = Symbol(a);
   VQM_RTPM(symbol.get(), a.Choose(4) == 0 ? 1.0f : a.Float());
 }
 
@@ -336,7 +398,7 @@ void SetClock(Arguments& a) {
 enum Call {
   kOnCreate, kOnDestroy, kBsp, kBspHandle, kBspCalc, kRareAvg, kTrendReversal, kFindGemAdd,
   kFindGemCalc, kPrcNorm, kSaveCsv, kSaveTxt, kSaveCsv2, kColumnFile, kLoadCol, kRtpm,
-  kReadInt, kSpeak, kTickSound, kIfRealtime, kClock, kCallCount
+  kReadInt, kSpeak, kTickSound, kIfRealtime, kClock, kSession, kCallCount
 };
 
 void CallOne(Arguments& a) {
@@ -362,6 +424,7 @@ void CallOne(Arguments& a) {
     case kTickSound: CallTickSound(a); break;
     case kIfRealtime: VQM_IfRealtime(a.Int(), a.Int()); break;
     case kClock: SetClock(a); break;
+    case kSession: MoveSession(a); break;
   }
 }
 
@@ -384,6 +447,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider provider(data, size);
   Arguments a(provider);
   for (int calls = 0; calls < kMostCallsPerInput && !a.Empty(); ++calls) CallOne(a);
-  vqm::fuzz::ClearSandbox();
+  // The files of a few inputs may wait: walking the sandbox after each one costs more
+  // than the calls.
+  if (g_inputs % 16 == 0) vqm::fuzz::ClearSandbox(g_inputs % 256 == 0);
   return 0;
 }

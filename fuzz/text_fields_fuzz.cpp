@@ -11,6 +11,7 @@
 #include "dataio/get_field.h"
 #include "datetime/text_fields.h"
 #include "harness/arguments.h"
+#include "harness/sandbox.h"
 
 namespace {
 
@@ -27,6 +28,11 @@ int FieldNumber(vqm::fuzz::Arguments& a) {
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  vqm::fuzz::SetUpSandbox();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider provider(data, size);

@@ -7,7 +7,7 @@
 #   bash scripts/fuzz.sh          # about 20 s per target (CI)
 #   bash scripts/fuzz.sh 3600     # an hour per target
 #
-# Long runs go in rounds of at most 10 minutes, each a fresh process that starts from the
+# Long runs go in rounds of at most 5 minutes, each a fresh process that starts from the
 # corpus the rounds before it grew (build/fuzz/run/corpus/<target>/), so the library's
 # process-wide series, which a run piles up by the hundred thousand, never reach the
 # memory limit. Inputs that fail are kept in build/fuzz/run/artifacts/<target>/.
@@ -41,7 +41,7 @@ for program in build/fuzz/bin/*_fuzz; do
   executions=0
   result=ok
   while [ "$left" -gt 0 ]; do
-    round=$((left < 600 ? left : 600))
+    round=$((left < 300 ? left : 300))
     # New inputs go to the first directory; the seeds in the repository stay as they are.
     if ! "$program" -max_total_time="$round" -timeout=25 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$artifacts" \

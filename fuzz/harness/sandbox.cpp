@@ -25,10 +25,12 @@ void RemoveSandbox() {
 
 bool IsLogFile(const char* path) { return strstr(path, "/Database/VOVOD/logs/") != nullptr; }
 
+bool g_clearDirectories = true;
+
 int ClearEntry(const char* path, const struct stat*, int type, struct FTW* at) {
   if (at->level == 0) return 0;  // the sandbox itself stays
   if (type == FTW_DP) {
-    rmdir(path);  // fails for the log's directories, which keep the open log
+    if (g_clearDirectories) rmdir(path);  // fails for the log's, which keep the open log
   } else if (IsLogFile(path)) {
     if (truncate(path, 0) != 0) unlink(path);
   } else {
@@ -65,7 +67,8 @@ bool WriteLibraryFile(const std::string& path, const uint8_t* data, size_t size)
   return fclose(f) == 0 && written;
 }
 
-void ClearSandbox() {
+void ClearSandbox(bool directories) {
+  g_clearDirectories = directories;
   if (!g_root.empty()) nftw(g_root.c_str(), ClearEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 

@@ -16,9 +16,11 @@ const std::string& SetUpSandbox();
 // Writes bytes to a library path, creating its directories; false when it cannot.
 bool WriteLibraryFile(const std::string& path, const uint8_t* data, size_t size);
 
-// Removes every file and directory the calls left in the sandbox, so files do not pile up
-// over a long run. The log file stays open in the library: it is cut to zero length instead.
-void ClearSandbox();
+// Removes every file the calls left in the sandbox, so files do not pile up over a long
+// run, and with directories true the directories too (they are cheap to keep, costly to
+// make again after every input). The log file stays open in the library: it is cut to zero
+// length instead, and its directories stay.
+void ClearSandbox(bool directories = true);
 
 // Sets the line reader's block-size variable from a selector: unset, a text that is no
 // number, the sizes around the reader's minimum, a small block, or sizes no allocation
