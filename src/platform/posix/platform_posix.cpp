@@ -94,7 +94,15 @@ std::string ExecutablePath() {
   char buf[4096];
   const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return std::string();
-  return std::string(buf, static_cast<size_t>(n));
+  std::string path(buf, static_cast<size_t>(n));
+  // A program that merely loads the library (an interpreter in /usr/bin, say) is no trading
+  // host: $VQM_HOST_DIR stands for the host's folder, so the settings file and ../CSV land there.
+  std::string hostDir;
+  if (GetEnvironment("VQM_HOST_DIR", &hostDir) && !hostDir.empty()) {
+    while (hostDir.size() > 1 && hostDir.back() == '/') hostDir.pop_back();
+    path = hostDir + "/" + path.substr(path.find_last_of('/') + 1);
+  }
+  return path;
 }
 
 bool GetEnvironment(const char* name, std::string* value) {
