@@ -9,7 +9,8 @@ struct Spelling {
 };
 
 const Spelling kSpellings[] = {
-    {"date", Role::kDate},           {"day", Role::kDate},           {"tradedate", Role::kDate},
+    {"date", Role::kDate},           {"day", Role::kDate},           {"datum", Role::kDate},
+    {"zeit", Role::kTime},           {"tradedate", Role::kDate},
     {"tradingday", Role::kDate},     {"time", Role::kTime},          {"hhmm", Role::kTime},
     {"timeofday", Role::kTime},      {"datetime", Role::kDateTime},  {"timestamp", Role::kDateTime},
     {"dateandtime", Role::kDateTime}, {"gmttime", Role::kDateTime},  {"localtime", Role::kDateTime},

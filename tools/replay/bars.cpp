@@ -115,6 +115,10 @@ bool BarReader::ToBar(int lineNumber, Bar* b, std::string* error) {
     if (when.hasTime) return fail(Role::kDate, Shown(field(Role::kDate)) + " holds a time as well as the time column");
     if (!ParseTime(field(Role::kTime), &when, &why)) return fail(Role::kTime, why);
   }
+  // The library's own text export writes daily bars' dates with the time 00:00:00.
+  if (dateRole == Role::kDate && columns_[Role::kTime] < 0 && when.hasTime && when.hour == 0 &&
+      when.minute == 0 && when.second == 0)
+    when.hasTime = false;
   // Daily bars are known by the first: a file whose first bar has no time of day.
   if (bars_ == 0) daily_ = !when.hasTime;
   b->hostDate = (when.year - 1900) * 10000 + when.month * 100 + when.day;
@@ -161,17 +165,32 @@ bool BarReader::ToBar(int lineNumber, Bar* b, std::string* error) {
   return true;
 }
 
-bool ParseBars(const char* text, size_t size, const std::string& source, BarSeries* out,
-               std::string* error, const ReadOptions& options) {
-  *out = BarSeries();
-  BarReader reader;
-  reader.OpenText(text, size, source, options);
+namespace {
+
+bool ReadAll(BarReader& reader, BarSeries* out, std::string* error) {
   Bar bar;
   int got;
   while ((got = reader.Next(&bar, error)) == 1) out->bars.push_back(bar);
   out->hasTickVolumes = reader.hasTickVolumes();
   out->daily = reader.daily();
   return got == 0;
+}
+
+}  // namespace
+
+bool ParseBars(const char* text, size_t size, const std::string& source, BarSeries* out,
+               std::string* error, const ReadOptions& options) {
+  *out = BarSeries();
+  BarReader reader;
+  reader.OpenText(text, size, source, options);
+  return ReadAll(reader, out, error);
+}
+
+bool ReadBarFile(const std::string& path, BarSeries* out, std::string* error,
+                 const ReadOptions& options) {
+  *out = BarSeries();
+  BarReader reader;
+  return reader.Open(path, options, error) && ReadAll(reader, out, error);
 }
 
 }  // namespace vqm::replay

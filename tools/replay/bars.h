@@ -83,6 +83,10 @@ struct BarSeries {
 bool ParseBars(const char* text, size_t size, const std::string& source, BarSeries* out,
                std::string* error, const ReadOptions& options = ReadOptions());
 
+// Every bar of a file ("-": standard input), through the same streaming reader.
+bool ReadBarFile(const std::string& path, BarSeries* out, std::string* error,
+                 const ReadOptions& options = ReadOptions());
+
 // Calendar date YYYYMMDD of a host date.
 inline int CalendarDate(int hostDate) { return hostDate + 19000000; }
 

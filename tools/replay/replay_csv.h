@@ -20,12 +20,12 @@ class ReplayCsv {
   ReplayCsv(FILE* file, bool tickVolumes, bool daily, const std::vector<std::string>& columns);
   ~ReplayCsv();
   void Row(const Bar& bar, int barNumber, int tick, const Cell* cells);
+  // Writes the rows held so far.
+  void Flush();
   // Flushes and closes; false on any write error.
   bool Close();
 
  private:
-  void Flush();
-
   FILE* file_;
   bool tickVolumes_, daily_;
   size_t columns_;

@@ -39,5 +39,7 @@ endif()
 file(GLOB VQM_REPLAY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_test.cpp)
 add_executable(vqm_replay_tests ${VQM_REPLAY_TEST_SOURCES})
 target_link_libraries(vqm_replay_tests PRIVATE vqm_replay ${VQM_REPLAY_GTEST})
+target_compile_definitions(vqm_replay_tests PRIVATE
+                           VQM_REPLAY_FIXTURES="${CMAKE_CURRENT_LIST_DIR}/fixtures")
 add_test(NAME replay_unit_tests COMMAND vqm_replay_tests --gtest_color=no)
 set_tests_properties(replay_unit_tests PROPERTIES ENVIRONMENT "${VQM_REPLAY_ENV}" TIMEOUT 300)
