@@ -4,6 +4,7 @@
 // and close of its bars and the lowest and highest value of every series over them.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -27,17 +28,25 @@ enum Series {
   kSeriesCount
 };
 
+// The lowest, highest and mean value of a series over a column's bars.
 struct Range {
   float lo = INFINITY, hi = -INFINITY;
-  bool empty() const { return lo > hi; }
+  double sum = 0;
+  uint32_t count = 0;
+  bool empty() const { return count == 0; }
+  double mean() const { return sum / count; }
   void Add(float v) {
     if (std::isnan(v)) return;
     lo = std::min(lo, v);
     hi = std::max(hi, v);
+    sum += v;
+    ++count;
   }
   void Add(const Range& r) {
     lo = std::min(lo, r.lo);
     hi = std::max(hi, r.hi);
+    sum += r.sum;
+    count += r.count;
   }
 };
 

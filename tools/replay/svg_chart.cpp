@@ -67,8 +67,8 @@ void Frame(std::string& svg, const Panel& p, const std::string& label) {
   }
 }
 
-// A series as one band per run of columns that have it: the upper edge along each column's
-// highest value and back along the lowest; where a column holds one bar it is a line.
+// A series as a line through each column's mean, over a light band from its lowest to its
+// highest value where a column pools bars that differ; a column without it breaks the line.
 void Band(std::string& svg, const Panel& p, const std::vector<Column>& cols, Series s,
           const char* color) {
   const size_t n = cols.size();
@@ -79,12 +79,18 @@ void Band(std::string& svg, const Panel& p, const std::vector<Column>& cols, Ser
       continue;
     }
     size_t j = i;
-    while (j < n && !cols[j].series[s].empty()) ++j;
-    std::string points;
-    for (size_t k = i; k < j; ++k) points += Num(X(k, n)) + "," + Num(p.Y(cols[k].series[s].hi)) + " ";
-    for (size_t k = j; k-- > i;) points += Num(X(k, n)) + "," + Num(p.Y(cols[k].series[s].lo)) + " ";
-    svg += std::string("<polygon fill=\"") + color + "\" stroke=\"" + color +
-           "\" stroke-width=\"1.2\" stroke-linejoin=\"round\" points=\"" + points + "\"/>\n";
+    bool spread = false;
+    for (; j < n && !cols[j].series[s].empty(); ++j) spread = spread || cols[j].series[s].lo < cols[j].series[s].hi;
+    if (spread) {
+      std::string points;
+      for (size_t k = i; k < j; ++k) points += Num(X(k, n)) + "," + Num(p.Y(cols[k].series[s].hi)) + " ";
+      for (size_t k = j; k-- > i;) points += Num(X(k, n)) + "," + Num(p.Y(cols[k].series[s].lo)) + " ";
+      svg += std::string("<polygon fill=\"") + color + "\" fill-opacity=\"0.22\" points=\"" + points + "\"/>\n";
+    }
+    std::string line;
+    for (size_t k = i; k < j; ++k) line += Num(X(k, n)) + "," + Num(p.Y(cols[k].series[s].mean())) + " ";
+    svg += std::string("<polyline fill=\"none\" stroke=\"") + color +
+           "\" stroke-width=\"1.2\" stroke-linejoin=\"round\" points=\"" + line + "\"/>\n";
     i = j;
   }
 }
@@ -200,7 +206,7 @@ std::vector<AxisLabel> TimeAxis(const std::vector<Column>& cols) {
   std::vector<AxisLabel> labels;
   const size_t n = cols.size();
   if (n == 0) return labels;
-  const size_t most = static_cast<size_t>(kPlot / 110);
+  const size_t most = static_cast<size_t>(kPlot / 90);
   Unit unit = kUnits[std::size(kUnits) - 1];
   for (Unit u : kUnits) {
     size_t count = 0;
@@ -353,8 +359,12 @@ std::string RenderSvg(const ChartData& data, const std::string& title, const Cha
         if (r.lo < 0) down += "M" + Num(X(i, n)) + " " + Num(zero) + "V" + Num(l.panel.Y(r.lo));
       }
       const std::string w = Num(std::max(0.6, std::min(pitch * 0.7, 3.0)));
-      svg += "<path stroke=\"#2e9e44\" stroke-width=\"" + w + "\" d=\"" + up + "\"/>\n";
-      svg += "<path stroke=\"#d0453a\" stroke-width=\"" + w + "\" d=\"" + down + "\"/>\n";
+      const char* opacity = pooled ? "0.35" : "1";
+      svg += "<path stroke=\"#2e9e44\" stroke-opacity=\"" + std::string(opacity) + "\" stroke-width=\"" + w +
+             "\" d=\"" + up + "\"/>\n";
+      svg += "<path stroke=\"#d0453a\" stroke-opacity=\"" + std::string(opacity) + "\" stroke-width=\"" + w +
+             "\" d=\"" + down + "\"/>\n";
+      if (pooled) Band(svg, l.panel, cols, kPressure, "#333333");
     } else if (first == kFallBelowLow) {
       const char* colors[] = {"#d0453a", "#2e9e44", "#1f5fd6", "#8e44ad"};
       int k = 0;

@@ -15,7 +15,7 @@ class FindGemRunner : public Runner {
   std::vector<Param> params() const override {
     return {{"mode", "20",
              "mode: scope in the last three digits, +1000 for ten-thousandths, negative "
-             "to measure across days",
+             "to measure across days (-20 by default for daily bars)",
              Param::kInt}};
   }
   std::vector<std::string> columns() const override {
@@ -29,7 +29,8 @@ class FindGemRunner : public Runner {
       return false;
     symbol_ = c.symbol;
     divisor_ = c.divisor;
-    mode_ = c.Int("mode");
+    // Daily bars have one bar a day: their excursions are measured across days.
+    mode_ = c.daily && !c.given.count("mode") ? -20 : c.Int("mode");
     before1990_ = DatesBefore1990(c);
     return true;
   }
