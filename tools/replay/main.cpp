@@ -2,6 +2,7 @@
 // calls them, and writes every output per call into a CSV file and a chart into an SVG file.
 // The bar file is streamed: each bar goes through every runner, into the CSV and into the
 // chart's columns before the next is read. Run with --help for the options.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -99,6 +100,7 @@ int Replay(int argc, char** argv) {
   }
 
   // The library beside this program, found before the host folder is moved to the output.
+  ClearLibraryEnvironment();
   const std::string libraryPath = o.library.empty() ? DefaultLibraryPath() : o.library;
   // Output next: the library reads where to write when it is loaded and first called.
   const OutputPlace place = ChooseOutputPlace(o.out, o.barFile);
@@ -118,6 +120,11 @@ int Replay(int argc, char** argv) {
   if (!library.ok()) return Fail("cannot load " + libraryPath + ": " + library.error());
 
   // Each runner prepares its calls; one that cannot run is reported and left out.
+  // VQM_SaveDataToCsv2 shares its row counter with VQM_SaveDataToCsv: call by call, the two
+  // symbols would restart each other's file, so with both it replays in a pass of its own.
+  const bool bothCsv = std::count(o.runners.begin(), o.runners.end(), "savecsv") > 0 &&
+                       std::count(o.runners.begin(), o.runners.end(), "savecsv2") > 0;
+  std::vector<Runner*> apart;
   std::vector<Ran> ran;
   std::vector<std::string> columns;
   std::vector<std::string> notes;
@@ -140,6 +147,13 @@ int Replay(int argc, char** argv) {
       notes.push_back("  " + name + std::string(9 - std::min<size_t>(9, name.size()), ' ') + " skipped: " + why);
       fprintf(stderr, "vqm-replay: warning: %s did not run: %s\n", name.c_str(), why.c_str());
       chosenFailed = chosenFailed || o.runnersChosen;
+      continue;
+    }
+    if (bothCsv && name == "savecsv2") {
+      if (o.barFile == "-") return Fail("savecsv2 with savecsv reads the bars twice: give a bar file, not standard input");
+      apart.push_back(runner);
+      notes.push_back("  savecsv2  replayed in a pass of its own after the others (it shares its row counter "
+                      "with savecsv); its results are not in the CSV");
       continue;
     }
     ran.push_back({runner, columns.size()});
@@ -215,6 +229,17 @@ int Replay(int argc, char** argv) {
     csv.Row(last, barNumber, t, cells.data());
   }
   if (!csv.Close()) return Fail("cannot write " + place.csv);
+  for (Runner* runner : apart) {
+    BarReader again;
+    if (!OpenBars(o, &again, &error)) return Fail(error);
+    std::vector<Cell> scratch(runner->columns().size());
+    Bar b;
+    int got, number = 0;
+    while ((got = again.Next(&b, &error)) == 1) runner->Step({&b, ++number, 0}, scratch.data());
+    if (got < 0) return Fail(error);
+    for (int t = 1; t <= o.ticks; ++t) runner->Step({&last, number, t}, scratch.data());
+    ran.push_back({runner, 0});
+  }
 
   const bool daily = reader.daily();
   std::string chartLine;

@@ -21,6 +21,13 @@ bool EndsWithCsv(const std::string& path) {
 
 }  // namespace
 
+void ClearLibraryEnvironment() {
+#if !defined(_WIN32)
+  unsetenv("VQM_HOST_DIR");
+  unsetenv("VQM_DRIVE_ROOT");
+#endif
+}
+
 OutputPlace ChooseOutputPlace(const std::string& out, const std::string& barFile) {
   OutputPlace p;
   const bool ownFile = !barFile.empty() && barFile != "-";
@@ -58,7 +65,9 @@ bool PrepareOutputPlace(const OutputPlace& p, bool log, std::string* why) {
   setenv("VQM_HOST_DIR", fs::absolute(p.libraryDirectory, ec).lexically_normal().string().c_str(), 1);
   setenv("VQM_DRIVE_ROOT", (fs::path(absolute) / "drives").string().c_str(), 1);
 #endif
-  if (WriteIniString("RELEASE", "WriteLog", log ? "YES" : "NO", nullptr) == 0) {
+  // With --log, the run's log starts afresh instead of growing across runs.
+  if (WriteIniString("RELEASE", "WriteLog", log ? "YES" : "NO", nullptr) == 0 ||
+      WriteIniString("SYS", "LogFileAppend", log ? "NO" : "YES", nullptr) == 0) {
     char ini[1000] = {};
     GetIniPath(ini);
     *why = "cannot write the library's settings file " + platform::NativePath(ini);

@@ -16,6 +16,10 @@ struct OutputPlace {
   std::string libraryDirectory;  // the library's host folder ("" when the library keeps its own)
 };
 
+// Forgets where the environment points the library: the tool decides (and finds the library
+// beside itself, not in a host folder the environment names).
+void ClearLibraryEnvironment();
+
 // From --out (empty: the default beside the bar file, or in the current directory for the
 // sample and standard input) and the bar file's name.
 OutputPlace ChooseOutputPlace(const std::string& out, const std::string& barFile);

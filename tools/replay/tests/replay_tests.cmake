@@ -14,9 +14,11 @@ endif()
 set(VQM_REPLAY_CASES letter_in_price missing_column empty_file long_line missing_file
     bars_out_of_order bad_parameter good_file)
 if(WIN32)
-  list(APPEND VQM_REPLAY_CASES same_csv_as_native)
+  list(APPEND VQM_REPLAY_CASES same_csv_as_native stdin_and_nothing_warned)
 else()
-  list(APPEND VQM_REPLAY_CASES sample_matches_generator)
+  # Under Wine the DLL keeps the program's folder and the prefix's C: drive.
+  list(APPEND VQM_REPLAY_CASES sample_matches_generator fixtures_match_generator
+       writes_only_under_out stdin_and_nothing_warned)
 endif()
 foreach(case ${VQM_REPLAY_CASES})
   add_test(NAME replay_${case}
