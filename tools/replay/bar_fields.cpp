@@ -189,6 +189,22 @@ bool ParseNumber(std::string_view t, bool decimalComma, T* value) {
 bool ParseDouble(std::string_view t, bool decimalComma, double* v) { return ParseNumber(t, decimalComma, v); }
 bool ParseFloat(std::string_view t, bool decimalComma, float* v) { return ParseNumber(t, decimalComma, v); }
 
+bool ParsePrice(std::string_view t, bool decimalComma, double* value, float* single) {
+  if (!ParseNumber(t, decimalComma, value)) return false;
+  // The double rounded to a float is the float nearest the text, unless the double lies
+  // exactly halfway between two floats (rounded twice, it might fall on the wrong side):
+  // only then is the text read again.
+  const float f = static_cast<float>(*value);
+  const double error = *value - static_cast<double>(f);
+  if (error != 0 && std::isfinite(f)) {
+    const float next = std::nextafter(f, error > 0 ? INFINITY : -INFINITY);
+    if (std::fabs(error) * 2 == std::fabs(static_cast<double>(next) - static_cast<double>(f)))
+      return ParseNumber(t, decimalComma, single);
+  }
+  *single = f;
+  return std::isfinite(f);
+}
+
 bool ParseVolume(std::string_view t, int* value) {
   const size_t dot = t.find('.');
   if (dot != std::string_view::npos) {

@@ -35,6 +35,8 @@ bool ParseTime(std::string_view text, Clock* out, std::string* why);
 // A decimal number; with decimalComma a comma is read as the decimal point.
 bool ParseDouble(std::string_view text, bool decimalComma, double* value);
 bool ParseFloat(std::string_view text, bool decimalComma, float* value);
+// A price as a double and as the float nearest to the text (not rounded through the double).
+bool ParsePrice(std::string_view text, bool decimalComma, double* value, float* single);
 // A whole number from 0 to 2147483647, "12.0" included.
 bool ParseVolume(std::string_view text, int* value);
 

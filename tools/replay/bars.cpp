@@ -131,7 +131,7 @@ bool BarReader::ToBar(int lineNumber, Bar* b, std::string* error) {
   for (int k = 0; k < 4; ++k) {
     const Role r = columns_[prices[k]] >= 0 ? prices[k] : Role::kClose;
     const std::string_view t = field(r);
-    if (!ParseDouble(t, decimalComma_, values[k]) || !ParseFloat(t, decimalComma_, singles[k]))
+    if (!ParsePrice(t, decimalComma_, values[k], singles[k]))
       return fail(r, Shown(t) + " is not a number");
     if (*values[k] <= 0) return fail(r, Shown(t) + " is not above zero");
     if (t.size() >= kPriceText) return fail(r, Shown(t) + " is longer than " + std::to_string(kPriceText - 1) + " characters");

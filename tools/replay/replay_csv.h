@@ -29,7 +29,9 @@ class ReplayCsv {
   FILE* file_;
   bool tickVolumes_, daily_;
   size_t columns_;
-  std::string out_;  // rows not yet written
+  std::vector<char> buffer_;  // rows not yet written, from the start to used_
+  size_t used_ = 0;
+  size_t rowLimit_;           // the longest row can take
   bool failed_ = false;
 };
 

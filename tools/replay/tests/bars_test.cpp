@@ -50,10 +50,14 @@ TEST(BarFile, ReadsTheHostsEncodingsAndBothPriceForms) {
 
 TEST(BarFile, KeepsThePriceAsWrittenAndAsTheNearestFloat) {
   BarSeries s;
-  ASSERT_EQ("", Parse("20240311,0700,5101.3,5101.3,5101.3,+5101.3,1\n", &s));
+  // 16777217.000000001: its nearest double, 16777217, lies halfway between two floats and
+  // would round to 16777216; the float nearest the text is 16777218.
+  ASSERT_EQ("", Parse("20240311,0700,5101.3,16777217.000000001,5101.3,+5101.3,1\n", &s));
   EXPECT_EQ(5101.3, s.bars[0].open);
   EXPECT_EQ(5101.3f, s.bars[0].openF);
   EXPECT_EQ(5101.3f, s.bars[0].closeF);
+  EXPECT_EQ(16777218.0f, s.bars[0].highF);
+  EXPECT_STREQ("+5101.3", s.bars[0].text[3]);
 }
 
 TEST(BarFile, SkipsCommentsBlankLinesAndOneHeader) {
