@@ -235,7 +235,7 @@ std::string Usage(const std::vector<std::unique_ptr<Runner>>& runners) {
       "  --to WHEN        chart up to this date or date-time\n"
       "  --no-chart       no SVG chart\n"
       "  --log            let the library write its log (in the output directory)\n"
-      "  --quiet          no progress line, no warnings\n\n"
+      "  --quiet          no summary and no progress line (warnings still shown)\n\n"
       "Exit status: 0 replayed; 1 replayed, but an indicator chosen with --run could not run\n"
       "or gave no result; 2 an error (bad option, bar file or library), reported on one line.\n\n"
       "Indicators and exports, with their parameters (--NAME-PARAM VALUE):\n";
