@@ -1,5 +1,8 @@
 // VQM_RareAvg, the adaptive regression average of the close: one call per bar with the bar
 // number; a real-time tick repeats the bar number, so it replaces the newest point.
+#include <algorithm>
+#include <cstdint>
+
 #include "frame/exports.h"
 #include "runner.h"
 #include "tally.h"
@@ -35,6 +38,10 @@ class RareAvgRunner : public Runner {
     // Daily bars are the platform's bar type 2 unless a type is asked for.
     barType_ = c.daily && !c.given.count("bartype") ? 2 : c.Int("bartype");
     dayCont_ = c.Int("daycont");
+    // The averages refuse lengths above 1000000: a short average of half the regression
+    // length beyond that leaves the export returning 0 through the warm-up, which is every
+    // call of any chart shorter than the length: no result.
+    refused_ = std::max<int64_t>(1, (int64_t{regr_} - 1) / 2) > 1000000;
     return true;
   }
 
@@ -44,7 +51,7 @@ class RareAvgRunner : public Runner {
     const bool failed = avg == kRareAvgError;
     out[0] = Cell::Float(failed ? NAN : avg);
     out[1] = Cell::Int(failed ? 1000000000 : 0);
-    Count(!failed);
+    Count(!failed && !refused_);
     if (!failed) last_ = avg;
   }
 
@@ -54,6 +61,9 @@ class RareAvgRunner : public Runner {
            std::to_string(barType_) + ")";
   }
   std::string NothingReason() const override {
+    if (refused_)
+      return "a length the averages refuse (half of --rareavg-regr " + std::to_string(regr_) +
+             " is above 1000000): the export returns 0";
     return "a length the averages refuse or more bars than the file has for their warm-up "
            "(--rareavg-regr " + std::to_string(regr_) + ", --rareavg-wgt " + std::to_string(wgt_) +
            ", bar type " + std::to_string(barType_) + ")";
@@ -63,6 +73,7 @@ class RareAvgRunner : public Runner {
   decltype(&::VQM_RareAvg) fn_ = nullptr;
   std::string symbol_;
   int regr_ = 0, wgt_ = 0, respFac_ = 0, barType_ = 0, dayCont_ = 0;
+  bool refused_ = false;
   float last_ = 0;
 };
 
