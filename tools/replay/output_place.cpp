@@ -52,19 +52,27 @@ OutputPlace ChooseOutputPlace(const std::string& out, const std::string& barFile
 
 bool PrepareOutputPlace(const OutputPlace& p, bool log, std::string* why) {
   std::error_code ec;
+#if !defined(_WIN32)
+  // The library's host folder: its settings file here, its bar exports in ../CSV (the output
+  // directory's CSV folder); its drive C: under drives/.
+  const std::string absolute = fs::absolute(p.directory, ec).lexically_normal().string();
+  const std::string host = fs::absolute(p.libraryDirectory, ec).lexically_normal().string();
+  // The library keeps its host folder in a buffer of kBaseDirCapacity characters: a longer
+  // one would be cut short and the files would land elsewhere.
+  if (host.size() > static_cast<size_t>(kBaseDirCapacity) - 20) {
+    *why = "the output directory's path is too long for the library (at most " +
+           std::to_string(kBaseDirCapacity - 28) + " characters): " + absolute;
+    return false;
+  }
+  fs::create_directories(p.libraryDirectory, ec);
+  setenv("VQM_HOST_DIR", host.c_str(), 1);
+  setenv("VQM_DRIVE_ROOT", (fs::path(absolute) / "drives").string().c_str(), 1);
+#endif
   fs::create_directories(p.directory, ec);
   if (ec || !fs::is_directory(p.directory)) {
     *why = "cannot create the output directory " + p.directory + (ec ? " (" + ec.message() + ")" : "");
     return false;
   }
-#if !defined(_WIN32)
-  // The library's host folder: its settings file here, its bar exports in ../CSV (the output
-  // directory's CSV folder); its drive C: under drives/.
-  fs::create_directories(p.libraryDirectory, ec);
-  const std::string absolute = fs::absolute(p.directory, ec).lexically_normal().string();
-  setenv("VQM_HOST_DIR", fs::absolute(p.libraryDirectory, ec).lexically_normal().string().c_str(), 1);
-  setenv("VQM_DRIVE_ROOT", (fs::path(absolute) / "drives").string().c_str(), 1);
-#endif
   // With --log, the run's log starts afresh instead of growing across runs.
   if (WriteIniString("RELEASE", "WriteLog", log ? "YES" : "NO", nullptr) == 0 ||
       WriteIniString("SYS", "LogFileAppend", log ? "NO" : "YES", nullptr) == 0) {
