@@ -24,8 +24,13 @@ void ChartData::Add(const Bar& bar, const float (&values)[kSeriesCount]) {
   c.low = bar.low;
   c.close = bar.close;
   for (int s = 0; s < kSeriesCount; ++s) c.series[s].Add(values[s]);
-  if (bars_ == 0) first_ = bar;
-  last_ = bar;
+  // Only the date and time of the first and last bar are kept (for the title).
+  if (bars_ == 0) {
+    first_.hostDate = bar.hostDate;
+    first_.hostTime = bar.hostTime;
+  }
+  last_.hostDate = bar.hostDate;
+  last_.hostTime = bar.hostTime;
   ++bars_;
   if (!columns_.empty() && columns_.back().bars < perColumn_) {
     columns_.back().Merge(c);

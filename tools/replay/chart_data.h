@@ -67,6 +67,7 @@ class ChartData {
   const std::vector<Column>& columns() const { return columns_; }
   size_t bars() const { return bars_; }
   size_t width() const { return width_; }
+  // The first and last bar's date and time (nothing else of them is kept).
   const Bar& first() const { return first_; }
   const Bar& last() const { return last_; }
 

@@ -22,15 +22,16 @@ RibbonTracker::RibbonTracker(std::vector<int> lengths)
 RibbonBounds RibbonTracker::Add(double close) {
   RibbonBounds b{0, 0};
   const size_t ring = ring_.size();
+  const size_t at = ring > 0 ? count_ % ring : 0;  // where this close goes
   for (size_t k = 0; k < lengths_.size(); ++k) {
     const size_t len = static_cast<size_t>(lengths_[k]);
     sums_[k] += close;
-    if (count_ >= len) sums_[k] -= ring_[(count_ - len) % ring];
+    if (count_ >= len) sums_[k] -= ring_[at >= len ? at - len : at + ring - len];
     const double mean = sums_[k] / static_cast<double>(std::min(count_ + 1, len));
     b.low = k == 0 ? mean : std::min(b.low, mean);
     b.high = k == 0 ? mean : std::max(b.high, mean);
   }
-  if (ring > 0) ring_[count_ % ring] = close;
+  if (ring > 0) ring_[at] = close;
   ++count_;
   return b;
 }
