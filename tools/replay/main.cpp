@@ -129,6 +129,14 @@ int Replay(int argc, char** argv) {
   std::vector<std::string> columns;
   std::vector<std::string> notes;
   bool chosenFailed = false;
+  // A runner that cannot run is named in the summary and warned of.
+  auto skip = [&](const std::string& name, const std::string& why) {
+    char pad[16];
+    snprintf(pad, sizeof pad, "  %-9s ", name.c_str());
+    notes.push_back(pad + ("skipped: " + why));
+    fprintf(stderr, "vqm-replay: warning: %s did not run: %s\n", name.c_str(), why.c_str());
+    chosenFailed = chosenFailed || o.runnersChosen;
+  };
   for (const std::string& name : o.runners) {
     Runner* runner = nullptr;
     for (const auto& r : runners)
@@ -144,13 +152,15 @@ int Replay(int argc, char** argv) {
     context.given = o.given[name];
     std::string why;
     if (!runner->Begin(context, &why)) {
-      notes.push_back("  " + name + std::string(9 - std::min<size_t>(9, name.size()), ' ') + " skipped: " + why);
-      fprintf(stderr, "vqm-replay: warning: %s did not run: %s\n", name.c_str(), why.c_str());
-      chosenFailed = chosenFailed || o.runnersChosen;
+      skip(name, why);
       continue;
     }
-    if (bothCsv && name == "savecsv2") {
-      if (o.barFile == "-") return Fail("savecsv2 with savecsv reads the bars twice: give a bar file, not standard input");
+    const bool passOfItsOwn = bothCsv && name == "savecsv2";
+    if (o.barFile == "-" && (passOfItsOwn || runner->NeedsBarsFirst())) {
+      skip(name, "it needs the bars twice, and standard input can be read only once: give a bar file");
+      continue;
+    }
+    if (passOfItsOwn) {
       apart.push_back(runner);
       notes.push_back("  savecsv2  replayed in a pass of its own after the others (it shares its row counter "
                       "with savecsv); its results are not in the CSV");
@@ -163,7 +173,6 @@ int Replay(int argc, char** argv) {
   for (const Ran& r : ran) {
     if (!r.runner->NeedsBarsFirst()) continue;
     BarReader first;
-    if (o.barFile == "-") return Fail(std::string(r.runner->name()) + " reads the bars twice: give a bar file, not standard input");
     if (!OpenBars(o, &first, &error)) return Fail(error);
     Bar b;
     int got;
