@@ -1,6 +1,8 @@
 # CTest cases that drive vqm-replay as a user does: bad bar files must give a one-line error
-# naming the line and a non-zero exit; a good file replays; under Wine the Windows build
-# must write the same CSV bytes as the native build.
+# naming the line and a non-zero exit; a good file replays; standard input replays and an
+# indicator that gives nothing is warned of; a run writes nothing outside its output
+# directory; the sample and the fixtures are what their scripts write; under Wine the
+# Windows build must write the same CSV bytes as the native build.
 set(VQM_REPLAY_CHECK ${CMAKE_CURRENT_LIST_DIR}/check_replay.cmake)
 set(VQM_REPLAY_WORK ${CMAKE_BINARY_DIR}/replay_tests)
 if(WIN32)
