@@ -56,6 +56,9 @@ def main():
           find(runs, "BM_OpenAppendCloseRow"), ">= 0.8", True)
     ratio("VQM_LoadCol load bytes/s : wc -l", find(runs, "BM_LoadColLoad"),
           find(runs, "BM_WcLines"), ">= 0.5", True)
+    ratio("vqm-replay's own work bars/s, 1 000 000 bars : wc -l of the file",
+          find(runs, "BM_ReplayToolWork/1000000"), find(runs, "BM_ReplayBarFileLines/1000000"),
+          "(reported; goal 0.5 us a bar)", True)
     for kind in ["Simple", "Exponential", "Weighted"]:
         ratio("CCalcStack %s average pushes/s : Tulip Indicators" % kind.lower(),
               find(runs, "BM_Average/%s/CalcStack" % kind), find(runs, "BM_Average/%s/Tulip" % kind),

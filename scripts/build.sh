@@ -22,13 +22,13 @@ out="$root/build/replay"
 mkdir -p "$out"
 echo
 echo "Replaying the sample through the native library:"
-(cd "$out" && "$root/build/native/bin/vqm-replay" --out sample.replay)
+(cd "$out" && "$root/build/native/bin/vqm-replay" --out sample.replay.csv)
 echo
 echo "Replaying the sample through VQM_FUNC1.DLL under Wine:"
 # Wine's own notes (a new prefix is created on the first run) are shown only on failure.
 if ! (cd "$out" && WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all \
         WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 \
-        "$root/build/win64/bin/vqm-replay.exe" --quiet --out sample.wine >/dev/null \
+        "$root/build/win64/bin/vqm-replay.exe" --quiet --out sample.wine.csv >/dev/null \
         2>"$out/sample.wine.log"); then
   cat "$out/sample.wine.log" >&2
   exit 1

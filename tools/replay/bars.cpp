@@ -1,278 +1,196 @@
 #include "bars.h"
 
-#include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace vqm::replay {
 namespace {
 
-struct Field {
-  const char* begin;
-  const char* end;
-  std::string text() const { return std::string(begin, end); }
-  bool empty() const { return begin == end; }
-};
+bool StartsLikeAHeader(std::string_view field) {
+  if (!field.empty() && field.front() == '"') field.remove_prefix(1);
+  return !field.empty() && !(field.front() >= '0' && field.front() <= '9');
+}
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool Skipped(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  return i == line.size() || line[i] == '#';
+}
 
-std::vector<Field> SplitFields(const char* s, size_t n) {
-  std::vector<Field> fields;
-  const char* end = s + n;
-  const char* start = s;
-  for (const char* p = s;; ++p) {
-    if (p == end || *p == ',') {
-      const char* b = start;
-      const char* e = p;
-      while (b < e && IsBlank(*b)) ++b;
-      while (e > b && IsBlank(e[-1])) --e;
-      fields.push_back({b, e});
-      if (p == end) break;
-      start = p + 1;
+}  // namespace
+
+bool BarReader::Open(const std::string& path, const ReadOptions& options, std::string* error) {
+  options_ = options;
+  return lines_.Open(path, error);
+}
+
+void BarReader::OpenText(const char* text, size_t size, const std::string& source,
+                         const ReadOptions& options) {
+  options_ = options;
+  lines_.OpenText(text, size, source);
+}
+
+std::string BarReader::Where(int lineNumber, Role role) const {
+  std::string w = lines_.source() + ":" + std::to_string(lineNumber) + ": ";
+  const int column = columns_[role];
+  if (column < 0) return w;
+  const std::string name =
+      static_cast<size_t>(column) < names_.size() ? names_[static_cast<size_t>(column)] : RoleName(role);
+  return w + "column " + std::to_string(column + 1) + " (" + name + "): ";
+}
+
+// The first line that is not a comment: the delimiter, and the header or the positions.
+bool BarReader::Start(std::string_view line, std::string* why) {
+  const char delimiter = options_.delimiter != 0 ? options_.delimiter : DetectDelimiter(line);
+  options_.delimiter = delimiter;
+  decimalComma_ = delimiter != ',';
+  SplitFields(line, delimiter, &fields_);
+  if (StartsLikeAHeader(fields_[0])) {
+    header_ = std::string(line);
+    for (std::string_view f : fields_) names_.emplace_back(f);
+    std::vector<std::string_view> names(names_.begin(), names_.end());
+    return MapHeader(names, &columns_, why);
+  }
+  return MapPositions(fields_.size(), &columns_, why);
+}
+
+int BarReader::Next(Bar* bar, std::string* error) {
+  std::string_view line;
+  for (;;) {
+    const int got = lines_.Next(&line, error);
+    if (got < 0) return -1;
+    const int number = lines_.lineNumber();
+    if (got == 0) {
+      if (bars_ > 0) return 0;
+      *error = lines_.source() + ":" + std::to_string(number < 1 ? 1 : number) +
+               (number == 0 ? ": empty file, no bars" : ": no bars in the file");
+      return -1;
     }
-  }
-  return fields;
-}
-
-bool AllDigits(const Field& f) {
-  if (f.empty()) return false;
-  for (const char* p = f.begin; p != f.end; ++p)
-    if (*p < '0' || *p > '9') return false;
-  return true;
-}
-
-int Digits(const char* p, int count) {
-  int v = 0;
-  for (int i = 0; i < count; ++i) v = v * 10 + (p[i] - '0');
-  return v;
-}
-
-int DaysInMonth(int year, int month) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-// YYYYMMDD or YYYY-MM-DD into the host's date form.
-bool ParseDate(const Field& f, int* hostDate, std::string* why) {
-  std::string t = f.text();
-  if (t.size() == 10 && t[4] == '-' && t[7] == '-') t = t.substr(0, 4) + t.substr(5, 2) + t.substr(8, 2);
-  if (t.size() != 8 || !AllDigits({t.data(), t.data() + t.size()})) {
-    *why = "date '" + f.text() + "' is not YYYYMMDD or YYYY-MM-DD";
-    return false;
-  }
-  const int year = Digits(t.data(), 4), month = Digits(t.data() + 4, 2), day = Digits(t.data() + 6, 2);
-  if (year < 1900 || year > 2099 || month < 1 || month > 12 || day < 1 ||
-      day > DaysInMonth(year, month)) {
-    *why = "date '" + f.text() + "' is not a calendar date between 1900 and 2099";
-    return false;
-  }
-  *hostDate = (year - 1900) * 10000 + month * 100 + day;
-  return true;
-}
-
-// HHMM or HH:MM into the host's time form.
-bool ParseTime(const Field& f, int* hostTime, std::string* why) {
-  std::string t = f.text();
-  if (t.size() == 5 && t[2] == ':') t.erase(2, 1);
-  if (t.size() != 4 || !AllDigits({t.data(), t.data() + t.size()})) {
-    *why = "time '" + f.text() + "' is not HHMM or HH:MM";
-    return false;
-  }
-  const int hour = Digits(t.data(), 2), minute = Digits(t.data() + 2, 2);
-  if (hour > 23 || minute > 59) {
-    *why = "time '" + f.text() + "' is not a time of day";
-    return false;
-  }
-  *hostTime = hour * 100 + minute;
-  return true;
-}
-
-template <class T>
-bool ParseNumber(const Field& f, T* value) {
-  if (f.empty()) return false;
-  const char* b = f.begin;
-  if (*b == '+') ++b;  // from_chars takes no plus sign
-  const auto r = std::from_chars(b, f.end, *value);
-  return r.ec == std::errc() && r.ptr == f.end && std::isfinite(*value);
-}
-
-bool ParsePrice(const Field& f, const char* name, double* value, float* single, std::string* why) {
-  if (!ParseNumber(f, value) || !ParseNumber(f, single)) {
-    *why = std::string(name) + " '" + f.text() + "' is not a number";
-    return false;
-  }
-  if (*value <= 0) {
-    *why = std::string(name) + " '" + f.text() + "' is not above zero";
-    return false;
-  }
-  return true;
-}
-
-bool ParseVolume(const Field& f, const char* name, int* value, std::string* why) {
-  long long v = 0;
-  if (!AllDigits(f) || f.end - f.begin > 10 || !ParseNumber(f, &v) || v > 2147483647) {
-    *why = std::string(name) + " '" + f.text() + "' is not a whole number from 0 to 2147483647";
-    return false;
-  }
-  *value = static_cast<int>(v);
-  return true;
-}
-
-bool ParseTickVolume(const Field& f, const char* name, float* value, std::string* why) {
-  if (!ParseNumber(f, value) || *value < 0) {
-    *why = std::string(name) + " '" + f.text() + "' is not a number of 0 or more";
-    return false;
-  }
-  return true;
-}
-
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '"'; }
-
-// Turns lines into bars; remembers what the lines before told (header, field count).
-class BarParser {
- public:
-  BarParser(const std::string& source, BarSeries* out) : source_(source), out_(out) {}
-
-  bool Line(const char* s, size_t n, int lineNumber, std::string* error) {
-    if (n > 0 && s[n - 1] == '\r') --n;
-    size_t first = 0;
-    while (first < n && IsBlank(s[first])) ++first;
-    if (first == n || s[first] == '#') return true;
-    const std::vector<Field> fields = SplitFields(s, n);
-    if (!sawLine_) {
-      sawLine_ = true;
-      if (!fields[0].empty() && IsLetter(*fields[0].begin)) return true;  // header
-    }
-    std::string why;
-    if (!AddBar(fields, lineNumber, &why)) {
-      *error = source_ + ":" + std::to_string(lineNumber) + ": " + why;
-      return false;
-    }
-    return true;
-  }
-
-  bool Finish(int lines, std::string* error) {
-    if (!out_->bars.empty()) return true;
-    *error = source_ + ":" + std::to_string(lines < 1 ? 1 : lines) +
-             (lines == 0 ? ": empty file, no bars" : ": no bars in the file");
-    return false;
-  }
-
- private:
-  bool AddBar(const std::vector<Field>& fields, int lineNumber, std::string* why) {
-    const size_t count = fields.size();
-    if (!out_->bars.empty()) {
-      const size_t expected = out_->hasTickVolumes ? 9 : 7;
-      if (count != expected) {
-        *why = "expected " + std::to_string(expected) + " fields like the first bar, found " +
-               std::to_string(count);
-        return false;
+    if (Skipped(line)) continue;
+    if (!started_) {
+      started_ = true;
+      std::string why;
+      if (!Start(line, &why)) {
+        *error = lines_.source() + ":" + std::to_string(number) + ": " + why;
+        return -1;
       }
-    } else if (count != 7 && count != 9) {
-      *why = "expected 7 fields (date,time,open,high,low,close,volume) or 9 (with up-tick and "
-             "down-tick volume), found " + std::to_string(count);
-      return false;
+      if (!names_.empty()) continue;
+    } else if (!header_.empty() && line == header_) {
+      continue;  // a file appended to by an export repeats its header
     }
-    out_->hasTickVolumes = count == 9;
-    Bar b;
-    b.line = lineNumber;
-    if (!ParseDate(fields[0], &b.hostDate, why) || !ParseTime(fields[1], &b.hostTime, why) ||
-        !ParsePrice(fields[2], "open", &b.open, &b.openF, why) ||
-        !ParsePrice(fields[3], "high", &b.high, &b.highF, why) ||
-        !ParsePrice(fields[4], "low", &b.low, &b.lowF, why) ||
-        !ParsePrice(fields[5], "close", &b.close, &b.closeF, why) ||
-        !ParseVolume(fields[6], "volume", &b.volume, why))
-      return false;
-    if (count == 9 && (!ParseTickVolume(fields[7], "up-tick volume", &b.upVolume, why) ||
-                       !ParseTickVolume(fields[8], "down-tick volume", &b.downVolume, why)))
-      return false;
-    if (b.low > b.high || b.open > b.high || b.open < b.low || b.close > b.high || b.close < b.low) {
-      *why = "prices out of order: open and close must lie between low and high";
-      return false;
-    }
-    if (!out_->bars.empty()) {
-      const Bar& last = out_->bars.back();
-      if (b.hostDate < last.hostDate || (b.hostDate == last.hostDate && b.hostTime <= last.hostTime)) {
-        *why = "date and time not after those of the bar on line " + std::to_string(last.line);
-        return false;
-      }
-    }
-    out_->bars.push_back(b);
-    return true;
+    SplitFields(line, options_.delimiter, &fields_);
+    if (!ToBar(number, bar, error)) return -1;
+    ++bars_;
+    return 1;
   }
+}
 
-  const std::string& source_;
-  BarSeries* out_;
-  bool sawLine_ = false;
-};
+bool BarReader::ToBar(int lineNumber, Bar* b, std::string* error) {
+  *b = Bar();
+  b->line = lineNumber;
+  std::string why;
+  auto fail = [&](Role role, const std::string& reason) {
+    *error = Where(lineNumber, role) + reason;
+    return false;
+  };
+  auto at = [&] { return lines_.source() + ":" + std::to_string(lineNumber) + ": "; };
+  if (names_.empty() && fields_.size() != (hasTickVolumes() ? 9u : 7u)) {
+    *error = at() + "expected " + std::to_string(hasTickVolumes() ? 9 : 7) +
+             " fields like the first bar, found " + std::to_string(fields_.size());
+    return false;
+  }
+  // Every column the header names must be on the line.
+  for (int r = 1; r < kRoles; ++r) {
+    if (columns_.at[r] >= 0 && static_cast<size_t>(columns_.at[r]) >= fields_.size()) {
+      *error = at() + "expected " + std::to_string(columns_.at[r] + 1) + " fields or more for the " +
+               RoleName(static_cast<Role>(r)) + " column, found " + std::to_string(fields_.size());
+      return false;
+    }
+  }
+  auto field = [&](Role r) { return fields_[static_cast<size_t>(columns_[r])]; };
 
-std::string LongLine(const std::string& source, int lineNumber) {
-  return source + ":" + std::to_string(lineNumber) + ": line longer than " +
-         std::to_string(kMaxBarLine) + " characters";
+  Clock when;
+  const Role dateRole = columns_[Role::kDateTime] >= 0 ? Role::kDateTime : Role::kDate;
+  if (!ParseDate(field(dateRole), options_.dateOrder, &when, &why)) return fail(dateRole, why);
+  if (columns_[Role::kTime] >= 0) {
+    if (when.hasTime) return fail(Role::kDate, Shown(field(Role::kDate)) + " holds a time as well as the time column");
+    if (!ParseTime(field(Role::kTime), &when, &why)) return fail(Role::kTime, why);
+  }
+  // The library's own text export writes daily bars' dates with the time 00:00:00.
+  if (dateRole == Role::kDate && columns_[Role::kTime] < 0 && when.hasTime && when.hour == 0 &&
+      when.minute == 0 && when.second == 0)
+    when.hasTime = false;
+  // Daily bars are known by the first: a file whose first bar has no time of day.
+  if (bars_ == 0) daily_ = !when.hasTime;
+  b->hostDate = (when.year - 1900) * 10000 + when.month * 100 + when.day;
+  b->hostTime = when.hour * 100 + when.minute;
+  b->second = when.second;
+
+  const Role prices[4] = {Role::kOpen, Role::kHigh, Role::kLow, Role::kClose};
+  double* values[4] = {&b->open, &b->high, &b->low, &b->close};
+  float* singles[4] = {&b->openF, &b->highF, &b->lowF, &b->closeF};
+  for (int k = 0; k < 4; ++k) {
+    const Role r = columns_[prices[k]] >= 0 ? prices[k] : Role::kClose;
+    const std::string_view t = field(r);
+    if (!ParsePrice(t, decimalComma_, values[k], singles[k]))
+      return fail(r, Shown(t) + " is not a number");
+    if (*values[k] <= 0) return fail(r, Shown(t) + " is not above zero");
+    if (t.size() >= kPriceText) return fail(r, Shown(t) + " is longer than " + std::to_string(kPriceText - 1) + " characters");
+    memcpy(b->text[k], t.data(), t.size());
+  }
+  if (columns_[Role::kVolume] >= 0 && !ParseVolume(field(Role::kVolume), &b->volume))
+    return fail(Role::kVolume, Shown(field(Role::kVolume)) + " is not a whole number from 0 to 2147483647");
+  for (Role r : {Role::kUp, Role::kDown}) {
+    if (columns_[r] < 0) continue;
+    float* v = r == Role::kUp ? &b->upVolume : &b->downVolume;
+    if (!ParseFloat(field(r), decimalComma_, v) || *v < 0)
+      return fail(r, Shown(field(r)) + " is not a number of 0 or more");
+  }
+  // Files with tick volumes only (the value-block export) give their sum as the volume.
+  if (columns_[Role::kVolume] < 0 && hasTickVolumes()) {
+    const double sum = static_cast<double>(b->upVolume) + b->downVolume;
+    b->volume = sum < 2147483647.0 ? static_cast<int>(sum) : 2147483647;
+  }
+  if (b->low > b->high || b->open > b->high || b->open < b->low || b->close > b->high || b->close < b->low) {
+    *error = at() + "prices out of order: open and close must lie between low and high";
+    return false;
+  }
+  if (b->hostDate < lastDate_ || (b->hostDate == lastDate_ && b->hostTime <= lastTime_)) {
+    *error = at() + "date and time not after those of the bar on line " + std::to_string(lastLine_) +
+             " (bars must run oldest first, one per minute at most)";
+    return false;
+  }
+  lastDate_ = b->hostDate;
+  lastTime_ = b->hostTime;
+  lastLine_ = lineNumber;
+  return true;
+}
+
+namespace {
+
+bool ReadAll(BarReader& reader, BarSeries* out, std::string* error) {
+  Bar bar;
+  int got;
+  while ((got = reader.Next(&bar, error)) == 1) out->bars.push_back(bar);
+  out->hasTickVolumes = reader.hasTickVolumes();
+  out->daily = reader.daily();
+  return got == 0;
 }
 
 }  // namespace
 
 bool ParseBars(const char* text, size_t size, const std::string& source, BarSeries* out,
-               std::string* error) {
+               std::string* error, const ReadOptions& options) {
   *out = BarSeries();
-  BarParser parser(source, out);
-  int lineNumber = 0;
-  size_t start = 0;
-  while (start < size) {
-    const void* nl = memchr(text + start, '\n', size - start);
-    const size_t end = nl ? static_cast<size_t>(static_cast<const char*>(nl) - text) : size;
-    ++lineNumber;
-    if (end - start > kMaxBarLine + 1) {  // one more for a CR before the line end
-      *error = LongLine(source, lineNumber);
-      return false;
-    }
-    if (!parser.Line(text + start, end - start, lineNumber, error)) return false;
-    start = end + 1;
-  }
-  return parser.Finish(lineNumber, error);
+  BarReader reader;
+  reader.OpenText(text, size, source, options);
+  return ReadAll(reader, out, error);
 }
 
-bool ReadBarFile(const std::string& path, BarSeries* out, std::string* error) {
+bool ReadBarFile(const std::string& path, BarSeries* out, std::string* error,
+                 const ReadOptions& options) {
   *out = BarSeries();
-  std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
-  if (!file) {
-    *error = path + ": cannot open (" + strerror(errno) + ")";
-    return false;
-  }
-  BarParser parser(path, out);
-  // One line at a time, never more than kMaxBarLine + 1 characters held: a file of one
-  // huge line is refused as soon as the limit is passed.
-  std::string line;
-  int lineNumber = 0;
-  bool pending = false;
-  for (int c; (c = fgetc(file.get())) != EOF;) {
-    if (!pending) {
-      ++lineNumber;
-      pending = true;
-    }
-    if (c != '\n') {
-      line.push_back(static_cast<char>(c));
-      if (line.size() > kMaxBarLine + 1) {  // one more for a CR before the line end
-        *error = LongLine(path, lineNumber);
-        return false;
-      }
-      continue;
-    }
-    if (!parser.Line(line.data(), line.size(), lineNumber, error)) return false;
-    line.clear();
-    pending = false;
-  }
-  if (ferror(file.get())) {
-    *error = path + ": read error (" + strerror(errno) + ")";
-    return false;
-  }
-  if (pending && !parser.Line(line.data(), line.size(), lineNumber, error)) return false;
-  return parser.Finish(lineNumber, error);
+  BarReader reader;
+  return reader.Open(path, options, error) && ReadAll(reader, out, error);
 }
 
 }  // namespace vqm::replay

@@ -1,9 +1,11 @@
 // vqm-replay: replays a bar file through the library's exports the way a platform script
 // calls them, and writes every output per call into a CSV file and a chart into an SVG file.
-// Run with --help for the options; without a bar file it replays the bundled sample.
+// The bar file is streamed: each bar goes through every runner, into the CSV and into the
+// chart's columns before the next is read. Run with --help for the options.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #if defined(_WIN32)
@@ -17,9 +19,11 @@
 #endif
 
 #include "bars.h"
+#include "chart_data.h"
 #include "library.h"
 #include "options.h"
-#include "results.h"
+#include "output_place.h"
+#include "replay_csv.h"
 #include "ribbon.h"
 #include "runner.h"
 #include "sample_bars.h"
@@ -28,15 +32,11 @@
 namespace vqm::replay {
 namespace {
 
-constexpr size_t kProgressFrom = 20000;  // calls per runner from which progress is shown
+constexpr size_t kProgressEvery = 1 << 16;  // bars between updates of the progress line
 
 int Fail(const std::string& message) {
   fprintf(stderr, "vqm-replay: %s\n", message.c_str());
   return 2;
-}
-
-std::string Stem(const std::string& path) {
-  return std::filesystem::path(path).stem().string();
 }
 
 std::string Absolute(const std::string& path) {
@@ -45,64 +45,45 @@ std::string Absolute(const std::string& path) {
   return ec ? path : p.lexically_normal().string();
 }
 
-std::string DateTimeText(const Bar& b) {
+std::string DateTimeText(const Bar& b, bool daily) {
   const int d = CalendarDate(b.hostDate);
   char t[32];
-  snprintf(t, sizeof t, "%04d-%02d-%02d %02d:%02d", d / 10000, d / 100 % 100, d % 100,
-           b.hostTime / 100, b.hostTime % 100);
+  if (daily)
+    snprintf(t, sizeof t, "%04d-%02d-%02d", d / 10000, d / 100 % 100, d % 100);
+  else
+    snprintf(t, sizeof t, "%04d-%02d-%02d %02d:%02d", d / 10000, d / 100 % 100, d % 100,
+             b.hostTime / 100, b.hostTime % 100);
   return t;
 }
 
-// "\r<runner> 45% (1620/3600 calls)" on a terminal, for long runs.
-class Progress {
- public:
-  Progress(const char* name, size_t total, bool quiet)
-      : name_(name), total_(total),
-        show_(!quiet && total >= kProgressFrom && VQM_ISATTY(VQM_FILENO(stderr))) {}
-  void Update(size_t done) {
-    if (!show_) return;
-    const int percent = static_cast<int>(done * 100 / total_);
-    if (percent == shown_) return;
-    shown_ = percent;
-    fprintf(stderr, "\rvqm-replay: %-9s %3d%% (%zu/%zu calls)", name_, percent, done, total_);
-    if (done == total_) fputc('\n', stderr);
-    fflush(stderr);
-  }
+long long WhenKey(const Bar& b) { return CalendarDate(b.hostDate) * 10000LL + b.hostTime; }
 
- private:
-  const char* name_;
-  size_t total_;
-  bool show_;
-  int shown_ = -1;
-};
-
-std::vector<std::optional<float>> BarColumn(const Results& results, const std::string& name,
-                                            size_t bars, bool dropRareAvgError) {
-  std::vector<std::optional<float>> values;
-  const int column = results.ColumnIndex(name);
-  if (column < 0) return values;
-  values.resize(bars);
-  for (size_t i = 0; i < bars; ++i) {
-    const Cell& c = results.At(i, static_cast<size_t>(column));
-    if (c.kind != Cell::kFloat) continue;
-    if (dropRareAvgError && c.f == 1000000000.0f) continue;
-    values[i] = c.f;
-  }
-  return values;
+bool OpenBars(const Options& o, BarReader* reader, std::string* error) {
+  if (!o.barFile.empty()) return reader->Open(o.barFile, o.read, error);
+  reader->OpenText(kSampleBars, kSampleBarsSize, "sample", o.read);
+  return true;
 }
 
-struct Outcome {
-  std::string name;
-  bool ran = false;
-  std::string line;  // summary or the reason it was skipped
-  std::vector<std::string> files;
+// Where each chart series comes from: a column of the row, or -1.
+struct SeriesColumns {
+  int at[kSeriesCount];
+  explicit SeriesColumns(const std::vector<std::string>& names) {
+    static const char* const kNames[kSeriesCount] = {
+        "rareavg", "", "", "trendrev_position", "trendrev_width", "bsp_pressure",
+        "findgem_fall_below_low", "findgem_rise_above_low", "findgem_rise_above_high",
+        "findgem_fall_below_high"};
+    for (int s = 0; s < kSeriesCount; ++s) {
+      at[s] = -1;
+      for (size_t c = 0; c < names.size(); ++c)
+        if (names[c] == kNames[s]) at[s] = static_cast<int>(c);
+    }
+  }
 };
 
-std::string NoteFor(const std::vector<Outcome>& outcomes, const char* name) {
-  for (const Outcome& o : outcomes)
-    if (o.name == name) return o.ran ? "" : o.line;
-  return "not selected (--run)";
-}
+struct Ran {
+  Runner* runner;
+  size_t first;  // its first column in the row
+};
 
 int Replay(int argc, char** argv) {
   const std::vector<std::unique_ptr<Runner>> runners = AllRunners();
@@ -113,96 +94,211 @@ int Replay(int argc, char** argv) {
     fputs(Usage(runners).c_str(), stdout);
     return 0;
   }
+  if (o.version) {
+    printf("vqm-replay %s\n", VQM_VERSION);
+    return 0;
+  }
 
-  BarSeries chart;
-  const bool sample = o.barFile.empty();
-  const bool read = sample ? ParseBars(kSampleBars, kSampleBarsSize, "sample", &chart, &error)
-                           : ReadBarFile(o.barFile, &chart, &error);
-  if (!read) return Fail(error);
-  const std::string symbol = !o.symbol.empty() ? o.symbol : sample ? "VQMSAMPLE" : Stem(o.barFile);
-  const std::string prefix = !o.out.empty() ? o.out : (sample ? "sample" : Stem(o.barFile)) + ".replay";
-
+  // The library beside this program, found before the host folder is moved to the output.
+  ClearLibraryEnvironment();
   const std::string libraryPath = o.library.empty() ? DefaultLibraryPath() : o.library;
+  // Output next: the library reads where to write when it is loaded and first called.
+  const OutputPlace place = ChooseOutputPlace(o.out, o.barFile);
+  BarReader reader;
+  if (!OpenBars(o, &reader, &error)) return Fail(error);
+  Bar bar;
+  if (reader.Next(&bar, &error) != 1) return Fail(error);
+  const Bar firstBar = bar;
+  if (!PrepareOutputPlace(place, o.log, &error)) return Fail(error);
+
+  const bool sample = o.barFile.empty();
+  const std::string symbol = !o.symbol.empty() ? o.symbol
+                             : sample          ? "VQMSAMPLE"
+                             : o.barFile == "-" ? "STDIN"
+                                                : std::filesystem::path(o.barFile).stem().string();
   const Library library(libraryPath);
   if (!library.ok()) return Fail("cannot load " + libraryPath + ": " + library.error());
 
-  Results results(chart, o.ticks);
-  std::vector<Outcome> outcomes;
-  bool chosenSkipped = false;
+  // Each runner prepares its calls; one that cannot run is reported and left out.
+  // VQM_SaveDataToCsv2 shares its row counter with VQM_SaveDataToCsv: call by call, the two
+  // symbols would restart each other's file, so with both it replays in a pass of its own.
+  const bool bothCsv = std::count(o.runners.begin(), o.runners.end(), "savecsv") > 0 &&
+                       std::count(o.runners.begin(), o.runners.end(), "savecsv2") > 0;
+  std::vector<Runner*> apart;
+  std::vector<Ran> ran;
+  std::vector<std::string> columns;
+  std::vector<std::string> notes;
+  bool chosenFailed = false;
+  // A runner that cannot run is named in the summary and warned of.
+  auto skip = [&](const std::string& name, const std::string& why) {
+    char pad[16];
+    snprintf(pad, sizeof pad, "  %-9s ", name.c_str());
+    notes.push_back(pad + ("skipped: " + why));
+    fprintf(stderr, "vqm-replay: warning: %s did not run: %s\n", name.c_str(), why.c_str());
+    chosenFailed = chosenFailed || o.runnersChosen;
+  };
   for (const std::string& name : o.runners) {
     Runner* runner = nullptr;
     for (const auto& r : runners)
       if (name == r->name()) runner = r.get();
     RunContext context;
     context.library = &library;
-    context.chart = &chart;
     context.symbol = symbol;
     context.divisor = o.divisor;
+    context.hasTickVolumes = reader.hasTickVolumes();
+    context.daily = reader.daily();
+    context.firstDate = bar.hostDate;
     context.params = o.params[name];
-    Outcome outcome;
-    outcome.name = name;
-    if (!runner->Begin(context, &outcome.line)) {
-      chosenSkipped = chosenSkipped || o.runnersChosen;
-      outcomes.push_back(outcome);
+    context.given = o.given[name];
+    std::string why;
+    if (!runner->Begin(context, &why)) {
+      skip(name, why);
       continue;
     }
-    const size_t first = results.AddColumns(runner->columns());
-    Progress progress(runner->name(), results.rows().size(), o.quiet);
-    for (size_t r = 0; r < results.rows().size(); ++r) {
-      const Row& row = results.rows()[r];
-      runner->Step({row.bar, row.barNumber, row.tick}, results.RowCells(r, first));
-      progress.Update(r + 1);
+    const bool passOfItsOwn = bothCsv && name == "savecsv2";
+    if (o.barFile == "-" && (passOfItsOwn || runner->NeedsBarsFirst())) {
+      skip(name, "it needs the bars twice, and standard input can be read only once: give a bar file");
+      continue;
     }
-    outcome.ran = true;
-    outcome.line = runner->Summary();
-    outcome.files = runner->Files();
-    outcomes.push_back(outcome);
+    if (passOfItsOwn) {
+      apart.push_back(runner);
+      notes.push_back("  savecsv2  replayed in a pass of its own after the others (it shares its row counter "
+                      "with savecsv); its results are not in the CSV");
+      continue;
+    }
+    ran.push_back({runner, columns.size()});
+    for (const std::string& c : runner->columns()) columns.push_back(c);
+  }
+  // A runner that needs every bar before its first call gets its own pass over the file.
+  for (const Ran& r : ran) {
+    if (!r.runner->NeedsBarsFirst()) continue;
+    BarReader first;
+    if (!OpenBars(o, &first, &error)) return Fail(error);
+    Bar b;
+    int got;
+    while ((got = first.Next(&b, &error)) == 1) r.runner->Prepare(b);
+    if (got < 0) return Fail(error);
+    if (!r.runner->Prepared(&error)) return Fail(error);
   }
 
-  const std::string csvPath = prefix + ".csv";
-  FILE* csv = fopen(csvPath.c_str(), "wb");
-  if (csv == nullptr) return Fail("cannot write " + csvPath);
-  const bool written = results.WriteCsv(csv, chart.hasTickVolumes);
-  if (fclose(csv) != 0 || !written) return Fail("cannot write " + csvPath);
+  FILE* csvFile = fopen(place.csv.c_str(), "wb");
+  if (csvFile == nullptr) return Fail("cannot write " + place.csv);
+  ReplayCsv csv(csvFile, reader.hasTickVolumes(), reader.daily(), columns);
+  std::vector<Cell> cells(columns.size());
 
-  ChartData data;
-  data.bars = &chart.bars;
-  const size_t n = chart.bars.size();
-  data.title = symbol + ": " + std::to_string(n) + " bars, " + DateTimeText(chart.bars.front()) +
-               " to " + DateTimeText(chart.bars.back()) + (sample ? " (synthetic sample)" : "");
-  data.average = BarColumn(results, "rareavg", n, true);
-  data.averageNote = NoteFor(outcomes, "rareavg");
+  ChartData chart(kPlotWidth);
+  const SeriesColumns from(columns);
   const std::map<std::string, std::string>& tr = o.params["trendrev"];
-  const int fast = atoi(tr.at("fast").c_str()), slow = atoi(tr.at("slow").c_str());
-  const std::vector<int> lengths = RibbonLengths(fast, slow);
-  data.ribbon = ComputeRibbonBounds(chart.bars, lengths);
-  data.ribbonLabel = lengths.empty() ? "no ribbon (fast above slow)"
-                                     : "ribbon bounds: lowest and highest SMA " +
-                                           std::to_string(lengths.front()) + ".." +
-                                           std::to_string(lengths.back()) +
-                                           " of the close (drawn by vqm-replay)";
-  data.position = BarColumn(results, "trendrev_position", n, false);
-  data.positionNote = NoteFor(outcomes, "trendrev");
-  data.pressure = BarColumn(results, "bsp_pressure", n, false);
-  data.pressureNote = NoteFor(outcomes, "bsp");
-  const std::string svgPath = prefix + ".svg";
-  FILE* svg = fopen(svgPath.c_str(), "wb");
-  if (svg == nullptr) return Fail("cannot write " + svgPath);
-  const std::string svgText = RenderSvg(data);
-  const bool svgWritten = fwrite(svgText.data(), 1, svgText.size(), svg) == svgText.size();
-  if (fclose(svg) != 0 || !svgWritten) return Fail("cannot write " + svgPath);
+  const std::vector<int> lengths = RibbonLengths(atoi(tr.at("fast").c_str()), atoi(tr.at("slow").c_str()));
+  const bool trendrevRan = from.at[kPosition] >= 0;
+  RibbonTracker ribbon(trendrevRan ? lengths : std::vector<int>());
 
-  printf("vqm-replay: %zu bars of %s, %s to %s%s, %d real-time ticks\n", n, symbol.c_str(),
-         DateTimeText(chart.bars.front()).c_str(), DateTimeText(chart.bars.back()).c_str(),
-         sample ? " (bundled synthetic sample)" : "", o.ticks);
-  printf("library: %s\n", library.path().c_str());
-  for (const Outcome& oc : outcomes) {
-    printf("  %-9s %s%s\n", oc.name.c_str(), oc.ran ? "" : "skipped: ", oc.line.c_str());
-    for (const std::string& f : oc.files) printf("  %-9s file %s\n", "", Absolute(f).c_str());
+  const bool progress = !o.quiet && VQM_ISATTY(VQM_FILENO(stderr));
+  int barNumber = 0;
+  Bar last;
+  for (int got = 1; got == 1; got = reader.Next(&bar, &error)) {
+    ++barNumber;
+    std::fill(cells.begin(), cells.end(), Cell());
+    const Call call{&bar, barNumber, 0};
+    for (const Ran& r : ran) r.runner->Step(call, &cells[r.first]);
+    csv.Row(bar, barNumber, 0, cells.data());
+    const RibbonBounds bounds = ribbon.empty() ? RibbonBounds{NAN, NAN} : ribbon.Add(bar.close);
+    const long long when = WhenKey(bar);
+    if ((o.from == 0 || when >= o.from) && (o.to == 0 || when <= o.to)) {
+      float values[kSeriesCount];
+      for (int s = 0; s < kSeriesCount; ++s) {
+        const int c = from.at[s];
+        values[s] = c >= 0 && cells[static_cast<size_t>(c)].kind == Cell::kFloat ? cells[static_cast<size_t>(c)].f : NAN;
+      }
+      values[kRibbonLow] = static_cast<float>(bounds.low);
+      values[kRibbonHigh] = static_cast<float>(bounds.high);
+      chart.Add(bar, values);
+    }
+    if (progress && barNumber % kProgressEvery == 0) {
+      const uint64_t size = reader.lines().size();
+      if (size > 0)
+        fprintf(stderr, "\rvqm-replay: %d bars (%d%%)", barNumber,
+                static_cast<int>(reader.lines().consumed() * 100 / size));
+      else
+        fprintf(stderr, "\rvqm-replay: %d bars", barNumber);
+      fflush(stderr);
+    }
+    last = bar;
   }
-  printf("CSV:   %s\n", Absolute(csvPath).c_str());
-  printf("Chart: %s\n", Absolute(svgPath).c_str());
-  return chosenSkipped ? 1 : 0;
+  if (progress && barNumber >= static_cast<int>(kProgressEvery)) fprintf(stderr, "\n");
+  if (!error.empty()) {
+    csv.Close();
+    std::filesystem::remove(place.csv);
+    return Fail(error);
+  }
+  for (int t = 1; t <= o.ticks; ++t) {
+    std::fill(cells.begin(), cells.end(), Cell());
+    const Call call{&last, barNumber, t};
+    for (const Ran& r : ran) r.runner->Step(call, &cells[r.first]);
+    csv.Row(last, barNumber, t, cells.data());
+  }
+  if (!csv.Close()) return Fail("cannot write " + place.csv);
+  for (Runner* runner : apart) {
+    BarReader again;
+    if (!OpenBars(o, &again, &error)) return Fail(error);
+    std::vector<Cell> scratch(runner->columns().size());
+    Bar b;
+    int got, number = 0;
+    while ((got = again.Next(&b, &error)) == 1) runner->Step({&b, ++number, 0}, scratch.data());
+    if (got < 0) return Fail(error);
+    for (int t = 1; t <= o.ticks; ++t) runner->Step({&last, number, t}, scratch.data());
+    ran.push_back({runner, 0});
+  }
+
+  const bool daily = reader.daily();
+  std::string chartLine;
+  if (o.chart && chart.bars() == 0) {
+    fprintf(stderr, "vqm-replay: warning: no bars between --from and --to, no chart\n");
+  } else if (o.chart) {
+    ChartPanels panels;
+    panels.average = from.at[kAverage] >= 0;
+    panels.trendrev = trendrevRan;
+    panels.ribbon = trendrevRan && !lengths.empty();
+    panels.pressure = from.at[kPressure] >= 0;
+    panels.findgem = from.at[kFallBelowLow] >= 0;
+    if (panels.ribbon)
+      panels.ribbonLabel = "ribbon bounds: lowest and highest SMA " + std::to_string(lengths.front()) +
+                           ".." + std::to_string(lengths.back()) + " of the close (drawn by vqm-replay)";
+    const std::string title = symbol + ": " + std::to_string(chart.bars()) + " bars, " +
+                              DateTimeText(chart.first(), daily) + " to " + DateTimeText(chart.last(), daily) +
+                              (sample ? " (synthetic sample)" : "");
+    const std::string svgText = RenderSvg(chart, title, panels);
+    FILE* svg = fopen(place.svg.c_str(), "wb");
+    if (svg == nullptr) return Fail("cannot write " + place.svg);
+    const bool written = fwrite(svgText.data(), 1, svgText.size(), svg) == svgText.size();
+    if (fclose(svg) != 0 || !written) return Fail("cannot write " + place.svg);
+    chartLine = "Chart: " + Absolute(place.svg);
+  }
+
+  // An indicator that gave no result, or next to none, says why.
+  for (const Ran& r : ran) {
+    const Runner& x = *r.runner;
+    if (x.calls() == 0 || static_cast<long long>(x.empties()) * 20 < static_cast<long long>(x.calls()) * 19) continue;
+    fprintf(stderr, "vqm-replay: warning: %s gave no result for %d of %d calls: %s\n", x.name(),
+            x.empties(), x.calls(), x.NothingReason().c_str());
+    chosenFailed = chosenFailed || o.runnersChosen;
+  }
+
+  if (!o.quiet) {
+    printf("vqm-replay: %d bars of %s, %s to %s%s, %d real-time ticks\n", barNumber, symbol.c_str(),
+           DateTimeText(firstBar, daily).c_str(), DateTimeText(last, daily).c_str(),
+           sample ? " (bundled synthetic sample)" : "", o.ticks);
+    printf("library: %s\n", library.path().c_str());
+    for (const Ran& r : ran) {
+      printf("  %-9s %s\n", r.runner->name(), r.runner->Summary().c_str());
+      for (const std::string& f : r.runner->Files()) printf("  %-9s file %s\n", "", Absolute(f).c_str());
+    }
+    for (const std::string& n : notes) printf("%s\n", n.c_str());
+    printf("CSV:   %s\n", Absolute(place.csv).c_str());
+    if (!chartLine.empty()) printf("%s\n", chartLine.c_str());
+    if (o.log) printf("Log:   %s\n", Absolute(LibraryLogPath()).c_str());
+  }
+  return chosenFailed ? 1 : 0;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -53,15 +54,20 @@ const Runner* FindRunner(const std::vector<std::unique_ptr<Runner>>& runners,
 
 }  // namespace
 
+const char* const kIndicators[5] = {"rareavg", "trendrev", "bsp", "findgem", "prcnorm"};
+
 bool ParseOptions(int argc, char** argv, const std::vector<std::unique_ptr<Runner>>& runners,
                   Options* o, std::string* error) {
-  for (const auto& r : runners) {
-    o->runners.push_back(r->name());
+  for (const auto& r : runners)
     for (const Param& p : r->params()) o->params[r->name()][p.name] = p.defaultValue;
-  }
+  o->runners.assign(std::begin(kIndicators), std::end(kIndicators));
+  static const char* const kFlags[] = {"--help", "-h", "--version", "--quiet", "--log", "--no-chart"};
+  static const char* const kValued[] = {"--lib",   "--symbol",    "--out",  "--divisor",
+                                        "--ticks", "--run",       "--from", "--to",
+                                        "--delimiter", "--date-format"};
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+    if (arg.empty() || arg[0] != '-' || arg == "-") {
       if (!o->barFile.empty()) {
         *error = "more than one bar file: '" + o->barFile + "' and '" + arg + "'";
         return false;
@@ -77,13 +83,32 @@ bool ParseOptions(int argc, char** argv, const std::vector<std::unique_ptr<Runne
       arg = arg.substr(0, eq);
       hasValue = true;
     }
-    if (arg == "--help") {
-      o->help = true;
+    if (std::find(std::begin(kFlags), std::end(kFlags), arg) != std::end(kFlags)) {
+      if (hasValue) {
+        *error = "option " + arg + " takes no value";
+        return false;
+      }
+      o->help = o->help || arg == "--help" || arg == "-h";
+      o->version = o->version || arg == "--version";
+      o->quiet = o->quiet || arg == "--quiet";
+      o->log = o->log || arg == "--log";
+      o->chart = o->chart && arg != "--no-chart";
       continue;
     }
-    if (arg == "--quiet") {
-      o->quiet = true;
-      continue;
+    // --<runner>-<parameter>
+    const Runner* runner = nullptr;
+    const Param* param = nullptr;
+    std::vector<Param> ps;
+    const size_t dash = arg.find('-', 2);
+    if (arg.compare(0, 2, "--") == 0 && dash != std::string::npos) {
+      runner = FindRunner(runners, arg.substr(2, dash - 2));
+      if (runner != nullptr) ps = runner->params();
+      for (const Param& p : ps)
+        if (p.name == arg.substr(dash + 1)) param = &p;
+    }
+    if (param == nullptr && std::find(std::begin(kValued), std::end(kValued), arg) == std::end(kValued)) {
+      *error = "unknown option " + arg + " (see --help)";
+      return false;
     }
     if (!hasValue) {
       if (i + 1 >= argc) {
@@ -92,7 +117,15 @@ bool ParseOptions(int argc, char** argv, const std::vector<std::unique_ptr<Runne
       }
       value = argv[++i];
     }
-    if (arg == "--lib") {
+    if (param != nullptr) {
+      if (!ValidValue(*param, value)) {
+        *error = arg + " '" + value + "' is not " +
+                 (param->kind == Param::kInt ? "a whole number" : "a number");
+        return false;
+      }
+      o->params[runner->name()][param->name] = value;
+      o->given[runner->name()][param->name] = true;
+    } else if (arg == "--lib") {
       o->library = value;
     } else if (arg == "--symbol") {
       if (value.empty()) {
@@ -101,6 +134,10 @@ bool ParseOptions(int argc, char** argv, const std::vector<std::unique_ptr<Runne
       }
       o->symbol = value;
     } else if (arg == "--out") {
+      if (value.empty()) {
+        *error = "--out needs a directory or a file name ending in .csv";
+        return false;
+      }
       o->out = value;
     } else if (arg == "--divisor") {
       if (!ParseInt(value, &o->divisor) || o->divisor < 1) {
@@ -112,10 +149,40 @@ bool ParseOptions(int argc, char** argv, const std::vector<std::unique_ptr<Runne
         *error = "--ticks '" + value + "' is not a whole number from 0 to 100000";
         return false;
       }
+    } else if (arg == "--from" || arg == "--to") {
+      Clock c;
+      std::string why;
+      if (!ParseDate(value, DateOrder::kAuto, &c, &why)) {
+        *error = arg + " " + why;
+        return false;
+      }
+      // A date alone takes in the whole day at either end.
+      const bool to = arg == "--to";
+      const int hhmm = c.hasTime ? c.hour * 100 + c.minute : to ? 2359 : 0;
+      (to ? o->to : o->from) = (c.year * 10000LL + c.month * 100 + c.day) * 10000 + hhmm;
+    } else if (arg == "--delimiter") {
+      const std::map<std::string, char> names = {{",", ','}, {"comma", ','}, {";", ';'},
+                                                 {"semicolon", ';'}, {"tab", '\t'}, {"\t", '\t'}};
+      if (names.count(value) == 0) {
+        *error = "--delimiter '" + value + "' is not comma, semicolon or tab";
+        return false;
+      }
+      o->read.delimiter = names.at(value);
+    } else if (arg == "--date-format") {
+      if (value == "mdy") o->read.dateOrder = DateOrder::kMonthFirst;
+      else if (value == "dmy") o->read.dateOrder = DateOrder::kDayFirst;
+      else {
+        *error = "--date-format '" + value + "' is not mdy (month first) or dmy (day first)";
+        return false;
+      }
     } else if (arg == "--run") {
       o->runners.clear();
       o->runnersChosen = true;
       for (const std::string& name : SplitList(value)) {
+        if (name == "all") {
+          for (const auto& r : runners) o->runners.push_back(r->name());
+          continue;
+        }
         if (FindRunner(runners, name) == nullptr) {
           *error = "--run: no indicator or export called '" + name + "'";
           return false;
@@ -126,52 +193,51 @@ bool ParseOptions(int argc, char** argv, const std::vector<std::unique_ptr<Runne
         *error = "--run needs at least one name";
         return false;
       }
-    } else {
-      // --<runner>-<parameter>
-      const std::string key = arg.substr(2);
-      const size_t dash = key.find('-');
-      const Runner* r = dash == std::string::npos ? nullptr : FindRunner(runners, key.substr(0, dash));
-      const std::string pname = dash == std::string::npos ? "" : key.substr(dash + 1);
-      const Param* param = nullptr;
-      std::vector<Param> ps;
-      if (r != nullptr) ps = r->params();
-      for (const Param& p : ps)
-        if (p.name == pname) param = &p;
-      if (param == nullptr) {
-        *error = "unknown option " + arg + " (see --help)";
-        return false;
-      }
-      if (!ValidValue(*param, value)) {
-        *error = arg + " '" + value + "' is not " +
-                 (param->kind == Param::kInt ? "a whole number" : "a number");
-        return false;
-      }
-      o->params[r->name()][pname] = value;
     }
+  }
+  if (o->from != 0 && o->to != 0 && o->from > o->to) {
+    *error = "--from is after --to";
+    return false;
   }
   return true;
 }
 
 std::string Usage(const std::vector<std::unique_ptr<Runner>>& runners) {
   std::string u =
-      "Usage: vqm-replay [options] [BARFILE]\n"
+      "Usage: vqm-replay [options] [BARFILE | -]\n"
       "Replays a bar file through the library's exports the way a platform script calls\n"
-      "them, one call per bar, and writes PREFIX.csv (one row per call, every output) and\n"
-      "PREFIX.svg (price, regression average, ribbon bounds, trend position, pressure).\n"
-      "Without BARFILE it replays the bundled synthetic sample.\n\n"
-      "BARFILE: CSV lines date,time,open,high,low,close,volume[,upvolume,downvolume]\n"
-      "  (date YYYYMMDD or YYYY-MM-DD, time HHMM or HH:MM; an optional header line).\n\n"
+      "them, one call per bar, and writes a CSV (one row per call, every output) and an SVG\n"
+      "chart. Without BARFILE it replays the bundled synthetic sample; - reads standard input.\n\n"
+      "BARFILE: one bar a line, fields separated by commas, semicolons or tabs. A header line\n"
+      "  names the columns (Date, Time or a date-time/Timestamp, Open, High, Low, Close, Volume,\n"
+      "  UpVolume, DownVolume, in any case and common spellings; other columns are ignored);\n"
+      "  without one: date,time,open,high,low,close,volume[,upvolume,downvolume]. Dates\n"
+      "  YYYYMMDD, YYYY-MM-DD, MM/DD/YYYY, DD.MM.YYYY; times HHMM, HH:MM, HH:MM:SS; a file\n"
+      "  without times holds daily bars. The library's own CSV, text and value-block exports\n"
+      "  read back.\n\n"
       "Options:\n"
+      "  -h, --help       this text\n"
+      "  --version        the version\n"
+      "  --out PATH       output directory (default: BARFILE's folder/<name>.replay, or\n"
+      "                   ./sample.replay and ./stdin.replay in the current directory);\n"
+      "                   a name ending in .csv is the CSV file itself, in its folder.\n"
+      "                   The CSV, the chart and every file the library writes go there.\n"
+      "  --run LIST       comma-separated indicators and exports (default: rareavg,trendrev,\n"
+      "                   bsp,findgem,prcnorm; 'all' adds the file exports)\n"
       "  --lib PATH       library to load (default: the one beside vqm-replay)\n"
-      "  --run LIST       comma-separated indicators and exports (default: all)\n"
       "  --symbol TEXT    symbol passed to the exports (default: the bar file's name)\n"
       "  --divisor N      integer prices are the prices times N (default 100)\n"
       "  --ticks N        repeat the last bar N times as real-time ticks (default 0)\n"
-      "  --out PREFIX     output files PREFIX.csv and PREFIX.svg (default: <bar file>.replay)\n"
-      "  --quiet          no progress line\n\n"
+      "  --delimiter D    comma, semicolon or tab (default: detected)\n"
+      "  --date-format F  mdy or dmy for dates with the year last (default: mdy with / and -,\n"
+      "                   dmy with dots)\n"
+      "  --from WHEN      chart from this date or date-time on (all bars are replayed)\n"
+      "  --to WHEN        chart up to this date or date-time\n"
+      "  --no-chart       no SVG chart\n"
+      "  --log            let the library write its log (in the output directory)\n"
+      "  --quiet          no summary and no progress line (warnings still shown)\n\n"
       "Exit status: 0 replayed; 1 replayed, but an indicator chosen with --run could not run\n"
-      "(an export missing from the library, no tick volumes for bsp); 2 an error (bad option,\n"
-      "bar file or library), reported on one line.\n\n"
+      "or gave no result; 2 an error (bad option, bar file or library), reported on one line.\n\n"
       "Indicators and exports, with their parameters (--NAME-PARAM VALUE):\n";
   for (const auto& r : runners) {
     u += "  " + std::string(r->name()) + ": " + r->help() + "\n";

@@ -12,11 +12,26 @@
 
 namespace vqm::replay {
 
+// The ribbon's lengths; lengths the library's averages refuse (above 1000000) are left out.
 std::vector<int> RibbonLengths(int fast, int slow);
 
 struct RibbonBounds {
   double low;
   double high;
+};
+
+// The bounds bar by bar, holding the last closes of the longest length only.
+class RibbonTracker {
+ public:
+  explicit RibbonTracker(std::vector<int> lengths);
+  bool empty() const { return lengths_.empty(); }
+  RibbonBounds Add(double close);
+
+ private:
+  std::vector<int> lengths_;
+  std::vector<double> sums_;
+  std::vector<double> ring_;  // the last closes, as many as the longest length
+  size_t count_ = 0;
 };
 
 // One entry per bar; empty when there are no lengths.

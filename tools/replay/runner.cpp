@@ -1,5 +1,6 @@
 #include "runner.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,12 @@ std::string MissingExport(const RunContext& context, const char* name) {
   return std::string("export ") + name + " missing from " + context.library->path();
 }
 
+std::string DatesBefore1990(const RunContext& context) {
+  if (context.firstDate >= 900000) return "";
+  return "the bars are dated before 1990 (from " + std::to_string(CalendarDate(context.firstDate)) +
+         "), which it refuses";
+}
+
 bool ScaledPrice(double price, int divisor, int* out) {
   const double scaled = std::round(price * divisor);
   if (!(scaled >= -2147483648.0 && scaled <= 2147483647.0)) return false;
@@ -38,8 +45,8 @@ std::string Tally::Text() const {
 
 std::string FloatText(float value) {
   char text[32];
-  snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-  return text;
+  const auto r = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, r.ptr);
 }
 
 }  // namespace vqm::replay

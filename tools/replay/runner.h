@@ -7,6 +7,7 @@
 // chart does, before the next one starts.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -33,6 +34,7 @@ struct Cell {
     c.i = v;
     return c;
   }
+  // NaN: no result, written as an empty field.
   static Cell Float(float v) {
     Cell c;
     c.kind = kFloat;
@@ -52,10 +54,13 @@ struct Param {
 // What a runner receives for its run.
 struct RunContext {
   const Library* library = nullptr;
-  const BarSeries* chart = nullptr;
   std::string symbol;   // the chart's symbol as the scripts pass it
   int divisor = 100;    // integer prices are the prices times this
+  bool hasTickVolumes = false;  // the bar file has up-tick and down-tick volumes
+  bool daily = false;           // the bar file has no times of day
+  int firstDate = 0;            // host date of the first bar
   std::map<std::string, std::string> params;  // every parameter of the runner, by name
+  std::map<std::string, bool> given;          // the parameters set on the command line
 
   int Int(const std::string& name) const;
   float Float(const std::string& name) const;
@@ -81,19 +86,54 @@ class Runner {
   // Looks up the exports and prepares files; false with the reason when it cannot run
   // (an export missing from the library, the chart lacking what it needs).
   virtual bool Begin(const RunContext& context, std::string* why) = 0;
+  // A runner that needs every bar before its first call (to write a file the export
+  // reads) sees them here, after Begin, in a pass of its own over the bar file.
+  virtual bool NeedsBarsFirst() const { return false; }
+  virtual void Prepare(const Bar&) {}
+  virtual bool Prepared(std::string*) { return true; }
   // Makes the call for one bar or tick; out has one cell per column.
   virtual void Step(const Call& call, Cell* out) = 0;
   // One line for the summary after the run (without the runner's name).
   virtual std::string Summary() const = 0;
   // Files the run wrote or read, for the summary.
   virtual std::vector<std::string> Files() const { return {}; }
+  // Why the calls gave no result, for the warning after a run that gave (nearly) nothing.
+  virtual std::string NothingReason() const = 0;
+
+  int calls() const { return calls_; }
+  int empties() const { return empties_; }
+
+ protected:
+  void Count(bool gaveResult) {
+    ++calls_;
+    empties_ += gaveResult ? 0 : 1;
+  }
+
+ private:
+  int calls_ = 0, empties_ = 0;
 };
+
+// Looks up an export by name into fn; false with "export X missing from <library>".
+template <class Fn>
+bool FindExport(const RunContext& context, const char* name, Fn* fn, std::string* why);
 
 // Every runner, in the order of the default run.
 std::vector<std::unique_ptr<Runner>> AllRunners();
 
 // "export VQM_X missing from <library>"
 std::string MissingExport(const RunContext& context, const char* name);
+
+template <class Fn>
+bool FindExport(const RunContext& context, const char* name, Fn* fn, std::string* why) {
+  *fn = context.library->Find<Fn>(name);
+  if (*fn != nullptr) return true;
+  *why = MissingExport(context, name);
+  return false;
+}
+
+// "before 1990" when the first bar is dated before 1990 (the indicators that refuse such
+// dates), otherwise empty.
+std::string DatesBefore1990(const RunContext& context);
 
 // The integer price a script passes: the price times the divisor, rounded to the nearest
 // whole number; false when it does not fit in an int.

@@ -16,8 +16,8 @@ class Tally {
   std::map<int, int> counts_;
 };
 
-// A float as the CSV and the summary print it: "%.9g", enough digits to read back the
-// same float, the same text on every platform.
+// A float as the CSV and the summary print it: the shortest text that reads back as the
+// same float, the same on every platform.
 std::string FloatText(float value);
 
 }  // namespace vqm::replay

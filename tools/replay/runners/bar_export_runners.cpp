@@ -1,6 +1,7 @@
 // The bar exports with separate arguments, VQM_SaveDataToCsv and VQM_SaveDataToTxt: one
-// row per call into the symbol's file in the CSV directory beside the host program (here,
-// beside vqm-replay). A tick of the last bar writes its row again, as a script's tick does.
+// row per call into the symbol's file in the CSV directory beside the host program (the
+// replay's output directory). A tick of the last bar writes its row again, as a script's
+// tick does; daily bars are passed without a time of day (-1).
 #include "frame/exports.h"
 #include "frame/settings.h"
 #include "runner.h"
@@ -32,13 +33,9 @@ class BarExportRunner : public Runner {
   std::vector<std::string> columns() const override { return {std::string(name_) + "_result"}; }
 
   bool Begin(const RunContext& c, std::string* why) override {
-    fn_ = c.library->Find<SaveFn>(exportName_);
-    if (fn_ == nullptr) {
-      *why = MissingExport(c, exportName_);
-      return false;
-    }
-    if (!ChartFitsDivisor(c, why)) return false;
+    if (!FindExport(c, exportName_, &fn_, why)) return false;
     symbol_ = c.symbol;
+    daily_ = c.daily;
     divisor_ = c.divisor;
     flag_value_ = c.Int(flag_.name);
     return true;
@@ -46,12 +43,17 @@ class BarExportRunner : public Runner {
 
   void Step(const Call& call, Cell* out) override {
     IntPrices p;
-    ToIntPrices(*call.bar, divisor_, &p);
-    const int result = fn_(0, symbol_.c_str(), call.bar->hostDate, call.bar->hostTime, divisor_,
-                           &p.open, &p.high, &p.low, &p.close, &p.volume, flag_value_);
+    if (!ToIntPrices(*call.bar, divisor_, &p)) {
+      if (tooLarge_.empty()) tooLarge_ = PriceTooLarge(*call.bar, divisor_);
+      Count(false);
+      return;
+    }
+    const int result = fn_(0, symbol_.c_str(), call.bar->hostDate, daily_ ? -1 : call.bar->hostTime,
+                           divisor_, &p.open, &p.high, &p.low, &p.close, &p.volume, flag_value_);
     out[0] = Cell::Int(result);
     last_ = result;
     if (result < 0) tally_.Add(result);
+    Count(result > 0);
   }
 
   std::string Summary() const override {
@@ -59,6 +61,9 @@ class BarExportRunner : public Runner {
     return s + (tally_.Text() == "no calls" ? "" : "; failures " + tally_.Text());
   }
   std::vector<std::string> Files() const override { return {BarExportPath(symbol_, extension_)}; }
+  std::string NothingReason() const override {
+    return !tooLarge_.empty() ? tooLarge_ : "the file " + BarExportPath(symbol_, extension_) + " cannot be written";
+  }
 
  private:
   const char* name_;
@@ -68,6 +73,8 @@ class BarExportRunner : public Runner {
   SaveFn fn_ = nullptr;
   std::string symbol_;
   int divisor_ = 100, flag_value_ = 0, last_ = 0;
+  bool daily_ = false;
+  std::string tooLarge_;
   Tally tally_;
 };
 

@@ -30,19 +30,11 @@ class BspRunner : public Runner {
   std::vector<std::string> columns() const override { return {"bsp_result", "bsp_pressure"}; }
 
   bool Begin(const RunContext& c, std::string* why) override {
-    bsp_ = c.library->Find<decltype(&::VQM_BSP)>("VQM_BSP");
-    handle_ = c.library->Find<decltype(&::VQM_BSPHandle)>("VQM_BSPHandle");
-    calc_ = c.library->Find<decltype(&::VQM_BSPCalc)>("VQM_BSPCalc");
-    const char* missing = bsp_ == nullptr      ? "VQM_BSP"
-                          : handle_ == nullptr ? "VQM_BSPHandle"
-                          : calc_ == nullptr   ? "VQM_BSPCalc"
-                                               : nullptr;
-    if (missing != nullptr) {
-      *why = MissingExport(c, missing);
+    if (!FindExport(c, "VQM_BSP", &bsp_, why) || !FindExport(c, "VQM_BSPHandle", &handle_, why) ||
+        !FindExport(c, "VQM_BSPCalc", &calc_, why))
       return false;
-    }
-    if (!c.chart->hasTickVolumes) {
-      *why = "the bar file has no up-tick and down-tick volumes";
+    if (!c.hasTickVolumes) {
+      *why = "the bar file has no up-tick and down-tick volumes (columns such as UpVolume, DownVolume)";
       return false;
     }
     keyText_ = c.symbol;
@@ -65,10 +57,12 @@ class BspRunner : public Runner {
     if (result != 0) {
       if (firstError_.empty())
         firstError_ = "bar " + std::to_string(call.barNumber) + ": " + keyText;
+      Count(false);
       return;
     }
     strncpy(keyText, keyText_.c_str(), kKeyTextSize - 1);
     const int64_t handle = handle_(kSubKey, 1, 0, keyText);
+    Count(handle != 0);
     if (handle == 0) return;
     float pressure = 0;
     calc_(reinterpret_cast<CBSPSet*>(handle), call.bar->upVolume, call.bar->downVolume, style_,
@@ -81,6 +75,9 @@ class BspRunner : public Runner {
     std::string s = "VQM_BSP results " + tally_.Text() + "; last pressure " + FloatText(last_);
     if (!firstError_.empty()) s += "; first error on " + firstError_;
     return s;
+  }
+  std::string NothingReason() const override {
+    return firstError_.empty() ? "VQM_BSPHandle found no instance" : "the first error on " + firstError_;
   }
 
  private:

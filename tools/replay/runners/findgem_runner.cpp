@@ -15,7 +15,7 @@ class FindGemRunner : public Runner {
   std::vector<Param> params() const override {
     return {{"mode", "20",
              "mode: scope in the last three digits, +1000 for ten-thousandths, negative "
-             "to measure across days",
+             "to measure across days (-20 by default for daily bars)",
              Param::kInt}};
   }
   std::vector<std::string> columns() const override {
@@ -24,22 +24,24 @@ class FindGemRunner : public Runner {
   }
 
   bool Begin(const RunContext& c, std::string* why) override {
-    add_ = c.library->Find<decltype(&::VQM_FindGemAdd)>("VQM_FindGemAdd");
-    calc_ = c.library->Find<decltype(&::VQM_FindGemCalc)>("VQM_FindGemCalc");
-    if (add_ == nullptr || calc_ == nullptr) {
-      *why = MissingExport(c, add_ == nullptr ? "VQM_FindGemAdd" : "VQM_FindGemCalc");
+    if (!FindExport(c, "VQM_FindGemAdd", &add_, why) ||
+        !FindExport(c, "VQM_FindGemCalc", &calc_, why))
       return false;
-    }
-    if (!ChartFitsDivisor(c, why)) return false;
     symbol_ = c.symbol;
     divisor_ = c.divisor;
-    mode_ = c.Int("mode");
+    // Daily bars have one bar a day: their excursions are measured across days.
+    mode_ = c.daily && !c.given.count("mode") ? -20 : c.Int("mode");
+    before1990_ = DatesBefore1990(c);
     return true;
   }
 
   void Step(const Call& call, Cell* out) override {
     IntPrices p;
-    ToIntPrices(*call.bar, divisor_, &p);
+    if (!ToIntPrices(*call.bar, divisor_, &p)) {
+      if (tooLarge_.empty()) tooLarge_ = PriceTooLarge(*call.bar, divisor_);
+      Count(false);
+      return;
+    }
     const int bars = add_(0, symbol_.c_str(), call.bar->hostDate, call.bar->hostTime, divisor_,
                           &p.open, &p.high, &p.low, &p.close, &p.volume, mode_);
     float v[4] = {0, 0, 0, 0};
@@ -47,20 +49,26 @@ class FindGemRunner : public Runner {
         calc_(0, symbol_.c_str(), call.bar->hostDate, call.bar->hostTime, 0, &v[0], &v[1], &v[2], &v[3]);
     out[0] = Cell::Int(bars);
     out[1] = Cell::Int(result);
-    for (int k = 0; k < 4; ++k) out[2 + k] = Cell::Float(v[k]);
-    lastBars_ = bars;
+    for (int k = 0; k < 4; ++k) out[2 + k] = Cell::Float(result < 0 ? NAN : v[k]);
+    if (bars > 0) lastBars_ = bars;
     tally_.Add(result);
+    Count(result >= 0);
   }
 
   std::string Summary() const override {
     return "VQM_FindGemAdd holds " + std::to_string(lastBars_) + " bars; VQM_FindGemCalc results " +
            tally_.Text();
   }
+  std::string NothingReason() const override {
+    if (!tooLarge_.empty()) return tooLarge_;
+    if (!before1990_.empty()) return before1990_;
+    return "fewer bars than the scope of mode " + std::to_string(mode_) + " precede the bars";
+  }
 
  private:
   decltype(&::VQM_FindGemAdd) add_ = nullptr;
   decltype(&::VQM_FindGemCalc) calc_ = nullptr;
-  std::string symbol_;
+  std::string symbol_, before1990_, tooLarge_;
   int divisor_ = 100, mode_ = 20;
   int lastBars_ = 0;
   Tally tally_;

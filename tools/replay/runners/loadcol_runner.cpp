@@ -1,7 +1,8 @@
 // VQM_LoadCol: one column of a file in C:/Database/LoadCol, one line per call from the
-// bar's date and time on. Unless a file is named, the run first writes one for the chart,
-// "<symbol>_replay.csv" with the header Date,Time,Typical and, per bar, YYYYMMDD, HHMM and
-// the typical price (high + low + close) / 3, so column 3 follows the chart.
+// bar's date and time on. Unless a file is named, the run first writes one for the chart in
+// a pass of its own over the bar file, "<symbol>_replay.csv" with the header
+// Date,Time,Typical and, per bar, YYYYMMDD, HHMM and the typical price
+// (high + low + close) / 3, so column 3 follows the chart.
 #include <cstdio>
 #include <cstring>
 
@@ -16,22 +17,6 @@ namespace {
 
 constexpr const char* kDirectory = "C:/Database/LoadCol";
 
-bool WriteColumnFile(const std::string& path, const BarSeries& chart, std::string* why) {
-  MakeDirectoryPath(kDirectory, 0);
-  FILE* file = platform::OpenFile(path.c_str(), "wb");
-  if (file == nullptr) {
-    *why = "cannot write the column file " + platform::NativePath(path.c_str());
-    return false;
-  }
-  fputs("Date,Time,Typical\r\n", file);
-  for (const Bar& b : chart.bars)
-    fprintf(file, "%08d,%04d,%.4f\r\n", CalendarDate(b.hostDate), b.hostTime,
-            (b.high + b.low + b.close) / 3);
-  const bool ok = fclose(file) == 0;
-  if (!ok) *why = "cannot write the column file " + platform::NativePath(path.c_str());
-  return ok;
-}
-
 class LoadColRunner : public Runner {
  public:
   const char* name() const override { return "loadcol"; }
@@ -44,19 +29,37 @@ class LoadColRunner : public Runner {
   std::vector<std::string> columns() const override { return {"loadcol_result", "loadcol_value"}; }
 
   bool Begin(const RunContext& c, std::string* why) override {
-    fn_ = c.library->Find<decltype(&::VQM_LoadCol)>("VQM_LoadCol");
-    if (fn_ == nullptr) {
-      *why = MissingExport(c, "VQM_LoadCol");
-      return false;
-    }
+    if (!FindExport(c, "VQM_LoadCol", &fn_, why)) return false;
     fileName_ = c.Text("file");
     if (fileName_.empty()) {
       fileName_ = c.symbol + "_replay.csv";
-      if (!WriteColumnFile(std::string(kDirectory) + "/" + fileName_, *c.chart, why)) return false;
+      const std::string path = std::string(kDirectory) + "/" + fileName_;
+      MakeDirectoryPath(kDirectory, 0);
+      file_ = platform::OpenFile(path.c_str(), "wb");
+      if (file_ == nullptr) {
+        *why = "cannot write the column file " + platform::NativePath(path.c_str());
+        return false;
+      }
+      fputs("Date,Time,Typical\r\n", file_);
     }
     memset(block_, 0, sizeof block_);
     Put(11, static_cast<float>(c.Int("column")));
     return true;
+  }
+  ~LoadColRunner() override {
+    if (file_ != nullptr) fclose(file_);
+  }
+
+  bool NeedsBarsFirst() const override { return file_ != nullptr; }
+  void Prepare(const Bar& b) override {
+    fprintf(file_, "%08d,%04d,%.4f\r\n", CalendarDate(b.hostDate), b.hostTime,
+            (b.high + b.low + b.close) / 3);
+  }
+  bool Prepared(std::string* why) override {
+    const bool ok = ferror(file_) == 0 && fclose(file_) == 0;
+    file_ = nullptr;
+    if (!ok) *why = "cannot write the column file " + Files()[0];
+    return ok;
   }
 
   void Step(const Call& call, Cell* out) override {
@@ -73,6 +76,10 @@ class LoadColRunner : public Runner {
     }
     tally_.Add(result > 0 ? 1 : result);
     if (errorText[0] != 0 && error_.empty()) error_ = errorText;
+    Count(result > 0);
+  }
+  std::string NothingReason() const override {
+    return error_.empty() ? "no line of " + Files()[0] + " is dated at or after the bars" : error_;
   }
 
   std::string Summary() const override {
@@ -90,6 +97,7 @@ class LoadColRunner : public Runner {
   decltype(&::VQM_LoadCol) fn_ = nullptr;
   ValueBlock block_[16];
   std::string fileName_;
+  FILE* file_ = nullptr;  // the column file while the chart's bars are written into it
   Tally tally_;
   std::string error_;
 };

@@ -20,12 +20,7 @@ class PrcNormRunner : public Runner {
   }
 
   bool Begin(const RunContext& c, std::string* why) override {
-    fn_ = c.library->Find<decltype(&::VQM_F_PrcNorm)>("VQM_F_PrcNorm");
-    if (fn_ == nullptr) {
-      *why = MissingExport(c, "VQM_F_PrcNorm");
-      return false;
-    }
-    if (!ChartFitsDivisor(c, why)) return false;
+    if (!FindExport(c, "VQM_F_PrcNorm", &fn_, why)) return false;
     divisor_ = c.divisor;
     factor_ = c.Float("factor");
     return true;
@@ -33,7 +28,11 @@ class PrcNormRunner : public Runner {
 
   void Step(const Call& call, Cell* out) override {
     IntPrices p;
-    ToIntPrices(*call.bar, divisor_, &p);
+    if (!ToIntPrices(*call.bar, divisor_, &p)) {
+      if (tooLarge_.empty()) tooLarge_ = PriceTooLarge(*call.bar, divisor_);
+      Count(false);
+      return;
+    }
     const int result = fn_(factor_, &p.open, &p.high, &p.low, &p.close, &p.volume);
     out[0] = Cell::Int(result);
     out[1] = Cell::Int(p.open);
@@ -42,12 +41,14 @@ class PrcNormRunner : public Runner {
     out[4] = Cell::Int(p.close);
     out[5] = Cell::Int(p.volume);
     tally_.Add(result);
+    Count(true);
     lastClose_ = p.close;
   }
 
   std::string Summary() const override {
     return "VQM_F_PrcNorm results " + tally_.Text() + "; last close " + std::to_string(lastClose_);
   }
+  std::string NothingReason() const override { return tooLarge_; }
 
  private:
   decltype(&::VQM_F_PrcNorm) fn_ = nullptr;
@@ -55,6 +56,7 @@ class PrcNormRunner : public Runner {
   float factor_ = 1;
   Tally tally_;
   int lastClose_ = 0;
+  std::string tooLarge_;
 };
 
 }  // namespace

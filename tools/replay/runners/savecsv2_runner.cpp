@@ -27,13 +27,9 @@ class SaveCsv2Runner : public Runner {
   std::vector<std::string> columns() const override { return {"savecsv2_result"}; }
 
   bool Begin(const RunContext& c, std::string* why) override {
-    fn_ = c.library->Find<decltype(&::VQM_SaveDataToCsv2)>("VQM_SaveDataToCsv2");
-    if (fn_ == nullptr) {
-      *why = MissingExport(c, "VQM_SaveDataToCsv2");
-      return false;
-    }
+    if (!FindExport(c, "VQM_SaveDataToCsv2", &fn_, why)) return false;
     symbol_ = c.symbol + "_CSV2";
-    tickVolumes_ = c.chart->hasTickVolumes;
+    tickVolumes_ = c.hasTickVolumes;
     memset(block_, 0, sizeof block_);
     Put(12, static_cast<float>(c.Int("append")));
     Put(13, static_cast<float>(c.Int("timecol")));
@@ -59,6 +55,10 @@ class SaveCsv2Runner : public Runner {
     last_ = result;
     if (result < 0) tally_.Add(result);
     if (errorText[0] != 0 && error_.empty()) error_ = errorText;
+    Count(result > 0);
+  }
+  std::string NothingReason() const override {
+    return error_.empty() ? "the file " + CsvExportPath(symbol_) + " cannot be written" : error_;
   }
 
   std::string Summary() const override {

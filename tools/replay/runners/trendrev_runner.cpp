@@ -24,17 +24,14 @@ class TrendRevRunner : public Runner {
   }
 
   bool Begin(const RunContext& c, std::string* why) override {
-    fn_ = c.library->Find<decltype(&::VQM_TrendReversal)>("VQM_TrendReversal");
-    if (fn_ == nullptr) {
-      *why = MissingExport(c, "VQM_TrendReversal");
-      return false;
-    }
+    if (!FindExport(c, "VQM_TrendReversal", &fn_, why)) return false;
     symbol_ = c.symbol;
     fast_ = c.Int("fast");
     slow_ = c.Int("slow");
     factor_ = c.Float("widthfactor");
     key1_ = c.Int("key1");
     key2_ = c.Int("key2");
+    before1990_ = DatesBefore1990(c);
     return true;
   }
 
@@ -43,21 +40,32 @@ class TrendRevRunner : public Runner {
     const int result = fn_(0, symbol_.c_str(), call.bar->hostDate, call.bar->hostTime, key1_,
                            key2_, call.bar->closeF, factor_, fast_, slow_, &position, &width);
     out[0] = Cell::Int(result);
-    out[1] = Cell::Float(position);
-    out[2] = Cell::Float(width);
+    out[1] = Cell::Float(result < 0 ? NAN : position);
+    out[2] = Cell::Float(result < 0 ? NAN : width);
     tally_.Add(result);
-    lastPosition_ = position;
-    lastWidth_ = width;
+    Count(result >= 0);
+    if (result >= 0) {
+      lastPosition_ = position;
+      lastWidth_ = width;
+    }
   }
 
   std::string Summary() const override {
     return "VQM_TrendReversal results " + tally_.Text() + "; last position " +
            FloatText(lastPosition_) + ", width " + FloatText(lastWidth_);
   }
+  std::string NothingReason() const override {
+    if (fast_ > slow_)
+      return "the fast length " + std::to_string(fast_) + " is above the slow length " +
+             std::to_string(slow_) + " (--trendrev-fast, --trendrev-slow)";
+    if (!before1990_.empty()) return before1990_;
+    return "no average of the ribbon takes the lengths " + std::to_string(fast_) + " to " +
+           std::to_string(slow_);
+  }
 
  private:
   decltype(&::VQM_TrendReversal) fn_ = nullptr;
-  std::string symbol_;
+  std::string symbol_, before1990_;
   int fast_ = 0, slow_ = 0, key1_ = 0, key2_ = 0;
   float factor_ = 1;
   Tally tally_;

@@ -28,9 +28,11 @@ Parsed ParseArgs(std::vector<std::string> args) {
 TEST(ReplayOptions, WithoutArgumentsEveryRunnerRunsWithItsDefaults) {
   const Parsed p = ParseArgs({});
   ASSERT_TRUE(p.ok) << p.error;
-  EXPECT_EQ((std::vector<std::string>{"rareavg", "trendrev", "bsp", "findgem", "prcnorm",
-                                      "savecsv", "savetxt", "savecsv2", "loadcol"}),
+  // The file exports run only when asked for.
+  EXPECT_EQ((std::vector<std::string>{"rareavg", "trendrev", "bsp", "findgem", "prcnorm"}),
             p.options.runners);
+  EXPECT_TRUE(p.options.chart);
+  EXPECT_FALSE(p.options.log);
   EXPECT_FALSE(p.options.runnersChosen);
   EXPECT_TRUE(p.options.barFile.empty());
   EXPECT_EQ(100, p.options.divisor);
@@ -52,6 +54,23 @@ TEST(ReplayOptions, ChosenRunnersParametersAndFile) {
   EXPECT_EQ(4, p.options.ticks);
   EXPECT_EQ("ES", p.options.symbol);
   EXPECT_EQ("bars.csv", p.options.barFile);
+  EXPECT_TRUE(p.options.given.at("rareavg").at("regr"));
+  EXPECT_EQ(0u, p.options.given.at("rareavg").count("wgt"));
+
+  const Parsed q = ParseArgs({"--run=all", "--from", "2024-03-11", "--to=2024-03-12T09:30",
+                              "--delimiter", "tab", "--date-format", "dmy", "--no-chart", "--log",
+                              "-h", "--version", "-"});
+  ASSERT_TRUE(q.ok) << q.error;
+  EXPECT_EQ(9u, q.options.runners.size());
+  EXPECT_EQ(202403110000LL, q.options.from);
+  EXPECT_EQ(202403120930LL, q.options.to);
+  EXPECT_EQ('\t', q.options.read.delimiter);
+  EXPECT_EQ(DateOrder::kDayFirst, q.options.read.dateOrder);
+  EXPECT_FALSE(q.options.chart);
+  EXPECT_TRUE(q.options.log && q.options.help && q.options.version);
+  EXPECT_EQ("-", q.options.barFile);
+  // A date alone as the end takes in the whole day.
+  EXPECT_EQ(202403112359LL, ParseArgs({"--to", "20240311"}).options.to);
 }
 
 TEST(ReplayOptions, RefusesWhatItCannotUseWithOneLine) {
@@ -64,7 +83,15 @@ TEST(ReplayOptions, RefusesWhatItCannotUseWithOneLine) {
       {{"--rareavg-regr", "2.5"}, "--rareavg-regr '2.5' is not a whole number"},
       {{"--trendrev-widthfactor", "x"}, "--trendrev-widthfactor 'x' is not a number"},
       {{"--rareavg-nosuch", "1"}, "unknown option --rareavg-nosuch (see --help)"},
-      {{"--verbose"}, "option --verbose needs a value"},
+      {{"--verbose"}, "unknown option --verbose (see --help)"},
+      {{"--bogus", "x.csv"}, "unknown option --bogus (see --help)"},
+      {{"-x"}, "unknown option -x (see --help)"},
+      {{"--out"}, "option --out needs a value"},
+      {{"--quiet=1"}, "option --quiet takes no value"},
+      {{"--from", "2024-13-01"}, "--from '2024-13-01' is not a calendar date between 1900 and 2099"},
+      {{"--from", "20240312", "--to", "20240311"}, "--from is after --to"},
+      {{"--delimiter", "|"}, "--delimiter '|' is not comma, semicolon or tab"},
+      {{"--date-format", "ymd"}, "--date-format 'ymd' is not mdy (month first) or dmy (day first)"},
       {{"--divisor", "0"}, "--divisor '0' is not a whole number of 1 or more"},
       {{"--ticks", "-1"}, "--ticks '-1' is not a whole number from 0 to 100000"},
       {{"a.csv", "b.csv"}, "more than one bar file: 'a.csv' and 'b.csv'"},

@@ -1,6 +1,8 @@
 # CTest cases that drive vqm-replay as a user does: bad bar files must give a one-line error
-# naming the line and a non-zero exit; a good file replays; under Wine the Windows build
-# must write the same CSV bytes as the native build.
+# naming the line and a non-zero exit; a good file replays; standard input replays and an
+# indicator that gives nothing is warned of; a run writes nothing outside its output
+# directory; the sample and the fixtures are what their scripts write; under Wine the
+# Windows build must write the same CSV bytes as the native build.
 set(VQM_REPLAY_CHECK ${CMAKE_CURRENT_LIST_DIR}/check_replay.cmake)
 set(VQM_REPLAY_WORK ${CMAKE_BINARY_DIR}/replay_tests)
 if(WIN32)
@@ -14,9 +16,11 @@ endif()
 set(VQM_REPLAY_CASES letter_in_price missing_column empty_file long_line missing_file
     bars_out_of_order bad_parameter good_file)
 if(WIN32)
-  list(APPEND VQM_REPLAY_CASES same_csv_as_native)
+  list(APPEND VQM_REPLAY_CASES same_csv_as_native stdin_and_nothing_warned)
 else()
-  list(APPEND VQM_REPLAY_CASES sample_matches_generator)
+  # Under Wine the DLL keeps the program's folder and the prefix's C: drive.
+  list(APPEND VQM_REPLAY_CASES sample_matches_generator fixtures_match_generator
+       writes_only_under_out stdin_and_nothing_warned)
 endif()
 foreach(case ${VQM_REPLAY_CASES})
   add_test(NAME replay_${case}
@@ -39,5 +43,7 @@ endif()
 file(GLOB VQM_REPLAY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_test.cpp)
 add_executable(vqm_replay_tests ${VQM_REPLAY_TEST_SOURCES})
 target_link_libraries(vqm_replay_tests PRIVATE vqm_replay ${VQM_REPLAY_GTEST})
+target_compile_definitions(vqm_replay_tests PRIVATE
+                           VQM_REPLAY_FIXTURES="${CMAKE_CURRENT_LIST_DIR}/fixtures")
 add_test(NAME replay_unit_tests COMMAND vqm_replay_tests --gtest_color=no)
 set_tests_properties(replay_unit_tests PROPERTIES ENVIRONMENT "${VQM_REPLAY_ENV}" TIMEOUT 300)
