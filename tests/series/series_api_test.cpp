@@ -415,6 +415,66 @@ TEST_P(SeriesApiTest, AgreesBitForBitWithTheExportsOverARandomStream) {
   EXPECT_EQ(VQM_OK, api().vqm_series_free(other));
 }
 
+// What the API refuses, and with which status: parameters that the exports would answer with
+// a log line on every bar, dates they would log as invalid, null arrays and outputs.
+class SeriesApiRefusalTest : public ::testing::TestWithParam<Backend> {};
+
+TEST_P(SeriesApiRefusalTest, RefusesWithItsStatus) {
+  if (GetParam() == Backend::kLoadedLibrary) {
+    ASSERT_TRUE(SharedLibrary().ok()) << SharedLibrary().error();
+  }
+  const SeriesApi& a = SeriesApiOf(GetParam());
+  vqm_series* s = nullptr;
+  vqm_series* trend = nullptr;
+  vqm_series* search = nullptr;
+  ASSERT_EQ(VQM_OK, a.vqm_trend_reversal_create(3, 9, 1.0f, &trend));
+  ASSERT_EQ(VQM_OK, a.vqm_pattern_search_create(20, 100, &search));
+  int status = 0;
+  float f[4] = {};
+  const int ok[5] = {1, 2, 3, 4, 5};
+  struct Row {
+    const char* what;
+    std::function<int()> call;
+    int expected;
+  } rows[] = {
+      {"regr above a stack's length", [&] { return a.vqm_rare_avg_create(1000001, 0, 60, 1, 0, &s); }, VQM_E_PARAMETER},
+      {"wgt above a stack's length", [&] { return a.vqm_rare_avg_create(20, 1000001, 60, 1, 0, &s); }, VQM_E_PARAMETER},
+      {"repeat count above 100", [&] { return a.vqm_rare_avg_create(20, 0, 10160, 1, 0, &s); }, VQM_E_PARAMETER},
+      {"no handle output", [&] { return a.vqm_rare_avg_create(20, 0, 60, 1, 0, nullptr); }, VQM_E_ARGUMENT},
+      {"fast 0", [&] { return a.vqm_trend_reversal_create(0, 10, 1.0f, &s); }, VQM_E_PARAMETER},
+      {"slow below fast", [&] { return a.vqm_trend_reversal_create(10, 9, 1.0f, &s); }, VQM_E_PARAMETER},
+      {"slow above a stack's length", [&] { return a.vqm_trend_reversal_create(1, 1000001, 1.0f, &s); }, VQM_E_PARAMETER},
+      {"avg_len 0", [&] { return a.vqm_bsp_create(0, 5, 1, &s); }, VQM_E_PARAMETER},
+      {"vol_len above a stack's length", [&] { return a.vqm_bsp_create(5, 1000001, 1, &s); }, VQM_E_PARAMETER},
+      {"divisor 0", [&] { return a.vqm_pattern_search_create(20, 0, &s); }, VQM_E_PARAMETER},
+      {"date before 1990", [&] { return a.vqm_trend_reversal_push(trend, 899999, 930, 1.0f, &status, f, f + 1); }, VQM_E_DATE},
+      {"time past 24:00", [&] { return a.vqm_trend_reversal_push(trend, 1240304, 2401, 1.0f, &status, f, f + 1); }, VQM_E_DATE},
+      {"year past 2155", [&] { return a.vqm_pattern_search_push(search, 2560101, 930, 1, 2, 0, 1, 5, &status, f); }, VQM_E_DATE},
+      {"31 February", [&] { return a.vqm_pattern_search_push(search, 1240231, 930, 1, 2, 0, 1, 5, &status, f); }, VQM_OK},
+      {"no outputs", [&] { return a.vqm_trend_reversal_push(trend, 1240304, 930, 1.0f, nullptr, f, f); }, VQM_E_ARGUMENT},
+      {"null arrays of n bars", [&] { return a.vqm_trend_reversal_push_n(trend, 1, nullptr, nullptr, nullptr, &status, f, f); }, VQM_E_ARGUMENT},
+      {"zero bars, null arrays", [&] { return a.vqm_trend_reversal_push_n(trend, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }, VQM_OK},
+      {"null handle", [&] { return a.vqm_price_norm_push(nullptr, ok, nullptr); }, VQM_E_HANDLE},
+      {"address of no series", [&] { return a.vqm_series_reset(reinterpret_cast<vqm_series*>(&status)); }, VQM_E_HANDLE},
+      {"free of null", [&] { return a.vqm_series_free(nullptr); }, VQM_OK},
+  };
+  for (const Row& row : rows) {
+    s = nullptr;
+    EXPECT_EQ(row.expected, row.call()) << row.what;
+    EXPECT_EQ(nullptr, s) << row.what << ": a refused create hands out no handle";
+  }
+  EXPECT_STREQ("unknown status", a.vqm_error_text(12345));
+  EXPECT_STRNE(a.vqm_error_text(VQM_E_DATE), a.vqm_error_text(VQM_E_PARAMETER));
+  EXPECT_EQ(VQM_OK, a.vqm_series_free(trend));
+  EXPECT_EQ(VQM_OK, a.vqm_series_free(search));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SeriesApiRefusalTest,
+                         ::testing::Values(Backend::kInProcess, Backend::kLoadedLibrary),
+                         [](const ::testing::TestParamInfo<Backend>& info) {
+                           return BackendName(info.param);
+                         });
+
 INSTANTIATE_TEST_SUITE_P(
     Indicators, SeriesApiTest,
     ::testing::Combine(::testing::Range<size_t>(0, Cases().size()),
