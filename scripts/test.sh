@@ -27,6 +27,15 @@ for preset in native sanitize win64; do
     tests_passed=$((tests_passed + ${n:-0}))
     tests_failed=$((tests_failed + ${f:-0}))
   fi
+  if [ "$preset" = native ]; then
+    # The Python package over the native library just built, with Debian's interpreter.
+    echo "=== python ==="
+    rc=0
+    PYTHONDONTWRITEBYTECODE=1 VQM_LIBRARY="$PWD/build/native/bin/libVQM_FUNC1.so" \
+      /usr/bin/python3 -m pytest -q \
+      -p no:cacheprovider python/tests || rc=1
+    record $rc
+  fi
 done
 if [ -f scripts/tsan.sh ]; then
   echo "=== tsan ==="

@@ -3,7 +3,7 @@
 #include "frame/exports.h"
 #include "frame/log.h"
 #include "datetime/host_forms.h"
-#include "indicators/pattern_search_history.h"
+#include "indicators/pattern_search_bar.h"
 
 namespace vqm {
 namespace {
@@ -19,10 +19,8 @@ int FindGemAdd(const char* symbol, int date, int time, int divisor, const int* o
   if (open == nullptr || high == nullptr || low == nullptr || close == nullptr || volume == nullptr)
     return -4;
 
-  const float d = static_cast<float>(divisor);
-  const float values[5] = {static_cast<float>(*open) / d, static_cast<float>(*high) / d,
-                           static_cast<float>(*low) / d, static_cast<float>(*close) / d,
-                           static_cast<float>(*volume)};
+  float values[5];
+  FindGemBarValues(divisor, *open, *high, *low, *close, *volume, values);
   const DateTime barTime = HostBarTime(date, time);
 
   CFindGemDB& db = g_FindGemDB;
@@ -55,9 +53,8 @@ int FindGemCalc(const char* symbol, int date, int time, float* fallBelowLow, flo
   if (missing) return -3;
 
   const CFindGemDB& db = g_FindGemDB;
-  const int reference = db.Find(HostBarTime(date, time)) - db.scope;
-  if (reference < 0) return -1;
-  const FindGemExcursions e = db.Measure(reference);
+  const FindGemExcursions e = FindGemMeasureAt(db, HostBarTime(date, time));
+  if (e.status < 0) return -1;
   *fallBelowLow = e.fallBelowLow;
   *riseAboveLow = e.riseAboveLow;
   *riseAboveHigh = e.riseAboveHigh;

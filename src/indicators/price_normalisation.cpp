@@ -22,6 +22,14 @@ int RoundPrice(float x, int scale) {
   return TruncateToInt(shifted * static_cast<float>(scale));
 }
 
+bool NormalisePrices(float factor, const int (&in)[5], int (&out)[5]) {
+  float values[5];
+  for (int i = 0; i < 5; ++i) values[i] = static_cast<float>(in[i]);
+  if (!(factor > 0.0f) || factor == 1.0f) return false;
+  for (int i = 0; i < 5; ++i) out[i] = RoundPrice(values[i] * factor, 1);
+  return true;
+}
+
 }  // namespace vqm
 
 // All five values are read before any is written, so one variable passed twice is scaled
@@ -31,10 +39,12 @@ VQM_EXPORT int VQM_F_PrcNorm(float factor, int* v1, int* v2, int* v3, int* v4, i
     int* targets[5] = {v1, v2, v3, v4, v5};
     for (int* t : targets)
       if (t == nullptr) return -1;
-    float values[5];
-    for (int i = 0; i < 5; ++i) values[i] = static_cast<float>(*targets[i]);
-    if (!(factor > 0.0f) || factor == 1.0f) return 0;
-    for (int i = 0; i < 5; ++i) *targets[i] = vqm::RoundPrice(values[i] * factor, 1);
+    int in[5];
+    int out[5];
+    for (int i = 0; i < 5; ++i) in[i] = *targets[i];
+    // Written in order 1 to 5, so that of one variable passed twice the last write wins.
+    if (vqm::NormalisePrices(factor, in, out))
+      for (int i = 0; i < 5; ++i) *targets[i] = out[i];
     return 0;
   });
 }

@@ -8,4 +8,9 @@ namespace vqm {
 // NaN and results beyond the int range give INT_MIN, as the processor's truncation does.
 int RoundPrice(float x, int scale);
 
+// Five prices rescaled by factor: false (out untouched) when the factor is not above 0 or is
+// exactly 1; otherwise every value of in, read first, is written to out as
+// RoundPrice(value x factor, 1). in and out may be the same array.
+bool NormalisePrices(float factor, const int (&in)[5], int (&out)[5]);
+
 }  // namespace vqm

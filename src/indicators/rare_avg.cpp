@@ -26,6 +26,34 @@ int EffectiveScopeWgt(int nScopeRegr, int nScopeWgt) {
   return std::max(2, nScopeRegr > 12 ? nScopeRegr / 3 : nScopeRegr / 2);
 }
 
+float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, int time, float value,
+                      int barNumber, RareAvgTrace& trace) {
+  if (s.lastBar == barNumber) replace = true;
+  // An intraday series without day continuity starts afresh each day.
+  if (s.barType <= 1 && s.dayKey == 0 && date != s.lastDate && s.PointCount() > 1) s.Reset();
+  trace.stage = 4;
+
+  int repeat = 1;
+  int respFac = s.respFacKey;
+  if (s.respFacKey >= 100) {
+    repeat = s.respFacKey / 100;
+    respFac = s.respFacKey % 100;
+  }
+  // A replace takes back as many points as a call adds; the stacks keep what was pushed.
+  if (replace)
+    for (int i = 0; i < repeat && s.PointCount() > 0; ++i) s.RemoveNewest();
+  s.lastBar = barNumber;
+
+  float result = kRareAvgError;
+  for (int i = 0; i < repeat; ++i) {
+    s.AddPoint(date, time, value);
+    trace.stage = 5;
+    if (s.Compute(s.regrLength, s.wgtLength, respFac, &result) != 0) return kRareAvgError;
+  }
+  trace.stage = 6;
+  return result;
+}
+
 float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
   trace.stage = 0;
   if (a.nRespFac / 100 > kMaxRepeat) return kRareAvgError;
@@ -51,30 +79,9 @@ float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
   }
   trace.stage = 3;
 
-  if (s->lastBar == a.barNumber) replace = true;
-  // An intraday series without day continuity starts afresh each day.
-  if (a.barType <= 1 && a.dayContinuity == 0 && date != s->lastDate && s->PointCount() > 1)
-    s->Reset();
-  trace.stage = 4;
-
-  int repeat = 1;
-  int respFac = a.nRespFac;
-  if (a.nRespFac >= 100) {
-    repeat = a.nRespFac / 100;
-    respFac = a.nRespFac % 100;
-  }
-  // A replace takes back as many points as a call adds; the stacks keep what was pushed.
-  if (replace)
-    for (int i = 0; i < repeat && s->PointCount() > 0; ++i) s->RemoveNewest();
-  s->lastBar = a.barNumber;
-
-  float result = kRareAvgError;
-  for (int i = 0; i < repeat; ++i) {
-    s->AddPoint(date, a.time, a.value);
-    trace.stage = 5;
-    if (s->Compute(a.nScopeRegr, nScopeWgt, respFac, &result) != 0) return kRareAvgError;
-  }
-  trace.stage = 6;
+  const float result = RareAvgOnSeries(*s, date, replace, a.time, a.value, a.barNumber, trace);
+  if (trace.stage != 6) return kRareAvgError;
+  const int respFac = a.nRespFac >= 100 ? a.nRespFac % 100 : a.nRespFac;
   if (respFac == kDiagnosticFactor)
     LOGTRACE(nullptr, 1,
              "ret = RareAvg(nScopeRegr,nScopeWgt,%11.5ff,%d,%4d,nRespFac,%d,%d,%d); "

@@ -36,6 +36,14 @@ struct RareAvgTrace {
 // nScopeRegr / 2, at least 2.
 int EffectiveScopeWgt(int nScopeRegr, int nScopeWgt);
 
+// One bar on a series, everything the export does once it has its series except logging:
+// the replace by bar number, the day restart, the repeat count and the computations, with
+// the parameters the series was created with. `date` is already absolute; `replace` says the
+// caller's date was negative. Returns the result, kRareAvgError when a computation fails
+// (trace.stage then stays below 6). May throw (memory).
+float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, int time, float value,
+                      int barNumber, RareAvgTrace& trace);
+
 // One call, unguarded: may throw. REQUIRES: the library-wide lock is held.
 float RareAvgCall(const RareAvgArgs& args, RareAvgTrace& trace);
 

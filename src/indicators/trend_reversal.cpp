@@ -5,6 +5,7 @@
 #include "frame/exports.h"
 #include "frame/log.h"
 #include "datetime/host_forms.h"
+#include "indicators/trend_reversal_bar.h"
 #include "indicators/trend_reversal_manager.h"
 
 namespace vqm {
@@ -35,7 +36,7 @@ CTrendRevSym* SeriesForBar(const char* symbol, int barKey1, int barKey2, const D
                            int fast, int slow) {
   CTrendRevMgr& mgr = g_TrendRevMgr;
   const int index = mgr.Find(symbol, barKey1, barKey2);
-  if (index >= 0 && time.Compare(mgr.GetAt(index)->lastTime, 6) >= 0) return mgr.GetAt(index);
+  if (index >= 0 && !TrendRevGoesBack(*mgr.GetAt(index), time)) return mgr.GetAt(index);
   std::unique_ptr<CTrendRevSym> fresh = CreateSeries(symbol, barKey1, barKey2, fast, slow);
   if (index >= 0) {
     mgr.Replace(index, std::move(fresh));
@@ -56,8 +57,8 @@ int TrendReversal(const char* symbol, int date, int time, int barKey1, int barKe
 
   const DateTime barTime = HostBarTime(date, time);
   CTrendRevSym* series = SeriesForBar(symbol, barKey1, barKey2, barTime, fast, slow);
-  series->lastTime = barTime;
-  const TrendRevResult r = series->Measure(price, widthFactor, g_TrendRevMgr.MeasureValues());
+  const TrendRevResult r =
+      TrendRevBar(*series, barTime, price, widthFactor, g_TrendRevMgr.MeasureValues());
   *position = r.position;
   *width = r.width;
   return r.status;

@@ -16,6 +16,7 @@
 
 #include "frame/export_list.h"
 #include "frame/exports.h"
+#include "series/series_export_list.h"
 
 namespace vqm::test {
 namespace {
@@ -74,14 +75,16 @@ std::string ReadSource(const std::string& relative) {
   return s.str();
 }
 
-std::vector<std::string> DefExports() {
+// The exports of VQM_FUNC1.def whose names start with prefix: "VQM_" for the script-facing
+// exports, "vqm_" for the series API.
+std::vector<std::string> DefExports(const std::string& prefix = "VQM_") {
   std::istringstream in(ReadSource("src/VQM_FUNC1.def"));
   std::vector<std::string> names;
   bool exports = false;
   for (std::string line; std::getline(in, line);) {
     std::smatch m;
     if (std::regex_search(line, std::regex("^\\s*EXPORTS\\b"))) exports = true;
-    else if (exports && std::regex_match(line, m, std::regex("\\s*(VQM_\\w+)\\s*\\r?")))
+    else if (exports && std::regex_match(line, m, std::regex("\\s*(" + prefix + "\\w+)\\s*\\r?")))
       names.push_back(m[1]);
   }
   return names;
@@ -184,6 +187,28 @@ TEST(ScriptDeclarations, EveryExportHasAReferenceSectionWithItsArguments) {
     ASSERT_NE(sections.end(), it) << "docs/exports.md has no section ## " << name;
     EXPECT_EQ(prototype, it->second) << name << ": the reference lists " << Text(it->second)
                                      << ", exported " << Text(prototype);
+  }
+}
+
+// The series API is exported for programs, not scripts: every "vqm_" export of the .def
+// file is in the series list, the exported symbols of the .so follow the same pattern, and
+// each is declared in the public header and has its section in docs/series.md.
+TEST(SeriesDeclarations, EverySeriesExportIsListedDeclaredAndDocumented) {
+  const std::vector<std::string> def = DefExports("vqm_");
+  const std::vector<std::string> listed = {
+#define VQM_SERIES_NAME(name) #name,
+      VQM_SERIES_EXPORT_LIST(VQM_SERIES_NAME)
+#undef VQM_SERIES_NAME
+  };
+  EXPECT_EQ(listed, def) << "src/VQM_FUNC1.def and series_export_list.h differ";
+  EXPECT_NE(std::string::npos, ReadSource("src/VQM_FUNC1.map").find("vqm_*;"));
+  const std::string header = ReadSource("include/vqm/series.h");
+  const std::string guide = ReadSource("docs/series.md");
+  for (const std::string& name : listed) {
+    EXPECT_TRUE(std::regex_search(header, std::regex("VQM_SERIES_API[^;]*\\b" + name + "\\(")))
+        << name << " is not declared in include/vqm/series.h";
+    EXPECT_TRUE(std::regex_search(guide, std::regex("\\n### `" + name + "`")))
+        << "docs/series.md has no section ### `" << name << "`";
   }
 }
 

@@ -1,0 +1,103 @@
+// The series API over 1 000 000 bars: one n-bar push against the same bars pushed one at a
+// time in a C loop. The batch call should cost at most 1.1 times the loop.
+//
+//   build/native/bin/vqm_bench --benchmark_filter=Series
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "vqm/series.h"
+
+namespace {
+
+constexpr size_t kBars = 1000000;
+
+struct Bars {
+  std::vector<int> date, time;
+  std::vector<float> price, up, down;
+  Bars() {
+    uint64_t state = 12345;
+    float level = 100.0f;
+    for (size_t i = 0; i < kBars; ++i) {
+      state = state * 6364136223846793005ull + 1442695040888963407ull;
+      level += static_cast<float>(static_cast<int>(state >> 40 & 0xFFFF) - 0x8000) * 3e-5f;
+      date.push_back(1000101 + static_cast<int>(i / 390 / 28 / 12) * 10000 +
+                     static_cast<int>(i / 390 / 28 % 12) * 100 + static_cast<int>(i / 390 % 28));
+      time.push_back(930 + static_cast<int>(i % 390) / 60 * 100 + static_cast<int>(i % 390) % 60);
+      price.push_back(level);
+      up.push_back(static_cast<float>(state >> 20 & 0x1FF));
+      down.push_back(static_cast<float>(state >> 30 & 0x1FF));
+    }
+  }
+};
+
+const Bars& TheBars() {
+  static const Bars bars;
+  return bars;
+}
+
+enum Indicator { kRareAvg, kTrendReversal, kBsp };
+
+vqm_series* Create(int indicator) {
+  vqm_series* s = nullptr;
+  if (indicator == kRareAvg) vqm_rare_avg_create(20, 0, 60, 2, 1, &s);
+  if (indicator == kTrendReversal) vqm_trend_reversal_create(10, 120, 1.0f, &s);
+  if (indicator == kBsp) vqm_bsp_create(10, 20, 1, &s);
+  return s;
+}
+
+void BM_SeriesBatch(benchmark::State& state) {
+  const Bars& b = TheBars();
+  const int indicator = static_cast<int>(state.range(0));
+  std::vector<float> out(kBars), position(kBars), width(kBars);
+  std::vector<int> status(kBars);
+  for (auto _ : state) {
+    state.PauseTiming();
+    vqm_series* s = Create(indicator);
+    state.ResumeTiming();
+    if (indicator == kRareAvg)
+      vqm_rare_avg_push_n(s, kBars, b.date.data(), b.time.data(), nullptr, b.price.data(),
+                          out.data());
+    if (indicator == kTrendReversal)
+      vqm_trend_reversal_push_n(s, kBars, b.date.data(), b.time.data(), b.price.data(),
+                                status.data(), position.data(), width.data());
+    if (indicator == kBsp) vqm_bsp_push_n(s, kBars, b.up.data(), b.down.data(), out.data());
+    benchmark::DoNotOptimize(out.data());
+    state.PauseTiming();
+    vqm_series_free(s);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kBars));
+}
+
+void BM_SeriesLoop(benchmark::State& state) {
+  const Bars& b = TheBars();
+  const int indicator = static_cast<int>(state.range(0));
+  std::vector<float> out(kBars), position(kBars), width(kBars);
+  std::vector<int> status(kBars);
+  for (auto _ : state) {
+    state.PauseTiming();
+    vqm_series* s = Create(indicator);
+    state.ResumeTiming();
+    for (size_t i = 0; i < kBars; ++i) {
+      if (indicator == kRareAvg)
+        vqm_rare_avg_push(s, b.date[i], b.time[i], static_cast<int>(i), b.price[i], &out[i]);
+      if (indicator == kTrendReversal)
+        vqm_trend_reversal_push(s, b.date[i], b.time[i], b.price[i], &status[i], &position[i],
+                                &width[i]);
+      if (indicator == kBsp) vqm_bsp_push(s, b.up[i], b.down[i], &out[i]);
+    }
+    benchmark::DoNotOptimize(out.data());
+    state.PauseTiming();
+    vqm_series_free(s);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kBars));
+}
+
+// Arguments: 0 regression average, 1 trend reversal, 2 buy/sell pressure.
+BENCHMARK(BM_SeriesBatch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SeriesLoop)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

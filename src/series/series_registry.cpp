@@ -1,0 +1,88 @@
+// The live handles of the series API, and the functions every series shares: the status
+// texts, reset and free.
+#include <mutex>
+#include <shared_mutex>
+#include <unordered_set>
+
+#include "frame/export_frame.h"
+#include "series/series_handle.h"
+
+namespace vqm {
+namespace {
+
+// A function-local static: built on first use, so that loading the library builds nothing.
+struct Registry {
+  std::shared_mutex lock;
+  std::unordered_set<const vqm_series*> live;
+};
+
+Registry& TheRegistry() {
+  static Registry* registry = new Registry;  // never destroyed: handles may outlive unload order
+  return *registry;
+}
+
+}  // namespace
+
+int RegisterSeries(vqm_series* series, vqm_series** out) {
+  Registry& r = TheRegistry();
+  try {
+    std::unique_lock<std::shared_mutex> hold(r.lock);
+    r.live.insert(series);
+  } catch (...) {
+    delete series;
+    return VQM_E_MEMORY;
+  }
+  *out = series;
+  return VQM_OK;
+}
+
+vqm_series* LiveSeries(const vqm_series* handle) {
+  Registry& r = TheRegistry();
+  std::shared_lock<std::shared_mutex> hold(r.lock);
+  // Only the address is compared: an unknown handle is never read.
+  return r.live.count(handle) != 0 ? const_cast<vqm_series*>(handle) : nullptr;
+}
+
+vqm_series* LiveSeries(const vqm_series* handle, SeriesKind kind) {
+  vqm_series* s = LiveSeries(handle);
+  return s != nullptr && s->kind == kind ? s : nullptr;
+}
+
+bool FreeSeries(const vqm_series* handle) {
+  Registry& r = TheRegistry();
+  {
+    std::unique_lock<std::shared_mutex> hold(r.lock);
+    if (r.live.erase(handle) == 0) return false;
+  }
+  delete handle;
+  return true;
+}
+
+}  // namespace vqm
+
+VQM_EXPORT const char* vqm_error_text(int status) {
+  switch (status) {
+    case VQM_OK: return "success";
+    case VQM_E_HANDLE: return "not a live series of this indicator";
+    case VQM_E_ARGUMENT: return "a required array or output is null";
+    case VQM_E_PARAMETER: return "a parameter the indicator refuses";
+    case VQM_E_DATE: return "a date before 1990, or a date or time that is not valid";
+    case VQM_E_MEMORY: return "out of memory";
+    case VQM_E_INTERNAL: return "internal error";
+    default: return "unknown status";
+  }
+}
+
+VQM_EXPORT int vqm_series_reset(vqm_series* series) {
+  return vqm::SeriesGuard([&] {
+    vqm_series* s = vqm::LiveSeries(series);
+    if (s == nullptr) return VQM_E_HANDLE;
+    s->Reset();
+    return VQM_OK;
+  });
+}
+
+VQM_EXPORT int vqm_series_free(vqm_series* series) {
+  if (series == nullptr) return VQM_OK;
+  return vqm::SeriesGuard([&] { return vqm::FreeSeries(series) ? VQM_OK : VQM_E_HANDLE; });
+}
