@@ -19,6 +19,7 @@ if(WIN32)
   install(TARGETS VQM_FUNC1 RUNTIME DESTINATION .)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/script/ DESTINATION script)
   install(FILES ${CMAKE_SOURCE_DIR}/docs/install-windows.md ${CMAKE_SOURCE_DIR}/docs/exports.md
+                ${CMAKE_SOURCE_DIR}/docs/indicators.md
                 ${VQM_DOC_FILES} DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)

@@ -43,8 +43,11 @@ for name in $imports; do
 done
 x86_64-w64-mingw32-gcc-posix -O2 -Wall -Wextra -Werror -static tests/package/dll_probe.c \
   -lversion -o "$work/dll_probe.exe"
-# Wine sees the Unix root as drive Z:.
-got=$(cd "$work" && WINEPREFIX="${VQM_PACKAGE_WINEPREFIX:-$root/build/win64/wineprefix}" \
+# The test run's Wine prefix, when there is one, saves creating another. Wine sees the Unix
+# root as drive Z:.
+wineprefix="${VQM_PACKAGE_WINEPREFIX:-$root/build/win64/wineprefix}"
+mkdir -p "$(dirname "$wineprefix")"
+got=$(cd "$work" && WINEPREFIX="$wineprefix" \
       WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 \
       "$work/dll_probe.exe" "Z:$(echo "$dll" | tr / '\\')" 2>"$work/wine.log" | tr -d '\r') ||
   { cat "$work/wine.log" >&2; fail "the DLL probe under Wine"; }
