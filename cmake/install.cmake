@@ -67,7 +67,8 @@ endif()
 # The public header agrees with the library's own declarations: a C function declared twice
 # with different arguments does not compile.
 if(VQM_BUILD_TESTS AND EXISTS ${CMAKE_SOURCE_DIR}/include/vqm/exports.h)
-  add_library(vqm_public_header_check OBJECT ${CMAKE_SOURCE_DIR}/tests/package/public_header_check.cpp)
+  add_library(vqm_public_header_check OBJECT
+              ${CMAKE_CURRENT_LIST_DIR}/package_check/public_header_check.cpp)
   target_include_directories(vqm_public_header_check PRIVATE ${CMAKE_SOURCE_DIR}/src
                              ${CMAKE_SOURCE_DIR}/include)
 endif()

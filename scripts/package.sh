@@ -41,7 +41,7 @@ for name in $imports; do
     *) fail "VQM_FUNC1.DLL imports $name, not a Windows system DLL" ;;
   esac
 done
-x86_64-w64-mingw32-gcc-posix -O2 -Wall -Wextra -Werror -static tests/package/dll_probe.c \
+x86_64-w64-mingw32-gcc-posix -O2 -Wall -Wextra -Werror -static cmake/package_check/dll_probe.c \
   -lversion -o "$work/dll_probe.exe"
 # The test run's Wine prefix, when there is one, saves creating another. Wine sees the Unix
 # root as drive Z:.
@@ -64,7 +64,7 @@ soname=$(objdump -p "$lib" | sed -n 's/^\s*SONAME\s*//p')
 # Nothing the library might write may land outside the scratch folder.
 export VQM_DRIVE_ROOT="$work/drives" VQM_HOST_DIR="$work/host"
 mkdir -p "$VQM_HOST_DIR"
-cmake -S tests/package/consumer -B "$work/consumer" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S cmake/package_check/consumer -B "$work/consumer" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/consumer" >/dev/null
 got=$("$work/consumer/vqm_consumer")
