@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: natively, natively under ASan+UBSan, the Windows build under
-# Wine against the real VQM_FUNC1.DLL, the thread tests under ThreadSanitizer and a short
-# round of every fuzz target.
+# Wine against the real VQM_FUNC1.DLL, the release packages unpacked and used, the thread
+# tests under ThreadSanitizer and a short round of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -37,6 +37,12 @@ for preset in native sanitize win64; do
     record $rc
   fi
 done
+if [ -f scripts/package.sh ]; then
+  echo "=== package ==="
+  rc=0
+  bash scripts/package.sh || rc=1
+  record $rc
+fi
 if [ -f scripts/tsan.sh ]; then
   echo "=== tsan ==="
   rc=0

@@ -6,7 +6,13 @@
 #include <dlfcn.h>
 #endif
 
+#include <fstream>
+
 #include "platform/platform.h"
+
+#ifndef VQM_INSTALL_LIBDIR
+#define VQM_INSTALL_LIBDIR "lib"
+#endif
 
 namespace vqm::replay {
 
@@ -41,8 +47,12 @@ void* Library::Symbol(const char* name) const {
 std::string DefaultLibraryPath() {
   const std::string exe = platform::ExecutablePath();
   const size_t slash = exe.find_last_of("/\\");
-  return (slash == std::string::npos ? std::string() : exe.substr(0, slash + 1)) +
-         VQM_LIBRARY_FILE_NAME;
+  const std::string dir = slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
+  // Beside the tool in a build tree; in an installed prefix the tool is in bin/, the
+  // library in the prefix's library folder.
+  const std::string beside = dir + VQM_LIBRARY_FILE_NAME;
+  const std::string installed = dir + "../" VQM_INSTALL_LIBDIR "/" VQM_LIBRARY_FILE_NAME;
+  return std::ifstream(beside).good() || !std::ifstream(installed).good() ? beside : installed;
 }
 
 }  // namespace vqm::replay
