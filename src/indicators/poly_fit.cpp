@@ -71,3 +71,59 @@ bool CPolyFit::Evaluate(float xf, float* value) const {
 }
 
 }  // namespace vqm
+
+namespace vqm {
+namespace {
+
+// Solve and Evaluate of a fresh fitter of degree D, with the loops' bounds fixed.
+template <int D>
+bool FitOfDegree(const CFitSums& sums, float xf, float* value) {
+  const double* S = sums.S;
+  const double* T = sums.T;
+  if (static_cast<int>(S[0]) < 1) return false;  // unsolved
+  double M[D + 1][D + 2];
+  for (int i = 0; i <= D; ++i) {
+    for (int j = 0; j <= D; ++j) M[i][j] = S[i + j];
+    M[i][D + 1] = T[i];
+  }
+  for (int k = 0; k <= D; ++k) {
+    int pivot = k;
+    for (int r = k + 1; r <= D; ++r)
+      if (std::fabs(M[r][k]) > std::fabs(M[pivot][k])) pivot = r;
+    if (pivot > k)
+      for (int j = k; j <= D + 1; ++j) {
+        const double t = M[k][j];
+        M[k][j] = M[pivot][j];
+        M[pivot][j] = t;
+      }
+    for (int i = k + 1; i <= D; ++i) {
+      const double f = M[i][k] / M[k][k];
+      M[i][k] = 0.0;
+      for (int j = k + 1; j <= D + 1; ++j) M[i][j] -= f * M[k][j];
+    }
+  }
+  double coef[D + 1] = {};
+  for (int i = D; i >= 0; --i) {
+    double sum = M[i][D + 1];
+    for (int j = i + 1; j <= D; ++j) sum -= coef[j] * M[i][j];
+    if (M[i][i] != 0.0) coef[i] = sum / M[i][i];
+  }
+  if (static_cast<int>(S[0]) < D) return false;
+  const double x = xf;
+  double sum = 0.0;
+  double power = 1.0;
+  for (int k = 0; k <= D; ++k) {
+    if (k > 0) power = power * x;
+    sum += coef[k] * power;
+  }
+  *value = static_cast<float>(sum);
+  return true;
+}
+
+}  // namespace
+
+bool FitFromSums(int degree, const CFitSums& sums, float x, float* value) {
+  return degree == 1 ? FitOfDegree<1>(sums, x, value) : FitOfDegree<2>(sums, x, value);
+}
+
+}  // namespace vqm

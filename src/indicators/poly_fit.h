@@ -27,3 +27,34 @@ class CPolyFit {
 };
 
 }  // namespace vqm
+
+namespace vqm {
+
+// The sums of one window for a line and a parabola at once: S[k] = sum of x^k (k = 0 .. 4)
+// and T[k] = sum of y * x^k (k = 0 .. 2), each added point by point exactly as
+// CPolyFit::AddPoint adds them. A line uses S[0..2] and T[0..1], which a degree-1 fitter
+// accumulates with the very same operations, so one pass serves both degrees.
+struct CFitSums {
+  double S[5] = {};
+  double T[3] = {};
+
+  // x and y as AddPoint widens them.
+  void Add(double x, double y) {
+    const double x2 = x * x;
+    S[0] += 1.0;
+    T[0] += y;
+    S[1] += x;
+    T[1] += y * x;
+    S[2] += x2;
+    T[2] += y * x2;
+    const double x3 = x2 * x;
+    S[3] += x3;
+    S[4] += x3 * x;
+  }
+};
+
+// What a fresh CPolyFit of degree 1 or 2 given these sums answers after Solve and
+// Evaluate (x): false when it fails.
+bool FitFromSums(int degree, const CFitSums& sums, float x, float* value);
+
+}  // namespace vqm

@@ -44,6 +44,26 @@ bool CRareAvgSym::Fit(int degree, int skip, int end, float* value) const {
   return false;
 }
 
+int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const {
+  const int x0 = end <= 1010 ? end : end % 1000;
+  // The same windows as Fit's with skip 0 and skip lag: the short one is the newest part of
+  // the long one, and each set of sums adds its points oldest first.
+  const int held = PointCount();
+  const int jLast = std::max(0, end - (held - 1));
+  const int jLong = std::min(regrLength, end);
+  const int jShort = std::min(regrLength - lag, end);
+  int j = jLong;
+  for (; j >= jLast && j > jShort; --j)
+    longSums->Add(static_cast<float>(x0 - j), PointAt(end - j)->adjusted);
+  for (; j >= jLast; --j) {
+    const double x = static_cast<float>(x0 - j);
+    const double y = PointAt(end - j)->adjusted;
+    longSums->Add(x, y);
+    shortSums->Add(x, y);
+  }
+  return x0;
+}
+
 void CRareAvgSym::AdjustResponse(CRareAvgPoint* p, int F) {
   const float v = p->raw;
   const float q = lastIndex >= 1 ? PointAt(lastIndex - 1)->raw : 0.0f;
@@ -119,14 +139,17 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   if (changeAverage.filled == 0) changeAverage.Init(kChangeAverageLength);
   AdjustResponse(p, F);
 
-  // Lines and parabolas over the long window and over the window without the lag.
+  // Lines and parabolas over the long window and over the window without the lag, from one
+  // pass over the points.
+  CFitSums longSums, shortSums;
+  const float x0 = static_cast<float>(WindowSums(g, &longSums, &shortSums));
   const struct {
     int degree;
-    int skip;
-  } fits[4] = {{1, 0}, {1, lag}, {2, 0}, {2, lag}};
+    const CFitSums* sums;
+  } fits[4] = {{1, &longSums}, {1, &shortSums}, {2, &longSums}, {2, &shortSums}};
   float f[4];
   for (int i = 0; i < 4; ++i) {
-    if (!Fit(fits[i].degree, fits[i].skip, g, &f[i])) {
+    if (!FitFromSums(fits[i].degree, *fits[i].sums, x0, &f[i])) {
       *result = kRareAvgError;
       return -(i + 1);
     }

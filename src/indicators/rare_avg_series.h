@@ -11,6 +11,7 @@
 
 #include "averages/calc_stack.h"
 #include "containers/ptr_array.h"
+#include "indicators/poly_fit.h"
 
 namespace vqm {
 
@@ -71,6 +72,9 @@ class CRareAvgSym {
   // The least-squares fit of the given degree over the points up to index end, leaving
   // out the `skip` oldest of the window, evaluated at the abscissa of index end.
   bool Fit(int degree, int skip, int end, float* value) const;
+  // The sums of the long window (skip 0) and the short window (skip lag) ending at index
+  // end, in one pass; returns the abscissa of index end.
+  int WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const;
   // Replaces the newest point's adjusted value by its response-adjusted form.
   void AdjustResponse(CRareAvgPoint* p, int F);
 };

@@ -43,16 +43,28 @@ class Rng {
   uint64_t state_;
 };
 
+bool g_dump = false;  // every output's bits on a line of its own, to find the first difference
+
 // FNV-1a over the bytes of every output.
 class Digest {
  public:
   void Add(const void* data, size_t n) {
     const unsigned char* p = static_cast<const unsigned char*>(data);
+    if (g_dump) {
+      uint32_t bits = 0;
+      memcpy(&bits, p, n < 4 ? n : 4);
+      printf("%ld %08x\n", outputs_, bits);
+    }
     for (size_t i = 0; i < n; ++i) hash_ = (hash_ ^ p[i]) * 0x100000001B3ull;
     ++outputs_;
   }
   void Int(int v) { Add(&v, sizeof v); }
-  void Flt(float v) { Add(&v, sizeof v); }
+  // Every NaN counts as one value: which NaN an operation on two NaNs answers (its sign and
+  // payload) is the compiler's choice of operand order, not the library's arithmetic.
+  void Flt(float v) {
+    if (std::isnan(v)) v = std::numeric_limits<float>::quiet_NaN();
+    Add(&v, sizeof v);
+  }
   uint64_t hash() const { return hash_; }
   long outputs() const { return outputs_; }
 
@@ -303,13 +315,25 @@ void RunPrcNorm(const Library& lib, int stream, int calls, Digest& d) {
 
 int main(int argc, char** argv) {
   std::string path = vqm::replay::DefaultLibraryPath();
-  int streams = 64, calls = 20000;
+  int streams = 64, calls = 20000, first = 0;
+  const char* only = nullptr;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (strcmp(argv[i], "--lib") == 0) path = argv[i + 1];
+    else if (strcmp(argv[i], "--dump") == 0) {  // --dump EXPORT:STREAM
+      static std::string name;
+      name = argv[i + 1];
+      const size_t colon = name.find(':');
+      if (colon == std::string::npos) return 2;
+      first = atoi(name.c_str() + colon + 1);
+      streams = first + 1;
+      name.resize(colon);
+      only = name.c_str();
+      g_dump = true;
+    }
     else if (strcmp(argv[i], "--streams") == 0) streams = atoi(argv[i + 1]);
     else if (strcmp(argv[i], "--calls") == 0) calls = atoi(argv[i + 1]);
     else {
-      fprintf(stderr, "usage: vqm-bitcheck [--lib PATH] [--streams N] [--calls N]\n");
+      fprintf(stderr, "usage: vqm-bitcheck [--lib PATH] [--streams N] [--calls N] [--dump EXPORT:STREAM]\n");
       return 2;
     }
   }
@@ -323,12 +347,14 @@ int main(int argc, char** argv) {
     void (*run)(const Library&, int, int, Digest&);
   } const kExports[] = {{"rareavg", RunRareAvg}, {"trendrev", RunTrendReversal},
                         {"findgem", RunFindGem}, {"bsp", RunBsp}, {"prcnorm", RunPrcNorm}};
-  for (const auto& e : kExports)
-    for (int s = 0; s < streams; ++s) {
+  for (const auto& e : kExports) {
+    if (only != nullptr && strcmp(only, e.name) != 0) continue;
+    for (int s = first; s < streams; ++s) {
       Digest d;
       e.run(lib, s, calls, d);
       printf("%-8s stream %3d outputs %8ld digest %016llx\n", e.name, s, d.outputs(),
              static_cast<unsigned long long>(d.hash()));
     }
+  }
   return 0;
 }
