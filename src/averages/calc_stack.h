@@ -46,8 +46,16 @@ class CCalcStack {
   float* weights = nullptr;  // weights by age, `length` entries, or null
 
  private:
+  // The weight of the k-th newest value: its entry when positive, else 1.
+  float WeightOfAge(uint32_t k) const {
+    return weights != nullptr && weights[k] > 0.0f ? weights[k] : 1.0f;
+  }
   // The push steps common to the three averages; false when not initialised.
   bool Push(float x, const char* notInitialisedMessage);
+
+  // Sum of the weights of the `weightSumFilled_` newest values; 0: to be recomputed.
+  float weightSum_ = 0.0f;
+  uint32_t weightSumFilled_ = 0;
 };
 
 }  // namespace vqm

@@ -1,6 +1,8 @@
 #include "indicators/poly_fit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace vqm {
 
@@ -120,7 +122,40 @@ bool FitOfDegree(const CFitSums& sums, float xf, float* value) {
   return true;
 }
 
+// Largest |x| whose fourth power stays below 2^53.
+constexpr int64_t kMaxExactAbscissa = 9741;
+constexpr int64_t kExactLimit = int64_t{1} << 53;
+
+void AddPowers(int64_t x, int64_t sign, int64_t sums[5]) {
+  const int64_t x2 = x * x;
+  sums[0] += sign;
+  sums[1] += sign * x;
+  sums[2] += sign * x2;
+  sums[3] += sign * x2 * x;
+  sums[4] += sign * x2 * x2;
+}
+
 }  // namespace
+
+bool CAbscissaSums::Get(int first, int last, double S[5]) {
+  const int64_t a = first, b = last;
+  const int64_t m = std::max(a < 0 ? -a : a, b < 0 ? -b : b);
+  const int64_t count = b - a + 1;
+  // Every partial sum of x^4 stays below count * m^4.
+  if (count <= 0 || m > kMaxExactAbscissa || count > kExactLimit / std::max<int64_t>(1, m * m * m * m))
+    return false;
+  if (a == first_ + 1 && b == last_ + 1 && first_ <= last_) {
+    AddPowers(first_, -1, sums_);
+    AddPowers(b, 1, sums_);
+  } else if (a != first_ || b != last_) {
+    for (int64_t& s : sums_) s = 0;
+    for (int64_t x = a; x <= b; ++x) AddPowers(x, 1, sums_);
+  }
+  first_ = a;
+  last_ = b;
+  for (int k = 0; k < 5; ++k) S[k] = static_cast<double>(sums_[k]);
+  return true;
+}
 
 bool FitFromSums(int degree, const CFitSums& sums, float x, float* value) {
   return degree == 1 ? FitOfDegree<1>(sums, x, value) : FitOfDegree<2>(sums, x, value);

@@ -3,6 +3,8 @@
 // for every fit. Points go in as floats and are widened to double.
 #pragma once
 
+#include <cstdint>
+
 namespace vqm {
 
 class CPolyFit {
@@ -51,6 +53,21 @@ struct CFitSums {
     S[3] += x3;
     S[4] += x3 * x;
   }
+};
+
+// S[0 .. 4] of a run of consecutive integer abscissas, for as long as every power and every
+// partial sum of them is an integer below 2^53: then adding them one by one in double
+// precision is exact, and these are its results. The last run is kept, so a run that moved
+// on by one abscissa costs a few integer operations.
+class CAbscissaSums {
+ public:
+  // False (and S untouched) when the sums would not be exact.
+  bool Get(int first, int last, double S[5]);
+
+ private:
+  int64_t first_ = 1;
+  int64_t last_ = 0;  // first_ > last_: nothing kept
+  int64_t sums_[5] = {};
 };
 
 // What a fresh CPolyFit of degree 1 or 2 given these sums answers after Solve and

@@ -52,15 +52,47 @@ int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) co
   const int jLast = std::max(0, end - (held - 1));
   const int jLong = std::min(regrLength, end);
   const int jShort = std::min(regrLength - lag, end);
+  if (jLong < jLast) return x0;  // no point in either window
+  // The abscissas are consecutive integers: while their sums are exact integers they need
+  // not be added point by point, and only the sums over the values remain.
+  const bool hasShort = jShort >= jLast;
+  if (longAbscissas_.Get(x0 - jLong, x0 - jLast, longSums->S) &&
+      (!hasShort || shortAbscissas_.Get(x0 - jShort, x0 - jLast, shortSums->S))) {
+    double l0 = 0.0, l1 = 0.0, l2 = 0.0, s0 = 0.0, s1 = 0.0, s2 = 0.0;
+    double x = static_cast<float>(x0 - jLong);  // exact, and exact when stepped by 1
+    int j = jLong;
+    for (; j >= jLast && j > jShort; --j, x += 1.0) {
+      const double y = PointAt(end - j)->adjusted;
+      l0 += y;
+      l1 += y * x;
+      l2 += y * (x * x);
+    }
+    for (; j >= jLast; --j, x += 1.0) {
+      const double y = PointAt(end - j)->adjusted;
+      const double yx = y * x;
+      const double yx2 = y * (x * x);
+      l0 += y;
+      l1 += yx;
+      l2 += yx2;
+      s0 += y;
+      s1 += yx;
+      s2 += yx2;
+    }
+    longSums->T[0] = l0, longSums->T[1] = l1, longSums->T[2] = l2;
+    shortSums->T[0] = s0, shortSums->T[1] = s1, shortSums->T[2] = s2;
+    return x0;
+  }
+  CFitSums l, s;
   int j = jLong;
-  for (; j >= jLast && j > jShort; --j)
-    longSums->Add(static_cast<float>(x0 - j), PointAt(end - j)->adjusted);
+  for (; j >= jLast && j > jShort; --j) l.Add(static_cast<float>(x0 - j), PointAt(end - j)->adjusted);
   for (; j >= jLast; --j) {
     const double x = static_cast<float>(x0 - j);
     const double y = PointAt(end - j)->adjusted;
-    longSums->Add(x, y);
-    shortSums->Add(x, y);
+    l.Add(x, y);
+    s.Add(x, y);
   }
+  *longSums = l;
+  *shortSums = s;
   return x0;
 }
 
@@ -125,9 +157,16 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   // The short average restarts with the first point; the newest value weighs k, the k-th
   // newest 1.
   shortAverage.weighted = 1;
-  if (lastIndex == 0) shortAverage.Init(h);
+  if (lastIndex == 0) {
+    shortAverage.Init(h);
+    shortWeightsFor_ = 0;
+  }
+  // The weights depend on k alone: set again only when k changed since.
   const int k = std::min(n, h);
-  for (int i = 0; i < k; ++i) shortAverage.SetWeight(static_cast<float>(k - i), i);
+  if (k != shortWeightsFor_) {
+    for (int i = 0; i < k; ++i) shortAverage.SetWeight(static_cast<float>(k - i), i);
+    shortWeightsFor_ = k;
+  }
   shortAverage.AddWgtAvg(v);
 
   if (g < h) {

@@ -22,6 +22,7 @@ void CRareAvgSym::Reset() {
   changeAverage.Free();
   resultSmoother.Free();
   shortAverage.Free();
+  shortWeightsFor_ = 0;
   // The slot block is kept: a series that restarts every day refills it.
   points.RemoveAt(0, points.GetSize());
   lastDate = 0;

@@ -75,6 +75,12 @@ class CRareAvgSym {
   // The sums of the long window (skip 0) and the short window (skip lag) ending at index
   // end, in one pass; returns the abscissa of index end.
   int WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const;
+  // The k whose weights the short average holds (0: none set since its Init).
+  int shortWeightsFor_ = 0;
+  // The abscissa sums of the last long and short windows, which move on by one per bar.
+  mutable CAbscissaSums longAbscissas_;
+  mutable CAbscissaSums shortAbscissas_;
+
   // Replaces the newest point's adjusted value by its response-adjusted form.
   void AdjustResponse(CRareAvgPoint* p, int F);
 };
