@@ -60,15 +60,17 @@ int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) co
       (!hasShort || shortAbscissas_.Get(x0 - jShort, x0 - jLast, shortSums->S))) {
     double l0 = 0.0, l1 = 0.0, l2 = 0.0, s0 = 0.0, s1 = 0.0, s2 = 0.0;
     double x = static_cast<float>(x0 - jLong);  // exact, and exact when stepped by 1
-    int j = jLong;
-    for (; j >= jLast && j > jShort; --j, x += 1.0) {
-      const double y = PointAt(end - j)->adjusted;
+    const CRareAvgPoint* point = &pointStore_[static_cast<size_t>(end - jLong)];
+    const CRareAvgPoint* const shortFirst = point + (jLong - std::max(jShort, jLast - 1));
+    const CRareAvgPoint* const last = point + (jLong - jLast);
+    for (; point < shortFirst; ++point, x += 1.0) {
+      const double y = point->adjusted;
       l0 += y;
       l1 += y * x;
       l2 += y * (x * x);
     }
-    for (; j >= jLast; --j, x += 1.0) {
-      const double y = PointAt(end - j)->adjusted;
+    for (; point <= last; ++point, x += 1.0) {
+      const double y = point->adjusted;
       const double yx = y * x;
       const double yx2 = y * (x * x);
       l0 += y;
