@@ -29,6 +29,9 @@ class CCalcStack {
   int AddMA(float x);
   int AddEMA(float x);
   int AddWgtAvg(float x);
+  // The push steps of AddMA alone, for an owner that sums the ring itself (in slot order,
+  // as AddMA does) and sets `value`: 1, or 0 when the stack is not initialised.
+  int StoreMA(float x) { return Push(x, "AddMA: Stack not initialized") ? 1 : 0; }
 
   // Weight by age (index 0 is the newest value). 1 when stored, 0 when refused. Unless
   // `weighted` is 1, only the weight set last survives.

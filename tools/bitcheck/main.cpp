@@ -178,7 +178,7 @@ void RunTrendReversal(const Library& lib, int stream, int calls, Digest& d) {
   Rng rng(2000 + stream);
   PriceWalk walk(rng, SpecialRate(stream));
   static const int kRibbons[][2] = {{10, 120}, {10, 120}, {10, 100}, {1, 1},  {5, 3},
-                                    {3, 5},    {0, 0},    {-5, -1},  {2, 30}, {20, 250}};
+                                    {3, 5},    {0, 0},    {-5, -1},  {2, 30}, {20, 250}, {-20, 100}};
   const int pick = rng.Below(static_cast<int>(sizeof kRibbons / sizeof kRibbons[0]));
   int fast = kRibbons[pick][0], slow = kRibbons[pick][1];
   if (rng.Chance(200)) {
