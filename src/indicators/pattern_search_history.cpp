@@ -37,18 +37,15 @@ FindGemMode DecodeFindGemMode(int mode) {
   return m;
 }
 
-CFindGemDB::~CFindGemDB() {
-  for (int i = 0; i < points.GetSize(); ++i) delete points.GetAt(i);
-  points.RemoveAll();
-}
+CFindGemDB::~CFindGemDB() { points.RemoveAll(); }
 
 bool CFindGemDB::HasSymbol(const char* symbol) const {
   return StrCompareNoCase(symbol, this->symbol.c_str(), 1) == 0;
 }
 
 void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
-  for (int i = 0; i < points.GetSize(); ++i) delete points.GetAt(i);
   points.RemoveAll();
+  ascending_ = true;
   symbol = newSymbol;
   sameDay = mode.sameDay;
   inBasisPoints = mode.inBasisPoints;
@@ -64,19 +61,22 @@ int CFindGemDB::Find(const DateTime& time) const {
 }
 
 int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
-  if (Find(time) >= 0) return GetCount();
-  std::unique_ptr<CFindGemPoint> point(new CFindGemPoint);
-  point->time = time;
-  for (float v : values)
-    if (point->values.AddFlt(v) < 0) throw std::bad_alloc();
+  const int count = GetCount();
+  const bool later = count == 0 || time.Compare(points.GetAt(count - 1)->time, 6) > 0;
+  if (!(ascending_ && later) && Find(time) >= 0) return count;
+  const size_t block = static_cast<size_t>(count / kBlockBars);
+  if (block == blocks_.size()) blocks_.emplace_back(new CFindGemPoint[kBlockBars]);
+  CFindGemPoint* point = &blocks_[block][static_cast<size_t>(count % kBlockBars)];
   // Beyond 4096 slots the array grows by 1024 at a time, copying every slot each time; a
   // long history doubles its room instead, so adding a bar stays flat in cost. (A failed
   // reservation leaves the array to grow by itself.)
-  const int count = points.GetSize();
   if (count >= kDoublingFrom && (count & (count - 1)) == 0 && count <= INT_MAX / 2)
     points.Reserve(count * 2);
-  if (points.Add(point.get()) < 0) throw std::bad_alloc();
-  point.release();
+  if (points.Add(point) < 0) throw std::bad_alloc();
+  point->time = time;
+  for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
+  point->day = time.ToDateInt(0);
+  ascending_ = ascending_ && later;
   return GetCount();
 }
 
@@ -84,18 +84,18 @@ FindGemExcursions CFindGemDB::Measure(int reference) const {
   FindGemExcursions e;
   const CFindGemPoint* p = points.GetAtOrNull(reference);
   if (p == nullptr) return e;
-  const float refLow = p->values.GetFltAt(CFindGemPoint::kLow);
-  const float refHigh = p->values.GetFltAt(CFindGemPoint::kHigh);
+  const float refLow = p->values.v[CFindGemPoint::kLow];
+  const float refHigh = p->values.v[CFindGemPoint::kHigh];
   const int64_t last = int64_t{reference} + scope + 1;
   const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
-  const int refDay = p->time.ToDateInt(0);
+  const int refDay = p->day;
 
   for (int j = reference + 1; j < end; ++j) {
     const CFindGemPoint* q = points.GetAtOrNull(j);
     if (q == nullptr) continue;
-    if (sameDay == 1 && q->time.ToDateInt(0) != refDay) break;
-    const float high = q->values.GetFltAt(CFindGemPoint::kHigh);
-    const float low = q->values.GetFltAt(CFindGemPoint::kLow);
+    if (sameDay == 1 && q->day != refDay) break;
+    const float high = q->values.v[CFindGemPoint::kHigh];
+    const float low = q->values.v[CFindGemPoint::kLow];
     if (refLow > 0.0f) {
       const float up1 = InUnits(high - refLow, refLow, inBasisPoints);
       const float dn1 = InUnits(low - refLow, refLow, inBasisPoints);

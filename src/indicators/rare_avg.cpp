@@ -75,7 +75,7 @@ float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
     if (s->Compute(a.nScopeRegr, nScopeWgt, respFac, &result) != 0) return kRareAvgError;
   }
   trace.stage = 6;
-  if (respFac == kDiagnosticFactor)
+  if (respFac == kDiagnosticFactor && !LogDropsLines())
     LOGTRACE(nullptr, 1,
              "ret = RareAvg(nScopeRegr,nScopeWgt,%11.5ff,%d,%4d,nRespFac,%d,%d,%d); "
              "// RespFac=%d, Res=%11.5f, Bar=%5d",
