@@ -50,6 +50,16 @@ def main():
                             ("BSP instances, called in turn", "BM_BSPLiveInstances/")]:
         ratio("lookup cost 10 000 : 1 - " + manager, find(runs, prefix + "10000/"),
               find(runs, prefix + "1/"), "<= 1.2 (time)", False)
+    for export, floor in [("VQM_RareAvg, nScopeRegr 10", "RareAvg%s/10"),
+                          ("VQM_RareAvg, nScopeRegr 50", "RareAvg%s/50"),
+                          ("VQM_RareAvg, nScopeRegr 200", "RareAvg%s/200"),
+                          ("VQM_TrendReversal (10, 120)", "TrendReversal%s"),
+                          ("VQM_FindGemAdd", "FindGemAdd%s"),
+                          ("VQM_FindGemCalc (scope 100)", "FindGemCalc%s"),
+                          ("VQM_BSPCalc", "BSPCalc%s"),
+                          ("VQM_F_PrcNorm", "PrcNorm%s")]:
+        ratio("%s time : its floor" % export, find(runs, "BM_" + floor % "OverFloor"),
+              find(runs, "BM_" + floor % "Floor"), "<= 1.2 (time)", False)
     ratio("log writer lines/s : raw write()", find(runs, "BM_LogWriterLine"),
           find(runs, "BM_RawWriteLine"), ">= 0.8", True)
     ratio("VQM_SaveDataToCsv rows/s : open-append-close", find(runs, "BM_SaveDataToCsvRow"),

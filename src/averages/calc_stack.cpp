@@ -23,6 +23,7 @@ void CCalcStack::Free() {
   filled = 0;
   capacity = 0;
   length = 0;
+  weightSumFilled_ = 0;
 }
 
 int CCalcStack::Init(int requested) {
@@ -62,6 +63,7 @@ int CCalcStack::Init(int requested) {
   capacity = static_cast<uint32_t>(requested);
   writePos = 0;
   filled = 0;
+  weightSumFilled_ = 0;
   return 1;
 }
 
@@ -103,21 +105,27 @@ int CCalcStack::AddEMA(float x) {
 
 int CCalcStack::AddWgtAvg(float x) {
   if (!Push(x, "AddWgtAvg: Stack not initialized")) return 0;
-  float weightSum = 0.0f;
-  float valueSum = 0.0f;
-  uint32_t slot = writePos;
-  for (uint32_t k = 0; k < filled; ++k) {
-    slot = slot == 0 ? filled - 1 : slot - 1;
-    const float w = (weights != nullptr && weights[k] > 0.0f) ? weights[k] : 1.0f;
-    weightSum += w;
-    valueSum += w * items[slot];
+  // The weights of the `filled` newest values change only with `filled` and SetWeight:
+  // their sum is kept until then.
+  if (weightSumFilled_ != filled) {
+    float weightSum = 0.0f;
+    for (uint32_t k = 0; k < filled; ++k) weightSum += WeightOfAge(k);
+    weightSum_ = weightSum;
+    weightSumFilled_ = filled;
   }
-  value = valueSum / weightSum;
+  // Newest first: the slots before writePos down to 0, then from the end of the filled part
+  // down to writePos.
+  float valueSum = 0.0f;
+  uint32_t k = 0;
+  for (uint32_t slot = writePos; slot-- > 0; ++k) valueSum += WeightOfAge(k) * items[slot];
+  for (uint32_t slot = filled; slot-- > writePos; ++k) valueSum += WeightOfAge(k) * items[slot];
+  value = valueSum / weightSum_;
   return 1;
 }
 
 int CCalcStack::SetWeight(float weight, int index) {
   if (index < 0 || index >= length) return 0;
+  weightSumFilled_ = 0;
   if (weights == nullptr) {
     weights = AllocateFloats(length);
     if (weights == nullptr) {

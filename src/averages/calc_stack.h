@@ -29,6 +29,9 @@ class CCalcStack {
   int AddMA(float x);
   int AddEMA(float x);
   int AddWgtAvg(float x);
+  // The push steps of AddMA alone, for an owner that sums the ring itself (in slot order,
+  // as AddMA does) and sets `value`: 1, or 0 when the stack is not initialised.
+  int StoreMA(float x) { return Push(x, "AddMA: Stack not initialized") ? 1 : 0; }
 
   // Weight by age (index 0 is the newest value). 1 when stored, 0 when refused. Unless
   // `weighted` is 1, only the weight set last survives.
@@ -46,8 +49,16 @@ class CCalcStack {
   float* weights = nullptr;  // weights by age, `length` entries, or null
 
  private:
+  // The weight of the k-th newest value: its entry when positive, else 1.
+  float WeightOfAge(uint32_t k) const {
+    return weights != nullptr && weights[k] > 0.0f ? weights[k] : 1.0f;
+  }
   // The push steps common to the three averages; false when not initialised.
   bool Push(float x, const char* notInitialisedMessage);
+
+  // Sum of the weights of the `weightSumFilled_` newest values; 0: to be recomputed.
+  float weightSum_ = 0.0f;
+  uint32_t weightSumFilled_ = 0;
 };
 
 }  // namespace vqm

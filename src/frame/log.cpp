@@ -138,6 +138,11 @@ void OpenAtFirstCall() {
 
 LogState& TheLogState() { return g_log; }
 
+bool LogDropsLines() {
+  std::lock_guard<std::recursive_mutex> lock(platform::LibraryLock());
+  return g_log.firstCall != 0 && g_log.file == nullptr;
+}
+
 int LogWriteText(const char* category, char* text, LogLevel level) {
   std::lock_guard<std::recursive_mutex> lock(platform::LibraryLock());
   LogState& s = g_log;

@@ -22,6 +22,11 @@ using LogLevel = int;
 int LOGTRACE(const char* category, LogLevel level, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
+// True while an ordinary line would be dropped: the process's first log call has been made
+// and no log file is open (the settings switch the log off, or it could not be opened).
+// Callers on hot paths test it to skip formatting such a line.
+bool LogDropsLines();
+
 // The core behind LOGTRACE: text is modified in place (CR and LF become '+').
 int LogWriteText(const char* category, char* text, LogLevel level);
 

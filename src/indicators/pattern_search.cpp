@@ -33,7 +33,7 @@ int FindGemAdd(const char* symbol, int date, int time, int divisor, const int* o
              kFindGemBuildDate, kFindGemBuildTime);
   }
   const int count = db.AddBar(barTime, values);
-  LOGTRACE("FindGem", 1, "Add Max=%4d Idx=%4d", count, count - 1);
+  if (!LogDropsLines()) LOGTRACE("FindGem", 1, "Add Max=%4d Idx=%4d", count, count - 1);
   return count;
 }
 
@@ -59,9 +59,10 @@ int FindGemCalc(const char* symbol, int date, int time, float* fallBelowLow, flo
   *riseAboveLow = e.riseAboveLow;
   *riseAboveHigh = e.riseAboveHigh;
   *fallBelowHigh = e.fallBelowHigh;
-  LOGTRACE("FindGem", 1, "ret=%4d, Long=%10.4f+ %10.4f-, Short=%10.4f+ %10.4f-", e.status,
-           static_cast<double>(e.fallBelowLow), static_cast<double>(e.riseAboveLow),
-           static_cast<double>(e.riseAboveHigh), static_cast<double>(e.fallBelowHigh));
+  if (!LogDropsLines())
+    LOGTRACE("FindGem", 1, "ret=%4d, Long=%10.4f+ %10.4f-, Short=%10.4f+ %10.4f-", e.status,
+             static_cast<double>(e.fallBelowLow), static_cast<double>(e.riseAboveLow),
+             static_cast<double>(e.riseAboveHigh), static_cast<double>(e.fallBelowHigh));
   return e.status;
 }
 

@@ -20,11 +20,6 @@ int CompareWithSlot(const void* key, const void* slot) {
   return time->Compare(point->time, 6);
 }
 
-// (difference x 10000) / reference when the history counts in ten-thousandths.
-float InUnits(float difference, float reference, int inBasisPoints) {
-  return inBasisPoints == 1 ? difference * 10000.0f / reference : difference;
-}
-
 }  // namespace
 
 FindGemMode DecodeFindGemMode(int mode) {
@@ -37,18 +32,15 @@ FindGemMode DecodeFindGemMode(int mode) {
   return m;
 }
 
-CFindGemDB::~CFindGemDB() {
-  for (int i = 0; i < points.GetSize(); ++i) delete points.GetAt(i);
-  points.RemoveAll();
-}
+CFindGemDB::~CFindGemDB() { points.RemoveAll(); }
 
 bool CFindGemDB::HasSymbol(const char* symbol) const {
   return StrCompareNoCase(symbol, this->symbol.c_str(), 1) == 0;
 }
 
 void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
-  for (int i = 0; i < points.GetSize(); ++i) delete points.GetAt(i);
   points.RemoveAll();
+  ascending_ = true;
   symbol = newSymbol;
   sameDay = mode.sameDay;
   inBasisPoints = mode.inBasisPoints;
@@ -64,51 +56,72 @@ int CFindGemDB::Find(const DateTime& time) const {
 }
 
 int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
-  if (Find(time) >= 0) return GetCount();
-  std::unique_ptr<CFindGemPoint> point(new CFindGemPoint);
-  point->time = time;
-  for (float v : values)
-    if (point->values.AddFlt(v) < 0) throw std::bad_alloc();
+  const int count = GetCount();
+  const bool later = count == 0 || time.Compare(points.GetAt(count - 1)->time, 6) > 0;
+  if (!(ascending_ && later) && Find(time) >= 0) return count;
+  const size_t block = static_cast<size_t>(count / kBlockBars);
+  if (block == blocks_.size()) blocks_.emplace_back(new CFindGemPoint[kBlockBars]);
+  CFindGemPoint* point = &blocks_[block][static_cast<size_t>(count % kBlockBars)];
   // Beyond 4096 slots the array grows by 1024 at a time, copying every slot each time; a
   // long history doubles its room instead, so adding a bar stays flat in cost. (A failed
   // reservation leaves the array to grow by itself.)
-  const int count = points.GetSize();
   if (count >= kDoublingFrom && (count & (count - 1)) == 0 && count <= INT_MAX / 2)
     points.Reserve(count * 2);
-  if (points.Add(point.get()) < 0) throw std::bad_alloc();
-  point.release();
+  if (points.Add(point) < 0) throw std::bad_alloc();
+  point->time = time;
+  for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
+  point->day = time.ToDateInt(0);
+  ascending_ = ascending_ && later;
   return GetCount();
 }
+
+namespace {
+
+// Raises best to x when x is larger. best starts at +0 and only grows, so "x > 0 and
+// x > best" is the same test.
+void Raise(float x, float* best) { *best = x > *best ? x : *best; }
+
+// The scan of Measure for one way of counting, over the bars first .. end - 1.
+template <bool kBasisPoints>
+void ScanExcursions(CFindGemPoint* const* bars, int first, int end, bool sameDay, int refDay,
+                    float refLow, float refHigh, FindGemExcursions* e) {
+  const auto units = [](float difference, float reference) {
+    return kBasisPoints ? difference * 10000.0f / reference : difference;
+  };
+  const bool fromLow = refLow > 0.0f, fromHigh = refHigh > 0.0f;
+  for (int j = first; j < end; ++j) {
+    const CFindGemPoint* q = bars[j];
+    if (sameDay && q->day != refDay) break;
+    const float high = q->values.v[CFindGemPoint::kHigh];
+    const float low = q->values.v[CFindGemPoint::kLow];
+    if (fromLow) {
+      Raise(units(high - refLow, refLow), &e->riseAboveLow);
+      Raise(-units(low - refLow, refLow), &e->fallBelowLow);
+    }
+    if (fromHigh) {
+      Raise(units(refHigh - low, refHigh), &e->fallBelowHigh);
+      Raise(-units(refHigh - high, refHigh), &e->riseAboveHigh);
+    }
+  }
+}
+
+}  // namespace
 
 FindGemExcursions CFindGemDB::Measure(int reference) const {
   FindGemExcursions e;
   const CFindGemPoint* p = points.GetAtOrNull(reference);
   if (p == nullptr) return e;
-  const float refLow = p->values.GetFltAt(CFindGemPoint::kLow);
-  const float refHigh = p->values.GetFltAt(CFindGemPoint::kHigh);
+  const float refLow = p->values.v[CFindGemPoint::kLow];
+  const float refHigh = p->values.v[CFindGemPoint::kHigh];
   const int64_t last = int64_t{reference} + scope + 1;
   const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
-  const int refDay = p->time.ToDateInt(0);
-
-  for (int j = reference + 1; j < end; ++j) {
-    const CFindGemPoint* q = points.GetAtOrNull(j);
-    if (q == nullptr) continue;
-    if (sameDay == 1 && q->time.ToDateInt(0) != refDay) break;
-    const float high = q->values.GetFltAt(CFindGemPoint::kHigh);
-    const float low = q->values.GetFltAt(CFindGemPoint::kLow);
-    if (refLow > 0.0f) {
-      const float up1 = InUnits(high - refLow, refLow, inBasisPoints);
-      const float dn1 = InUnits(low - refLow, refLow, inBasisPoints);
-      if (up1 > 0.0f && up1 > e.riseAboveLow) e.riseAboveLow = up1;
-      if (dn1 < 0.0f && -dn1 > e.fallBelowLow) e.fallBelowLow = -dn1;
-    }
-    if (refHigh > 0.0f) {
-      const float dn2 = InUnits(refHigh - low, refHigh, inBasisPoints);
-      const float up2 = InUnits(refHigh - high, refHigh, inBasisPoints);
-      if (dn2 > 0.0f && dn2 > e.fallBelowHigh) e.fallBelowHigh = dn2;
-      if (up2 < 0.0f && -up2 > e.riseAboveHigh) e.riseAboveHigh = -up2;
-    }
-  }
+  // Every slot up to the count holds a bar: none is skipped.
+  if (inBasisPoints == 1)
+    ScanExcursions<true>(points.GetData(), reference + 1, end, sameDay == 1, p->day, refLow,
+                         refHigh, &e);
+  else
+    ScanExcursions<false>(points.GetData(), reference + 1, end, sameDay == 1, p->day, refLow,
+                          refHigh, &e);
   e.status = scope;
   return e;
 }

@@ -5,7 +5,10 @@
 // arithmetic is single precision. REQUIRES: the library-wide lock.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "containers/ptr_array.h"
 #include "datetime/date_time.h"
@@ -16,13 +19,26 @@ namespace vqm {
 constexpr const char* kFindGemBuildDate = "Nov 16 2015";
 constexpr const char* kFindGemBuildTime = "12:20:12";
 
+// A bar's five values, read as from a float array: a fixed block inside the bar, so a bar
+// costs no allocation of its own.
+class CFindGemValues {
+ public:
+  static constexpr int kCount = 5;
+  int GetSize() const { return kCount; }
+  // The float at index, or 1000000000.0 when index is out of range.
+  float GetFltAt(int index) const { return index < 0 || index >= kCount ? 1000000000.0f : v[index]; }
+
+  float v[kCount] = {};
+};
+
 // One bar: its date-time (the search key) and open, high, low, close (already divided by
 // the price divisor) and volume, in that order.
 class CFindGemPoint {
  public:
   enum Value { kOpen = 0, kHigh = 1, kLow = 2, kClose = 3, kVolume = 4 };
   DateTime time;
-  SFltArray values;
+  CFindGemValues values;
+  int32_t day = 0;  // time.ToDateInt(0), kept: the measurement compares it bar after bar
 };
 
 // The settings a history starts with, read from the mode argument: with m = |mode|, same-day
@@ -72,10 +88,19 @@ class CFindGemDB {
   int GetCount() const { return points.GetSize(); }
 
   std::string symbol;
-  CTypedPtrArray<SPtrArray, CFindGemPoint*> points;  // owned, in the order added
+  CTypedPtrArray<SPtrArray, CFindGemPoint*> points;  // owned (in blocks_), in the order added
   int sameDay = 1;
   int inBasisPoints = 0;
   int scope = 100;
+
+ private:
+  // The bars live in blocks of kBlockBars, kept across restarts: bar i is slot i % kBlockBars
+  // of block i / kBlockBars, and never moves.
+  static constexpr int kBlockBars = 4096;
+  std::vector<std::unique_ptr<CFindGemPoint[]>> blocks_;
+  // True while every bar came later than the one before: then a bar later than the newest
+  // has no equal, and the search for one can be skipped.
+  bool ascending_ = true;
 };
 
 extern CFindGemDB g_FindGemDB;

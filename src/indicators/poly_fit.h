@@ -3,6 +3,8 @@
 // for every fit. Points go in as floats and are widened to double.
 #pragma once
 
+#include <cstdint>
+
 namespace vqm {
 
 class CPolyFit {
@@ -25,5 +27,51 @@ class CPolyFit {
   double coef[kMaxDegree + 1] = {};               // coef[k] multiplies x^k
   int solved = 0;
 };
+
+}  // namespace vqm
+
+namespace vqm {
+
+// The sums of one window for a line and a parabola at once: S[k] = sum of x^k (k = 0 .. 4)
+// and T[k] = sum of y * x^k (k = 0 .. 2), each added point by point exactly as
+// CPolyFit::AddPoint adds them. A line uses S[0..2] and T[0..1], which a degree-1 fitter
+// accumulates with the very same operations, so one pass serves both degrees.
+struct CFitSums {
+  double S[5] = {};
+  double T[3] = {};
+
+  // x and y as AddPoint widens them.
+  void Add(double x, double y) {
+    const double x2 = x * x;
+    S[0] += 1.0;
+    T[0] += y;
+    S[1] += x;
+    T[1] += y * x;
+    S[2] += x2;
+    T[2] += y * x2;
+    const double x3 = x2 * x;
+    S[3] += x3;
+    S[4] += x3 * x;
+  }
+};
+
+// S[0 .. 4] of a run of consecutive integer abscissas, for as long as every power and every
+// partial sum of them is an integer below 2^53: then adding them one by one in double
+// precision is exact, and these are its results. The last run is kept, so a run that moved
+// on by one abscissa costs a few integer operations.
+class CAbscissaSums {
+ public:
+  // False (and S untouched) when the sums would not be exact.
+  bool Get(int first, int last, double S[5]);
+
+ private:
+  int64_t first_ = 1;
+  int64_t last_ = 0;  // first_ > last_: nothing kept
+  int64_t sums_[5] = {};
+};
+
+// What a fresh CPolyFit of degree 1 or 2 given these sums answers after Solve and
+// Evaluate (x): false when it fails.
+bool FitFromSums(int degree, const CFitSums& sums, float x, float* value);
 
 }  // namespace vqm

@@ -1,26 +1,8 @@
 #include "indicators/price_normalisation.h"
 
-#include <climits>
-#include <cmath>
-
 #include "frame/exports.h"
 
 namespace vqm {
-namespace {
-
-// Truncation toward zero with the x86 answer for what does not fit: INT_MIN.
-int TruncateToInt(float f) {
-  if (std::isnan(f) || f >= 2147483648.0f || f < -2147483648.0f) return INT_MIN;
-  return static_cast<int>(f);
-}
-
-}  // namespace
-
-int RoundPrice(float x, int scale) {
-  const float d = 5.1f / static_cast<float>(scale * 10);
-  const float shifted = x > 0.0f ? x + d : x - d;
-  return TruncateToInt(shifted * static_cast<float>(scale));
-}
 
 bool NormalisePrices(float factor, const int (&in)[5], int (&out)[5]) {
   float values[5];

@@ -1,12 +1,26 @@
 // Rescaling of integer prices by a common factor.
 #pragma once
 
+#include <climits>
+#include <cmath>
+
 namespace vqm {
+
+// Truncation toward zero with the x86 answer for what does not fit: INT_MIN.
+inline int TruncatePrice(float f) {
+  if (std::isnan(f) || f >= 2147483648.0f || f < -2147483648.0f) return INT_MIN;
+  return static_cast<int>(f);
+}
 
 // x + d for x > 0, else x - d, with d = 5.1 / (scale * 10) in single precision; times the
 // scale, truncated toward zero. For scale 1 a fraction of about 0.49 rounds away from zero.
 // NaN and results beyond the int range give INT_MIN, as the processor's truncation does.
-int RoundPrice(float x, int scale);
+// Inline, so that the export's scale 1 folds into constants.
+inline int RoundPrice(float x, int scale) {
+  const float d = 5.1f / static_cast<float>(scale * 10);
+  const float shifted = x > 0.0f ? x + d : x - d;
+  return TruncatePrice(shifted * static_cast<float>(scale));
+}
 
 // Five prices rescaled by factor: false (out untouched) when the factor is not above 0 or is
 // exactly 1; otherwise every value of in, read first, is written to out as

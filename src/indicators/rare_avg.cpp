@@ -82,7 +82,7 @@ float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
   const float result = RareAvgOnSeries(*s, date, replace, a.time, a.value, a.barNumber, trace);
   if (trace.stage != 6) return kRareAvgError;
   const int respFac = a.nRespFac >= 100 ? a.nRespFac % 100 : a.nRespFac;
-  if (respFac == kDiagnosticFactor)
+  if (respFac == kDiagnosticFactor && !LogDropsLines())
     LOGTRACE(nullptr, 1,
              "ret = RareAvg(nScopeRegr,nScopeWgt,%11.5ff,%d,%4d,nRespFac,%d,%d,%d); "
              "// RespFac=%d, Res=%11.5f, Bar=%5d",

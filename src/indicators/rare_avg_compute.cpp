@@ -44,6 +44,60 @@ bool CRareAvgSym::Fit(int degree, int skip, int end, float* value) const {
   return false;
 }
 
+int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const {
+  const int x0 = end <= 1010 ? end : end % 1000;
+  // The same windows as Fit's with skip 0 and skip lag: the short one is the newest part of
+  // the long one, and each set of sums adds its points oldest first.
+  const int held = PointCount();
+  const int jLast = std::max(0, end - (held - 1));
+  const int jLong = std::min(regrLength, end);
+  const int jShort = std::min(regrLength - lag, end);
+  if (jLong < jLast) return x0;  // no point in either window
+  // The abscissas are consecutive integers: while their sums are exact integers they need
+  // not be added point by point, and only the sums over the values remain.
+  const bool hasShort = jShort >= jLast;
+  if (longAbscissas_.Get(x0 - jLong, x0 - jLast, longSums->S) &&
+      (!hasShort || shortAbscissas_.Get(x0 - jShort, x0 - jLast, shortSums->S))) {
+    double l0 = 0.0, l1 = 0.0, l2 = 0.0, s0 = 0.0, s1 = 0.0, s2 = 0.0;
+    double x = static_cast<float>(x0 - jLong);  // exact, and exact when stepped by 1
+    const CRareAvgPoint* point = &pointStore_[static_cast<size_t>(end - jLong)];
+    const CRareAvgPoint* const shortFirst = point + (jLong - std::max(jShort, jLast - 1));
+    const CRareAvgPoint* const last = point + (jLong - jLast);
+    for (; point < shortFirst; ++point, x += 1.0) {
+      const double y = point->adjusted;
+      l0 += y;
+      l1 += y * x;
+      l2 += y * (x * x);
+    }
+    for (; point <= last; ++point, x += 1.0) {
+      const double y = point->adjusted;
+      const double yx = y * x;
+      const double yx2 = y * (x * x);
+      l0 += y;
+      l1 += yx;
+      l2 += yx2;
+      s0 += y;
+      s1 += yx;
+      s2 += yx2;
+    }
+    longSums->T[0] = l0, longSums->T[1] = l1, longSums->T[2] = l2;
+    shortSums->T[0] = s0, shortSums->T[1] = s1, shortSums->T[2] = s2;
+    return x0;
+  }
+  CFitSums l, s;
+  int j = jLong;
+  for (; j >= jLast && j > jShort; --j) l.Add(static_cast<float>(x0 - j), PointAt(end - j)->adjusted);
+  for (; j >= jLast; --j) {
+    const double x = static_cast<float>(x0 - j);
+    const double y = PointAt(end - j)->adjusted;
+    l.Add(x, y);
+    s.Add(x, y);
+  }
+  *longSums = l;
+  *shortSums = s;
+  return x0;
+}
+
 void CRareAvgSym::AdjustResponse(CRareAvgPoint* p, int F) {
   const float v = p->raw;
   const float q = lastIndex >= 1 ? PointAt(lastIndex - 1)->raw : 0.0f;
@@ -105,9 +159,16 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   // The short average restarts with the first point; the newest value weighs k, the k-th
   // newest 1.
   shortAverage.weighted = 1;
-  if (lastIndex == 0) shortAverage.Init(h);
+  if (lastIndex == 0) {
+    shortAverage.Init(h);
+    shortWeightsFor_ = 0;
+  }
+  // The weights depend on k alone: set again only when k changed since.
   const int k = std::min(n, h);
-  for (int i = 0; i < k; ++i) shortAverage.SetWeight(static_cast<float>(k - i), i);
+  if (k != shortWeightsFor_) {
+    for (int i = 0; i < k; ++i) shortAverage.SetWeight(static_cast<float>(k - i), i);
+    shortWeightsFor_ = k;
+  }
   shortAverage.AddWgtAvg(v);
 
   if (g < h) {
@@ -119,14 +180,17 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   if (changeAverage.filled == 0) changeAverage.Init(kChangeAverageLength);
   AdjustResponse(p, F);
 
-  // Lines and parabolas over the long window and over the window without the lag.
+  // Lines and parabolas over the long window and over the window without the lag, from one
+  // pass over the points.
+  CFitSums longSums, shortSums;
+  const float x0 = static_cast<float>(WindowSums(g, &longSums, &shortSums));
   const struct {
     int degree;
-    int skip;
-  } fits[4] = {{1, 0}, {1, lag}, {2, 0}, {2, lag}};
+    const CFitSums* sums;
+  } fits[4] = {{1, &longSums}, {1, &shortSums}, {2, &longSums}, {2, &shortSums}};
   float f[4];
   for (int i = 0; i < 4; ++i) {
-    if (!Fit(fits[i].degree, fits[i].skip, g, &f[i])) {
+    if (!FitFromSums(fits[i].degree, *fits[i].sums, x0, &f[i])) {
       *result = kRareAvgError;
       return -(i + 1);
     }

@@ -44,11 +44,14 @@ CRareAvgManager::~CRareAvgManager() {
 
 CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
   if (index_.empty()) return nullptr;
-  // Only a miss creates a series, so at most one series matches: the first created.
+  // Only a miss creates a series, so at most one series matches: the first created. A chart
+  // calls the same series bar after bar, so the one found last is tried before hashing.
+  if (lastFound_ != nullptr && Matches(*lastFound_, keys)) return lastFound_;
   const uint64_t hash = HashKeys(keys);
   const size_t mask = index_.size() - 1;
   for (size_t i = hash & mask; index_[i].series != nullptr; i = (i + 1) & mask)
-    if (index_[i].hash == hash && Matches(*index_[i].series, keys)) return index_[i].series;
+    if (index_[i].hash == hash && Matches(*index_[i].series, keys))
+      return lastFound_ = index_[i].series;
   return nullptr;
 }
 

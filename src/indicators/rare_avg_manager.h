@@ -53,6 +53,7 @@ class CRareAvgManager {
   // are never removed, so slots are never vacated; a probe compares the stored hash first and
   // confirms with the full comparison of the keys (symbol folded to upper case).
   std::vector<Slot> index_;
+  mutable CRareAvgSym* lastFound_ = nullptr;  // series are never removed while loaded
 };
 
 extern CRareAvgManager g_RareAvgMgr;

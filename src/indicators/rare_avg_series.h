@@ -8,9 +8,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "averages/calc_stack.h"
 #include "containers/ptr_array.h"
+#include "indicators/poly_fit.h"
 
 namespace vqm {
 
@@ -62,7 +64,7 @@ class CRareAvgSym {
   int32_t lag = 3;          // oldest points the short fits leave out
   int32_t barType = 2;      // key
 
-  SPlainPtrArray points;      // CRareAvgPoint*, owned by the series, index 0 oldest
+  SPlainPtrArray points;      // CRareAvgPoint*, owned by the series (in pointStore_), index 0 oldest
   CCalcStack resultSmoother;  // weighted average of results, length wgtLength
   CCalcStack shortAverage;    // weighted average of raw values for the warm-up
   CCalcStack changeAverage;   // simple average of percentage changes, length 30
@@ -71,6 +73,18 @@ class CRareAvgSym {
   // The least-squares fit of the given degree over the points up to index end, leaving
   // out the `skip` oldest of the window, evaluated at the abscissa of index end.
   bool Fit(int degree, int skip, int end, float* value) const;
+  // The sums of the long window (skip 0) and the short window (skip lag) ending at index
+  // end, in one pass; returns the abscissa of index end.
+  int WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const;
+  // The points themselves, side by side: no allocation per point, and a fit reads its
+  // window in one sweep. `points` holds their addresses, renewed when the store moves.
+  std::vector<CRareAvgPoint> pointStore_;
+  // The k whose weights the short average holds (0: none set since its Init).
+  int shortWeightsFor_ = 0;
+  // The abscissa sums of the last long and short windows, which move on by one per bar.
+  mutable CAbscissaSums longAbscissas_;
+  mutable CAbscissaSums shortAbscissas_;
+
   // Replaces the newest point's adjusted value by its response-adjusted form.
   void AdjustResponse(CRareAvgPoint* p, int F);
 };

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <vector>
+
+#include <xmmintrin.h>
 
 #include "averages/calc_stack.h"
 
@@ -47,26 +50,91 @@ void CTrendRevSym::BuildRibbon() {
     if (ribbon.Add(average.get()) < 0) throw std::bad_alloc();
     average.release();
   }
+  BuildLanes();
 }
 
-TrendRevResult CTrendRevSym::Measure(float x, float factor, SFltArray& values) {
+void CTrendRevSym::BuildLanes() {
+  // Averages are grouped in ribbon order; an uninitialised one takes no lane. Very long
+  // ribbons keep summing their own rings rather than double their memory.
+  constexpr size_t kMaxLaneFloats = size_t{1} << 20;
+  size_t floats = 0;
+  std::vector<LaneGroup> groups;
+  for (int i = 0; i < ribbon.GetSize(); ++i) {
+    const CCalcStack* average = AverageAt(ribbon, i);
+    if (average->items == nullptr) continue;
+    if (groups.empty() || groups.back().members == 4) {
+      // A group holds consecutive initialised averages only.
+      groups.push_back(LaneGroup{0, 0, 0, i});
+    } else if (AverageAt(ribbon, i - 1)->items == nullptr) {
+      groups.push_back(LaneGroup{0, 0, 0, i});
+    }
+    LaneGroup& g = groups.back();
+    ++g.members;
+    if (static_cast<int>(average->capacity) > g.depth) g.depth = static_cast<int>(average->capacity);
+  }
+  for (LaneGroup& g : groups) {
+    g.base = floats / 4;
+    floats += 4 * static_cast<size_t>(g.depth);
+    if (floats > kMaxLaneFloats) return;
+  }
+  lanes_.assign(floats / 4, LaneSlot{});
+  laneGroups_.swap(groups);
+}
+
+void CTrendRevSym::AddToLanes(float x) {
+  for (const LaneGroup& g : laneGroups_) {
+    LaneSlot* slots = &lanes_[g.base];
+    for (int k = 0; k < g.members; ++k) {
+      CCalcStack* average = AverageAt(ribbon, g.first + k);
+      average->StoreMA(x);
+      slots[average->writePos - 1].lane[k] = x;
+    }
+    // One accumulator, slots in order: unrolled, not reassociated.
+    __m128 sum = _mm_setzero_ps();
+    int t = 0;
+    for (; t + 4 <= g.depth; t += 4) {
+      sum = _mm_add_ps(sum, _mm_load_ps(slots[t].lane));
+      sum = _mm_add_ps(sum, _mm_load_ps(slots[t + 1].lane));
+      sum = _mm_add_ps(sum, _mm_load_ps(slots[t + 2].lane));
+      sum = _mm_add_ps(sum, _mm_load_ps(slots[t + 3].lane));
+    }
+    for (; t < g.depth; ++t) sum = _mm_add_ps(sum, _mm_load_ps(slots[t].lane));
+    float sums[4];
+    _mm_storeu_ps(sums, sum);
+    for (int k = 0; k < g.members; ++k) {
+      CCalcStack* average = AverageAt(ribbon, g.first + k);
+      average->value = sums[k] / static_cast<float>(average->filled);
+    }
+  }
+}
+
+TrendRevResult CTrendRevSym::Measure(float x, float factor, SFltArray& /*values*/) {
   TrendRevResult r;
-  values.RemoveAt(0, values.GetSize());
+  if (!laneGroups_.empty()) AddToLanes(x);
+  // The lowest and highest of the averages bound the ribbon. No average is ever -0 (a sum
+  // that starts at +0 cannot become -0), so equal values are equal bits and the scan gives
+  // what sorting them would.
+  int initialised = 0;
   bool unordered = false;
+  float lo = 0.0f, hi = 0.0f;
   for (int i = 0; i < ribbon.GetSize(); ++i) {
     CCalcStack* average = AverageAt(ribbon, i);
-    if (average->AddMA(x) != 1) continue;
-    if (values.AddFlt(average->value) < 0) throw std::bad_alloc();
-    if (std::isnan(average->value)) unordered = true;
+    // An uninitialised average still reports the refused push.
+    if (laneGroups_.empty() || average->items == nullptr ? average->AddMA(x) != 1 : false) continue;
+    const float v = average->value;
+    if (std::isnan(v)) unordered = true;
+    if (initialised++ == 0) {
+      lo = hi = v;
+    } else {
+      if (v < lo) lo = v;
+      if (v > hi) hi = v;
+    }
   }
-  if (values.GetSize() == 0) {
+  if (initialised == 0) {
     r.status = -1;
     return r;
   }
   if (unordered) return r;
-  values.SortFlt();
-  const float lo = values.GetFltAt(0);
-  const float hi = values.GetFltAt(values.GetSize() - 1);
   const float w = hi - lo;
   if (!(w > 0.0f)) return r;
 

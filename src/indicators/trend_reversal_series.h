@@ -5,7 +5,9 @@
 // precision in the order the measurement states. REQUIRES: the library-wide lock.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "containers/ptr_array.h"
 #include "datetime/date_time.h"
@@ -37,9 +39,9 @@ class CTrendRevSym {
   // Throws std::bad_alloc when memory runs out (the averages built so far stay owned).
   void BuildRibbon();
 
-  // Pushes x into every average and measures x against the initialised ones. `values` is
-  // a reusable list for the collected averages (emptied first). A NaN among them leaves
-  // the ribbon without an order, so it counts as no width (status 0, outputs 0).
+  // Pushes x into every average and measures x against the initialised ones. A NaN among
+  // them leaves the ribbon without an order, so it counts as no width (status 0, outputs
+  // 0). `values` is not needed any more (the lowest and highest are found in one scan).
   TrendRevResult Measure(float x, float factor, SFltArray& values);
 
   std::string symbol;
@@ -51,6 +53,28 @@ class CTrendRevSym {
   int steps = 11;
   int exp = 0;            // averaging kind: always simple averages
   SPlainPtrArray ribbon;  // owned CCalcStack*, shortest first
+
+ private:
+  // The rings of the initialised averages again, side by side in groups of four: slot t of
+  // the group's k-th average in lane k of lanes_[base + t]. Slots an average does not have stay
+  // 0, and so do those it has not filled yet (as its own ring's). Four sums then advance in
+  // the four lanes of one vector, each over its slots in order; adding 0 to a sum that
+  // started at +0 changes no bit, so each lane ends with AddMA's sum.
+  struct LaneGroup {
+    size_t base;   // the group's slot 0 in lanes_
+    int depth;     // slots of its longest average
+    int members;   // averages in the group, 1 .. 4
+    int first;     // ribbon index of the group's first average
+  };
+  void BuildLanes();
+  // AddMA of x into every initialised average, its sum taken from the lanes.
+  void AddToLanes(float x);
+
+  struct alignas(16) LaneSlot {
+    float lane[4];
+  };
+  std::vector<LaneSlot> lanes_;
+  std::vector<LaneGroup> laneGroups_;  // empty: the averages sum their own rings
 };
 
 }  // namespace vqm

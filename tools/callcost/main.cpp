@@ -1,0 +1,150 @@
+// vqm-callcost SCENARIO: calls one indicator export the way a chart does, first to warm it
+// up, then `kMeasuredCalls` times between callgrind's zero and dump requests, and prints the
+// heap allocations made per measured call. Run under
+//   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='VQM_*' vqm-callcost X
+// (scripts/instructions.sh does) so that only the export's own instructions are counted.
+#include <valgrind/callgrind.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "frame/exports.h"
+#include "indicators/bsp/host_double.h"
+
+// Every allocation of the process goes through malloc; these count the measured ones.
+extern "C" void* __libc_malloc(size_t);
+extern "C" void* __libc_calloc(size_t, size_t);
+extern "C" void* __libc_realloc(void*, size_t);
+namespace {
+bool g_counting = false;
+long g_allocations = 0;
+}  // namespace
+extern "C" void* malloc(size_t n) {
+  if (g_counting) ++g_allocations;
+  return __libc_malloc(n);
+}
+extern "C" void* calloc(size_t n, size_t size) {
+  if (g_counting) ++g_allocations;
+  return __libc_calloc(n, size);
+}
+extern "C" void* realloc(void* p, size_t n) {
+  if (g_counting) ++g_allocations;
+  return __libc_realloc(p, n);
+}
+
+namespace {
+
+constexpr int kWarmCalls = 3000;
+constexpr int kMeasuredCalls = 2000;
+
+// A deterministic random walk around 100.
+class Walk {
+ public:
+  float Next() {
+    state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
+    level_ += static_cast<float>(static_cast<int>(state_ >> 40 & 0xFFFF) - 0x8000) * 3e-5f;
+    return level_;
+  }
+  uint64_t Bits() { return state_ >> 33; }
+
+ private:
+  uint64_t state_ = 12345;
+  float level_ = 100.0f;
+};
+
+// Host date and time of bar i: 400 one-minute bars a day.
+int DateOf(int i) { return 1240102 + i / 400; }
+int TimeOf(int i) { return 900 + (i % 400) / 60 * 100 + (i % 400) % 60; }
+
+struct Scenario {
+  const char* name;
+  // Called with the call number (warm-up and measured calls counted together).
+  void (*call)(int i);
+};
+
+Walk g_walk;
+
+template <int kRegr>
+void RareAvg(int i) {
+  VQM_RareAvg("ES", kRegr, 0, g_walk.Next(), DateOf(i), TimeOf(i), 60, 0, 2, 0, i);
+}
+
+void TrendReversal(int i) {
+  float position = 0, width = 0;
+  VQM_TrendReversal(0, "ES", DateOf(i), TimeOf(i), 1, 5, g_walk.Next(), 1.0f, 10, 120, &position,
+                    &width);
+}
+
+void AddBar(int i) {
+  const int price = static_cast<int>(g_walk.Next() * 100.0f);
+  int open = price, high = price + 5, low = price - 5, close = price, volume = 100 + i % 7;
+  VQM_FindGemAdd(0, "ES", DateOf(i), TimeOf(i), 100, &open, &high, &low, &close, &volume, 100);
+}
+
+void FindGemAdd(int i) { AddBar(i); }
+
+// The history is built in the warm-up; measured calls ask for bars in order.
+void FindGemCalc(int i) {
+  if (i < kWarmCalls) {
+    AddBar(2 * i);
+    AddBar(2 * i + 1);
+    return;
+  }
+  const int bar = 200 + (i - kWarmCalls) * 2;
+  float out[4];
+  VQM_FindGemCalc(0, "ES", DateOf(bar), TimeOf(bar), 0, &out[0], &out[1], &out[2], &out[3]);
+}
+
+vqm::test::HostDouble* g_host = nullptr;
+CBSPSet* g_instance = nullptr;
+
+void BSPCalc(int i) {
+  if (g_host == nullptr) {
+    g_host = new vqm::test::HostDouble;
+    g_host->maxBarsBack = 1;
+    g_host->SetParameters(10, 20, 1);
+    char keyText[256] = "ES";
+    g_host->SetAbsoluteBar(1);
+    VQM_BSP("sub", 1, 0, keyText, g_host, 0);
+    strcpy(keyText, "ES");
+    g_instance = reinterpret_cast<CBSPSet*>(VQM_BSPHandle("sub", 1, 0, keyText));
+  }
+  float pressure = 0;
+  VQM_BSPCalc(g_instance, 100.0f + static_cast<float>(i % 13), 90.0f + static_cast<float>(i % 7), 1,
+              &pressure);
+}
+
+void PrcNorm(int i) {
+  int v[5] = {i, i + 1, -i, 100000 + i, 7};
+  VQM_F_PrcNorm(i % 2 ? 0.5f : 2.5f, &v[0], &v[1], &v[2], &v[3], &v[4]);
+}
+
+const Scenario kScenarios[] = {
+    {"rareavg10", RareAvg<10>},   {"rareavg50", RareAvg<50>},   {"rareavg200", RareAvg<200>},
+    {"trendrev", TrendReversal},  {"findgemadd", FindGemAdd},   {"findgemcalc", FindGemCalc},
+    {"bspcalc", BSPCalc},         {"prcnorm", PrcNorm},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Scenario* s = nullptr;
+  for (const Scenario& c : kScenarios)
+    if (argc == 2 && strcmp(argv[1], c.name) == 0) s = &c;
+  if (s == nullptr) {
+    fprintf(stderr, "usage: vqm-callcost SCENARIO\nscenarios:");
+    for (const Scenario& c : kScenarios) fprintf(stderr, " %s", c.name);
+    fprintf(stderr, "\n");
+    return 2;
+  }
+  for (int i = 0; i < kWarmCalls; ++i) s->call(i);
+  CALLGRIND_ZERO_STATS;
+  g_counting = true;
+  for (int i = kWarmCalls; i < kWarmCalls + kMeasuredCalls; ++i) s->call(i);
+  g_counting = false;
+  CALLGRIND_DUMP_STATS_AT("measured");
+  printf("calls %d allocations %ld\n", kMeasuredCalls, g_allocations);
+  return 0;
+}
