@@ -13,7 +13,8 @@
 #include <thread>
 
 #include "alerts/midi_out_device.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
+#include "testing/recording_midi_out.h"
 #include "support/files.h"
 #include "support/library_under_test.h"
 
@@ -111,12 +112,12 @@ class UnderLoaderLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!loaderLock_.available()) GTEST_SKIP() << "ntdll has no LdrLockLoaderLock";
-    platform::test::SetMidiOutBackend(&midi_);
+    test::SetMidiOutBackend(&midi_);
   }
-  void TearDown() override { platform::test::SetMidiOutBackend(nullptr); }
+  void TearDown() override { test::SetMidiOutBackend(nullptr); }
 
   LoaderLock loaderLock_;
-  platform::test::RecordingMidiOut midi_;
+  test::RecordingMidiOut midi_;
 };
 
 // What the unload must avoid: a worker cannot finish ending while the loader lock is held,
@@ -136,7 +137,7 @@ TEST_F(UnderLoaderLockTest, DestroyingTheDeviceDoesNotWait) {
     const auto start = Clock::now();
     EXPECT_TRUE(FinishesUnderLoaderLock(loaderLock_, [&] { device.reset(); }, milliseconds(2000)));
     EXPECT_LT(Clock::now() - start, milliseconds(500));
-    EXPECT_EQ(platform::test::RecordingMidiOut::Call::kClose, midi_.Records().back().call);
+    EXPECT_EQ(test::RecordingMidiOut::Call::kClose, midi_.Records().back().call);
   }
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
 #include "support/files.h"
 
 namespace vqm {
@@ -65,11 +65,11 @@ TEST(MakeDirectoryPath, CreatesEveryLevelAndLeavesTheFileName) {
 class HostPathTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    platform::test::SetExecutablePath("");
+    test::SetExecutablePath("");
     ClearPathCaches();
   }
   void Host(const std::string& path) {
-    platform::test::SetExecutablePath(path);
+    test::SetExecutablePath(path);
     ClearPathCaches();
   }
 };
@@ -118,7 +118,7 @@ TEST_F(HostPathTest, CachesKeepTheirFirstValue) {
   Host("C:\\one\\a.exe");
   char base[kBaseDirCapacity + 1];
   GetBaseDir(base);
-  platform::test::SetExecutablePath("C:\\two\\b.exe");
+  test::SetExecutablePath("C:\\two\\b.exe");
   GetBaseDir(base);
   EXPECT_STREQ("C:\\one", base);
 }
