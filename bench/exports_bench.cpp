@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "frame/exports.h"
-#include "frame/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "testing/host_double.h"
 #include "platform/platform.h"
 

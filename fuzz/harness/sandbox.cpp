@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "frame/settings.h"
+#include "base/settings.h"
 #include "platform/platform.h"
 #include "testing/fake_env.h"
 

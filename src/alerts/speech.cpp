@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "frame/exports.h"
-#include "frame/log.h"
-#include "frame/settings.h"
+#include "base/log.h"
+#include "base/text.h"
 #include "platform/alerts_services.h"
 
 namespace vqm {

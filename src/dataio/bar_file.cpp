@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/settings.h"
+#include "base/text.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "platform/platform.h"
 
 namespace vqm {

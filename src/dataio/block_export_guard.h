@@ -12,7 +12,7 @@
 
 #include "dataio/export_run.h"
 #include "frame/export_frame.h"
-#include "frame/log.h"
+#include "base/log.h"
 
 namespace vqm {
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "frame/settings.h"
+#include "base/text.h"
 
 namespace vqm {
 
@@ -16,14 +16,8 @@ int ExportRun::Advance(const char* symbol) {
   return counter;
 }
 
-ExportRun& CsvExportRun() {
-  static ExportRun run;
-  return run;
-}
+ExportRun& CsvExportRun() { return g_CsvExportRun; }
 
-ExportRun& TextExportRun() {
-  static ExportRun run;
-  return run;
-}
+ExportRun& TextExportRun() { return g_TextExportRun; }
 
 }  // namespace vqm

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <new>
 
-#include "frame/exceptions.h"
-#include "frame/settings.h"
+#include "base/exceptions.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 #if defined(_WIN32)

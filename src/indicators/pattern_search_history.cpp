@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "frame/settings.h"
+#include "base/text.h"
 
 namespace vqm {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "frame/exports.h"
-#include "frame/log.h"
+#include "base/log.h"
 #include "indicators/rare_avg_manager.h"
 
 namespace vqm {

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <new>
 
-#include "frame/settings.h"
+#include "base/text.h"
 
 namespace vqm {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "frame/exceptions.h"
+#include "base/exceptions.h"
 
 namespace vqm {
 namespace {

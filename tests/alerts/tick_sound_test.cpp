@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "alerts/tick_player.h"
-#include "frame/exceptions.h"
+#include "base/exceptions.h"
 #include "frame/exports.h"
 #include "testing/fake_env.h"
 #include "testing/recording_midi_out.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/settings.h"
+#include "base/settings.h"
 #include "frame/value_block.h"
 #include "platform/platform.h"
 #include "testing/fake_env.h"

@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/exceptions.h"
+#include "base/exceptions.h"
 #include "frame/exports.h"
-#include "frame/log_state.h"
-#include "frame/settings.h"
+#include "base/log_state.h"
 #include "testing/clock_reading.h"
 #include "testing/fake_env.h"
 #include "support/files.h"

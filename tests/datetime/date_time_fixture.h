@@ -9,8 +9,8 @@
 #include <string>
 
 #include "datetime/date_time.h"
-#include "frame/log_state.h"
-#include "frame/settings.h"
+#include "base/log_state.h"
+#include "base/settings.h"
 #include "testing/clock_reading.h"
 #include "testing/fake_env.h"
 #include "support/files.h"

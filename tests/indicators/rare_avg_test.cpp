@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/exceptions.h"
-#include "frame/log.h"
-#include "frame/log_state.h"
+#include "base/exceptions.h"
+#include "base/log.h"
+#include "base/log_state.h"
 #include "indicators/rare_avg_manager.h"
 #include "indicators/rare_avg_model.h"
 #include "support/backend_test.h"

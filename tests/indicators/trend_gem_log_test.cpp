@@ -7,8 +7,7 @@
 #include <string>
 
 #include "frame/exports.h"
-#include "frame/log_state.h"
-#include "frame/settings.h"
+#include "base/log_state.h"
 #include "indicators/pattern_search_history.h"
 #include "testing/clock_reading.h"
 #include "testing/fake_env.h"

@@ -11,7 +11,7 @@
 #include "alerts/realtime_latch.h"
 #include "alerts/tick_player.h"
 #include "frame/export_frame.h"
-#include "frame/settings.h"
+#include "base/paths.h"
 #include "testing/fake_env.h"
 #include "testing/recording_midi_out.h"
 #include "reliability/bad_input_fixture.h"

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "frame/value_block.h"
 #include "platform/platform.h"
 #include "reliability/access_denial.h"

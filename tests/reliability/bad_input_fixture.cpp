@@ -3,7 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "frame/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "platform/platform.h"
 #include "testing/fake_env.h"
 #include "support/files.h"

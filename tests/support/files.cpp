@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "frame/settings.h"
+#include "base/paths.h"
 #include "platform/platform.h"
 
 namespace vqm::test {

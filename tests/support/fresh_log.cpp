@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
-#include "frame/log_state.h"
-#include "frame/settings.h"
+#include "base/log_state.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "testing/fake_env.h"
 #include "support/files.h"
 

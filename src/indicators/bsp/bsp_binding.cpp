@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "frame/exports.h"
-#include "frame/log.h"
+#include "base/log.h"
 #include "indicators/bsp/bsp_manager.h"
 #include "indicators/bsp/host_calls.h"
 #include "indicators/bsp/send_error.h"

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <memory>
 
-#include "frame/log.h"
-#include "frame/settings.h"
+#include "base/log.h"
+#include "base/text.h"
 
 namespace vqm {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "frame/log.h"
-#include "frame/log_state.h"
-#include "frame/settings.h"
+#include "base/log.h"
+#include "base/log_state.h"
+#include "base/settings.h"
 #include "testing/clock_reading.h"
 #include "testing/fake_env.h"
 #include "support/files.h"

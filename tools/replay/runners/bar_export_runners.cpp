@@ -2,7 +2,7 @@
 // row per call into the symbol's file in the CSV directory beside the host program (here,
 // beside vqm-replay). A tick of the last bar writes its row again, as a script's tick does.
 #include "frame/exports.h"
-#include "frame/settings.h"
+#include "base/settings.h"
 #include "runner.h"
 #include "runners/int_prices.h"
 #include "tally.h"

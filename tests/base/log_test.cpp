@@ -1,12 +1,11 @@
-#include "frame/log.h"
+#include "base/log.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 
-#include "frame/log_state.h"
-#include "frame/settings.h"
+#include "base/log_state.h"
 #include "testing/clock_reading.h"
 #include "testing/fake_env.h"
 #include "support/files.h"

@@ -1,4 +1,6 @@
-#include "frame/settings.h"
+#include "base/text.h"
+#include "base/paths.h"
+#include "base/settings.h"
 
 #include <gtest/gtest.h>
 
