@@ -6,10 +6,11 @@
 #include <cstring>
 #include <mutex>
 
+#include "base/lock_rule.h"
 #include "base/log_state.h"
-#include "base/text.h"
 #include "base/paths.h"
 #include "base/settings.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace vqm {
@@ -139,7 +140,7 @@ void OpenAtFirstCall() {
 LogState& TheLogState() { return g_LogState; }
 
 int LogWriteText(const char* category, char* text, LogLevel level) {
-  std::lock_guard<std::recursive_mutex> lock(platform::LibraryLock());
+  ExportLock lock;
   LogState& s = g_LogState;
   if (s.firstCall == 0) {
     s.firstCall = 1;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/lock_rule.h"
 #include "base/text.h"
 #include "platform/platform.h"
 
@@ -49,11 +50,13 @@ std::string HostExecutablePath() {
 }  // namespace
 
 void ClearPathCaches() {
+  ExportLock lock;
   g_PathCaches.baseDir[0] = 0;
   g_PathCaches.iniPath[0] = 0;
 }
 
 int GetBaseDir(char* out) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (g_PathCaches.baseDir[0] == 0) {
     SplitPath p = Split(HostExecutablePath());
     // Lower case only where the file system ignores case: elsewhere it would name
@@ -70,6 +73,7 @@ int GetBaseDir(char* out) {
 }
 
 int GetIniPath(char* out) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (g_PathCaches.iniPath[0] == 0) {
     std::string name = Split(HostExecutablePath()).name;
     if (EndsWithNoCase(name, "Debug")) name.resize(name.size() - 5);
@@ -86,6 +90,7 @@ int GetIniPath(char* out) {
 
 int ReadIniString(const char* section, const char* key, const char* defaultValue, char* buffer,
                   int size, const char* file) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   char iniPath[kIniPathCapacity + 1];
   if (file == nullptr) {
     GetIniPath(iniPath);
@@ -95,6 +100,7 @@ int ReadIniString(const char* section, const char* key, const char* defaultValue
 }
 
 int WriteIniString(const char* section, const char* key, const char* value, const char* file) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   char iniPath[kIniPathCapacity + 1];
   if (file == nullptr) {
     GetIniPath(iniPath);
@@ -104,6 +110,7 @@ int WriteIniString(const char* section, const char* key, const char* value, cons
 }
 
 int GetIniYesNo(const char* section, const char* key, int defaultYes, const char* file) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   char buffer[100];
   const int found = ReadIniString(section, key, "", buffer, sizeof buffer, file);
   ReadIniString(section, key, defaultYes ? "YES" : "NO", buffer, sizeof buffer, file);

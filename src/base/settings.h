@@ -2,7 +2,8 @@
 // the host executable.
 //
 // The two caches (base directory, settings path) fill on first use and are never refreshed.
-// REQUIRES: callers hold the library-wide lock (every export does).
+// REQUIRES: callers hold the library-wide lock (every export does), except for
+// ClearPathCaches.
 #pragma once
 
 namespace vqm {
@@ -35,8 +36,8 @@ struct PathCaches {
 };
 extern PathCaches g_PathCaches;
 
-// Empties the base-directory and settings-path caches, as at load. For a process that
-// must see its host anew (tests); the library itself never calls it.
+// Empties the base-directory and settings-path caches, as at load, under the library-wide
+// lock. For a process that must see its host anew (tests); the library itself never calls it.
 void ClearPathCaches();
 
 }  // namespace vqm

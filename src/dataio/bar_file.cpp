@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "base/text.h"
+#include "base/lock_rule.h"
 #include "base/paths.h"
 #include "base/settings.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace vqm {
@@ -35,6 +36,7 @@ bool NamesAFileInsideCsvDir(const char* symbol) {
 }
 
 BarFile::BarFile(const char* symbol, const char* extension, bool append) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   char base[kBaseDirCapacity + 1];
   GetBaseDir(base);
   const std::string directory = std::string(base) + "/../CSV";

@@ -2,11 +2,13 @@
 
 #include <climits>
 
+#include "base/lock_rule.h"
 #include "base/text.h"
 
 namespace vqm {
 
 int ExportRun::Advance(const char* symbol) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (StrCompareNoCase(lastSymbol.c_str(), symbol, 1) != 0) {
     lastSymbol.assign(symbol);
     counter = 1;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "base/lock_rule.h"
 #include "base/text.h"
 
 namespace vqm {
@@ -43,10 +44,12 @@ CFindGemDB::~CFindGemDB() {
 }
 
 bool CFindGemDB::HasSymbol(const char* symbol) const {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   return StrCompareNoCase(symbol, this->symbol.c_str(), 1) == 0;
 }
 
 void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   for (int i = 0; i < points.GetSize(); ++i) delete points.GetAt(i);
   points.RemoveAll();
   symbol = newSymbol;
@@ -56,6 +59,7 @@ void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
 }
 
 int CFindGemDB::Find(const DateTime& time) const {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (points.GetSize() == 0) return -1;
   CFindGemPoint** slots = points.GetData();
   const void* hit = bsearch(&time, slots, static_cast<size_t>(points.GetSize()),
@@ -64,6 +68,7 @@ int CFindGemDB::Find(const DateTime& time) const {
 }
 
 int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (Find(time) >= 0) return GetCount();
   std::unique_ptr<CFindGemPoint> point(new CFindGemPoint);
   point->time = time;
@@ -81,6 +86,7 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
 }
 
 FindGemExcursions CFindGemDB::Measure(int reference) const {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   FindGemExcursions e;
   const CFindGemPoint* p = points.GetAtOrNull(reference);
   if (p == nullptr) return e;

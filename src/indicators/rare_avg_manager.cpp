@@ -3,6 +3,7 @@
 #include <cctype>
 #include <new>
 
+#include "base/lock_rule.h"
 #include "base/text.h"
 
 namespace vqm {
@@ -43,6 +44,7 @@ CRareAvgManager::~CRareAvgManager() {
 }
 
 CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (index_.empty()) return nullptr;
   // Only a miss creates a series, so at most one series matches: the first created.
   const uint64_t hash = HashKeys(keys);
@@ -80,6 +82,7 @@ bool CRareAvgManager::Index(uint64_t hash, CRareAvgSym* series) {
 }
 
 CRareAvgSym* CRareAvgManager::Create(const RareAvgKeys& keys) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   CRareAvgSym* s = new (std::nothrow) CRareAvgSym;
   if (s == nullptr) return nullptr;
   try {

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "averages/calc_stack.h"
+#include "base/lock_rule.h"
 
 namespace vqm {
 namespace {
@@ -34,6 +35,7 @@ CTrendRevSym::~CTrendRevSym() {
 }
 
 void CTrendRevSym::BuildRibbon() {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   // 64-bit lengths: no step or sum of lengths can overflow, whatever the script passes.
   const int64_t divisor = steps < 1 ? 10 : steps;
   const int64_t span = int64_t{slow} - fast;
@@ -50,6 +52,7 @@ void CTrendRevSym::BuildRibbon() {
 }
 
 TrendRevResult CTrendRevSym::Measure(float x, float factor, SFltArray& values) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   TrendRevResult r;
   values.RemoveAt(0, values.GetSize());
   bool unordered = false;

@@ -11,9 +11,9 @@
 #include "alerts/tick_player.h"
 #include "base/exceptions.h"
 #include "frame/exports.h"
+#include "support/backend_test.h"
 #include "testing/fake_env.h"
 #include "testing/recording_midi_out.h"
-#include "support/backend_test.h"
 
 namespace vqm {
 namespace {
@@ -33,7 +33,7 @@ void ResetTickPlayer() {
   TickPlayer.program = -1;
 }
 
-class TickSoundTest : public ::testing::Test {
+class ThreadedTickSoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetTickPlayer();
@@ -47,7 +47,7 @@ class TickSoundTest : public ::testing::Test {
   RecordingMidiOut midi_{1};
 };
 
-TEST_F(TickSoundTest, FirstTickOpensDeviceZeroChoosesTheProgramAndPlaysAClampedNote) {
+TEST_F(ThreadedTickSoundTest, FirstTickOpensDeviceZeroChoosesTheProgramAndPlaysAClampedNote) {
   EXPECT_EQ(0, VQM_TickSound(0, 10, 200, 12));
 
   const auto records = midi_.Records();
@@ -67,7 +67,7 @@ TEST_F(TickSoundTest, FirstTickOpensDeviceZeroChoosesTheProgramAndPlaysAClampedN
   EXPECT_EQ(12, TickPlayer.program);
 }
 
-TEST_F(TickSoundTest, NoteAndVelocityAreClamped) {
+TEST_F(ThreadedTickSoundTest, NoteAndVelocityAreClamped) {
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 1));
   struct Case {
     int note, velocity, sentNote, sentVelocity;
@@ -84,7 +84,7 @@ TEST_F(TickSoundTest, NoteAndVelocityAreClamped) {
   }
 }
 
-TEST_F(TickSoundTest, TheProgramIsChosenOnceAndTheDeviceOpenedOnce) {
+TEST_F(ThreadedTickSoundTest, TheProgramIsChosenOnceAndTheDeviceOpenedOnce) {
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 12));
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 40));
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 0));
@@ -97,7 +97,7 @@ TEST_F(TickSoundTest, TheProgramIsChosenOnceAndTheDeviceOpenedOnce) {
   EXPECT_EQ(12, TickPlayer.program);
 }
 
-TEST_F(TickSoundTest, ANegativeProgramMakesTheNextTickInitialiseAgain) {
+TEST_F(ThreadedTickSoundTest, ANegativeProgramMakesTheNextTickInitialiseAgain) {
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, -1));
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 7));  // closes, reopens, program 7
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 9));  // nothing to initialise
@@ -118,7 +118,7 @@ TEST_F(TickSoundTest, ANegativeProgramMakesTheNextTickInitialiseAgain) {
   EXPECT_EQ(7, TickPlayer.program);
 }
 
-TEST_F(TickSoundTest, WithoutADeviceNothingIsSentNowOrLater) {
+TEST_F(ThreadedTickSoundTest, WithoutADeviceNothingIsSentNowOrLater) {
   RecordingMidiOut none(0);
   test::SetMidiOutBackend(&none);
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 12));
@@ -130,7 +130,7 @@ TEST_F(TickSoundTest, WithoutADeviceNothingIsSentNowOrLater) {
   test::SetMidiOutBackend(&midi_);
 }
 
-TEST_F(TickSoundTest, AFailedOpenIsNotRetriedAndTicksSendNothing) {
+TEST_F(ThreadedTickSoundTest, AFailedOpenIsNotRetriedAndTicksSendNothing) {
   midi_.FailOpen(4, 170);
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 12));
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 13));
@@ -153,7 +153,7 @@ class ThrowingMidiOut : public RecordingMidiOut {
   bool framework_;
 };
 
-TEST_F(TickSoundTest, InitDeviceResults) {
+TEST_F(ThreadedTickSoundTest, InitDeviceResults) {
   struct Case {
     const char* name;
     unsigned deviceCount;
@@ -184,7 +184,7 @@ TEST_F(TickSoundTest, InitDeviceResults) {
   test::SetMidiOutBackend(&midi_);
 }
 
-TEST_F(TickSoundTest, AnExceptionDuringTheFirstTickStillReturnsZero) {
+TEST_F(ThreadedTickSoundTest, AnExceptionDuringTheFirstTickStillReturnsZero) {
   ThrowingMidiOut throwing(false);
   test::SetMidiOutBackend(&throwing);
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 5));
@@ -197,7 +197,7 @@ TEST_F(TickSoundTest, AnExceptionDuringTheFirstTickStillReturnsZero) {
 // held during the 5 ms. Were it held, the other call could never finish before the note-off
 // is sent; a busy machine may delay it past the note now and then, so one attempt in twenty
 // that gets through is enough.
-TEST_F(TickSoundTest, OtherCallsAreNotHeldUpDuringTheNote) {
+TEST_F(ThreadedTickSoundTest, OtherCallsAreNotHeldUpDuringTheNote) {
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 1));
   int throughDuringNote = 0;
   for (int attempt = 0; attempt < 20; ++attempt) {
@@ -218,14 +218,14 @@ TEST_F(TickSoundTest, OtherCallsAreNotHeldUpDuringTheNote) {
 
 // Without a hook: the real MIDI output under Wine (where the test machine has no device),
 // the POSIX stand-in natively. Either way the result is 0 and nothing breaks.
-class TickSoundBackendTest : public test::BackendTest {
+class ThreadedTickSoundBackendTest : public test::BackendTest {
  protected:
   void TearDown() override {
     if (inProcess()) ResetTickPlayer();
   }
 };
 
-TEST_P(TickSoundBackendTest, ReturnsZeroWhetherOrNotADeviceExists) {
+TEST_P(ThreadedTickSoundBackendTest, ReturnsZeroWhetherOrNotADeviceExists) {
   if (inProcess()) ResetTickPlayer();
   EXPECT_EQ(0, api().VQM_TickSound(0, 10, 200, 12));
   EXPECT_EQ(0, api().VQM_TickSound(7, 45, 64, 40));
@@ -233,7 +233,7 @@ TEST_P(TickSoundBackendTest, ReturnsZeroWhetherOrNotADeviceExists) {
   EXPECT_EQ(0, api().VQM_TickSound(0, 45, 64, 3));
 }
 
-VQM_INSTANTIATE_BACKEND_TESTS(TickSoundBackendTest);
+VQM_INSTANTIATE_BACKEND_TESTS(ThreadedTickSoundBackendTest);
 
 }  // namespace
 }  // namespace vqm

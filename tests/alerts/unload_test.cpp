@@ -13,10 +13,10 @@
 #include <thread>
 
 #include "alerts/midi_out_device.h"
-#include "testing/fake_env.h"
-#include "testing/recording_midi_out.h"
 #include "support/files.h"
 #include "support/library_under_test.h"
+#include "testing/fake_env.h"
+#include "testing/recording_midi_out.h"
 
 namespace vqm {
 namespace {
@@ -24,7 +24,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-TEST(LibraryUnload, LoadTickUnloadAHundredTimesEndsPromptly) {
+TEST(ThreadedLibraryUnload, LoadTickUnloadAHundredTimesEndsPromptly) {
   test::LibraryCopy copy("UNLOADTEST");
   ASSERT_TRUE(test::FileExists(copy.path()));
   const auto start = Clock::now();
@@ -108,7 +108,7 @@ bool FinishesUnderLoaderLock(LoaderLock& loaderLock, std::function<void()> job,
   return finished;
 }
 
-class UnderLoaderLockTest : public ::testing::Test {
+class ThreadedUnderLoaderLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!loaderLock_.available()) GTEST_SKIP() << "ntdll has no LdrLockLoaderLock";
@@ -122,7 +122,7 @@ class UnderLoaderLockTest : public ::testing::Test {
 
 // What the unload must avoid: a worker cannot finish ending while the loader lock is held,
 // so waiting for it there blocks until the lock is released.
-TEST_F(UnderLoaderLockTest, WaitingForTheWorkerBlocksWhileTheLockIsHeld) {
+TEST_F(ThreadedUnderLoaderLockTest, WaitingForTheWorkerBlocksWhileTheLockIsHeld) {
   CMIDIOutDevice device;
   ASSERT_EQ(0, device.Open(0));
   EXPECT_FALSE(FinishesUnderLoaderLock(loaderLock_, [&] { device.Close(); }, milliseconds(300)));
@@ -130,7 +130,7 @@ TEST_F(UnderLoaderLockTest, WaitingForTheWorkerBlocksWhileTheLockIsHeld) {
 }
 
 // What the unload does: the device is destroyed at once, the worker ends afterwards.
-TEST_F(UnderLoaderLockTest, DestroyingTheDeviceDoesNotWait) {
+TEST_F(ThreadedUnderLoaderLockTest, DestroyingTheDeviceDoesNotWait) {
   for (int round = 0; round < 10; ++round) {
     auto device = std::make_unique<CMIDIOutDevice>();
     ASSERT_EQ(0, device->Open(0));

@@ -1,14 +1,15 @@
-#include "base/text.h"
-#include "base/paths.h"
 #include "base/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "base/lock_rule.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "platform/platform.h"
-#include "testing/fake_env.h"
 #include "support/files.h"
+#include "testing/fake_env.h"
 
 namespace vqm {
 namespace {
@@ -66,6 +67,7 @@ TEST(MakeDirectoryPath, CreatesEveryLevelAndLeavesTheFileName) {
 
 class HostPathTest : public ::testing::Test {
  protected:
+  ExportLock lock_;  // the settings functions need the library lock
   void TearDown() override {
     test::SetExecutablePath("");
     ClearPathCaches();

@@ -1,5 +1,6 @@
 // In-process checks of what the bar exports leave in the log: the guard's failure text
 // under "CSV2", and the date and time checks that still run when the file cannot be opened.
+#include "base/lock_rule.h"
 #include "dataio/block_export_guard.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +11,12 @@
 #include <vector>
 
 #include "base/exceptions.h"
-#include "frame/exports.h"
 #include "base/log_state.h"
-#include "testing/clock_reading.h"
-#include "testing/fake_env.h"
+#include "frame/exports.h"
 #include "support/files.h"
 #include "support/fresh_log.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
 
 namespace vqm {
 namespace {
@@ -24,6 +25,7 @@ namespace {
 class BarExportLogTest : public ::testing::Test {
  protected:
   static constexpr const char* kLogPath = "C:/Database/VOVOD/logs/20330102/VQM_F1.log";
+  ExportLock lock_;  // the block exports' guard needs the library lock
 
   void SetUp() override {
     int one = 1;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/lock_rule.h"
 #include "base/paths.h"
 #include "base/settings.h"
 #include "frame/value_block.h"
@@ -125,6 +126,7 @@ class BadInputFilesTest : public test::BadInputTest {
   }
   std::string Multiplier(const std::string& key) const {
     char value[200];
+    ExportLock lock;
     ReadIniString("Multiplier", key.c_str(), "<none>", value, sizeof value, kMultipliers);
     return value;
   }

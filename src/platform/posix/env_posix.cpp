@@ -11,8 +11,7 @@
 #include <new>
 #include <thread>
 
-#include "platform/alerts_backend.h"
-#include "platform/env.h"
+#include "platform/os_env.h"
 #include "platform/posix/profile_posix.h"
 
 namespace vqm::platform {
@@ -48,7 +47,7 @@ void MakeFolderTree(const std::string& native) {
     if (i == native.size() || native[i] == '/') mkdir(native.substr(0, i).c_str(), 0777);
 }
 
-class PosixEnv final : public Env {
+class PosixEnv final : public detail::OsEnv {
  public:
   ClockReading Now() override {
     struct timeval tv;
@@ -187,25 +186,6 @@ class PosixEnv final : public Env {
   int ProfileWrite(const char* section, const char* key, const char* value,
                    const char* file) override {
     return detail::PosixProfileWrite(section, key, value, file);
-  }
-
-  unsigned MidiOutDeviceCount() override { return detail::SystemMidiOut().DeviceCount(); }
-  unsigned MidiOutOpen(MidiOutHandle* device, unsigned deviceId, MidiOutCallback callback,
-                       uintptr_t instance) override {
-    return detail::SystemMidiOut().Open(device, deviceId, callback, instance);
-  }
-  unsigned MidiOutShortMessage(MidiOutHandle device, uint32_t message) override {
-    return detail::SystemMidiOut().ShortMessage(device, message);
-  }
-  unsigned MidiOutUnprepareHeader(MidiOutHandle device, MidiHeader* header) override {
-    return detail::SystemMidiOut().UnprepareHeader(device, header);
-  }
-  unsigned MidiOutClose(MidiOutHandle device) override {
-    return detail::SystemMidiOut().Close(device);
-  }
-  int32_t ComInitialize() override { return detail::SystemComInitialize(); }
-  void ShowMessageBox(const char* caption, const char* text, unsigned iconFlags) override {
-    detail::SystemMessageBox(caption, text, iconFlags);
   }
 };
 

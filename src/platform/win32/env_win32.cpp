@@ -7,8 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/alerts_backend.h"
-#include "platform/env.h"
+#include "platform/os_env.h"
 
 namespace vqm::platform {
 namespace {
@@ -25,7 +24,7 @@ CivilTime FromSystemTime(const SYSTEMTIME& st) {
   return c;
 }
 
-class Win32Env final : public Env {
+class Win32Env final : public detail::OsEnv {
  public:
   ClockReading Now() override {
     FILETIME utcFt;
@@ -127,35 +126,16 @@ class Win32Env final : public Env {
     return path != nullptr && _stat64(path, &st) == 0 && (st.st_mode & _S_IFREG) != 0;
   }
 
-  int ProfileRead(const char* section, const char* key, const char* defaultValue,
-                        char* buffer, int size, const char* file) override {
+  int ProfileRead(const char* section, const char* key, const char* defaultValue, char* buffer,
+                  int size, const char* file) override {
     if (buffer == nullptr || size <= 0) return 0;
     return static_cast<int>(GetPrivateProfileStringA(section, key, defaultValue ? defaultValue : "",
                                                      buffer, static_cast<DWORD>(size), file));
   }
 
   int ProfileWrite(const char* section, const char* key, const char* value,
-                         const char* file) override {
+                   const char* file) override {
     return WritePrivateProfileStringA(section, key, value, file) ? 1 : 0;
-  }
-
-  unsigned MidiOutDeviceCount() override { return detail::SystemMidiOut().DeviceCount(); }
-  unsigned MidiOutOpen(MidiOutHandle* device, unsigned deviceId, MidiOutCallback callback,
-                       uintptr_t instance) override {
-    return detail::SystemMidiOut().Open(device, deviceId, callback, instance);
-  }
-  unsigned MidiOutShortMessage(MidiOutHandle device, uint32_t message) override {
-    return detail::SystemMidiOut().ShortMessage(device, message);
-  }
-  unsigned MidiOutUnprepareHeader(MidiOutHandle device, MidiHeader* header) override {
-    return detail::SystemMidiOut().UnprepareHeader(device, header);
-  }
-  unsigned MidiOutClose(MidiOutHandle device) override {
-    return detail::SystemMidiOut().Close(device);
-  }
-  int32_t ComInitialize() override { return detail::SystemComInitialize(); }
-  void ShowMessageBox(const char* caption, const char* text, unsigned iconFlags) override {
-    detail::SystemMessageBox(caption, text, iconFlags);
   }
 };
 

@@ -7,10 +7,10 @@
 #include "base/log.h"
 #include "base/log_state.h"
 #include "base/settings.h"
-#include "testing/clock_reading.h"
-#include "testing/fake_env.h"
 #include "support/files.h"
 #include "support/fresh_log.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
 
 namespace vqm::test {
 namespace {
@@ -41,8 +41,7 @@ LogWatch::LogWatch(bool inProcess) : inProcess_(inProcess) {
     return;
   }
   path_ = DayLogPath(platform::Now().local);
-  std::string content;
-  if (ReadFileBytes(path_, &content)) consumed_ = content.size();
+  consumed_ = FileSizeOf(path_);
 }
 
 LogWatch::~LogWatch() {
@@ -54,12 +53,11 @@ LogWatch::~LogWatch() {
 }
 
 std::vector<std::string> LogWatch::NewLines() {
-  std::string content;
-  ReadFileBytes(path_, &content);
+  std::string fresh;
+  ReadFileTail(path_, consumed_, &fresh);
   std::vector<std::string> lines;
-  if (content.size() <= consumed_) return lines;
-  const std::string fresh = content.substr(consumed_);
-  consumed_ = content.size();
+  if (fresh.empty()) return lines;
+  consumed_ += fresh.size();
   EXPECT_EQ("\r\n", fresh.substr(fresh.size() >= 2 ? fresh.size() - 2 : 0)) << fresh;
   for (size_t start = 0; start < fresh.size();) {
     size_t end = fresh.find("\r\n", start);
