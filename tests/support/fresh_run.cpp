@@ -15,6 +15,7 @@
 #endif
 
 namespace vqm::test {
+#if !defined(_WIN32)
 namespace {
 
 std::string g_runFolder;
@@ -25,6 +26,7 @@ void RemoveRunFolder() {
 }
 
 }  // namespace
+#endif
 
 void StartFreshRun() {
 #if defined(_WIN32)
