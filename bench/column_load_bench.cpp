@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/paths.h"
 #include "dataio/column_loader.h"
 #include "frame/exports.h"
 #include "frame/value_block.h"

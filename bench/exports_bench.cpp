@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "base/lock_rule.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "frame/exports.h"
-#include "frame/settings.h"
-#include "indicators/bsp/host_double.h"
 #include "platform/platform.h"
+#include "testing/host_double.h"
 
 namespace {
 
@@ -116,7 +118,10 @@ BENCHMARK(BM_TrendRevLiveSeries)->Arg(1)->Arg(100)->Arg(10000)->Iterations(30000
 // The CSV export against the floor under it: opening, appending the same row and closing.
 std::string CsvDirectory() {
   char base[vqm::kBaseDirCapacity + 1];
-  vqm::GetBaseDir(base);
+  {
+    vqm::ExportLock lock;
+    vqm::GetBaseDir(base);
+  }
   return std::string(base) + "/../CSV";
 }
 

@@ -16,7 +16,7 @@
 #include <xmmintrin.h>
 
 #include "frame/exports.h"
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 
 namespace {
 

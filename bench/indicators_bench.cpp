@@ -14,8 +14,8 @@
 
 #include "datetime/date_time.h"
 #include "frame/exports.h"
-#include "frame/log.h"
-#include "frame/settings.h"
+#include "base/log.h"
+#include "base/paths.h"
 
 namespace {
 

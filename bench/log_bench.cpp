@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "frame/log.h"
-#include "frame/log_state.h"
-#include "frame/settings.h"
+#include "base/log.h"
+#include "base/log_state.h"
+#include "base/paths.h"
 #include "platform/platform.h"
 
 namespace {

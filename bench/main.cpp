@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "frame/log.h"
+#include "base/log.h"
 
 int main(int argc, char** argv) {
   if (getenv("VQM_DRIVE_ROOT") == nullptr) {

@@ -36,7 +36,7 @@ else()
   if(TARGET vqm-replay)
     install(TARGETS vqm-replay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     # The installed tool finds the library from bin/ in the prefix's library folder.
-    target_compile_definitions(vqm_replay PRIVATE VQM_INSTALL_LIBDIR="${CMAKE_INSTALL_LIBDIR}")
+    target_compile_definitions(vqm_testing PRIVATE VQM_INSTALL_LIBDIR="${CMAKE_INSTALL_LIBDIR}")
   endif()
   # Not a system location: a researcher adds <prefix>/lib/python to PYTHONPATH.
   set(VQM_INSTALL_PYTHONDIR ${CMAKE_INSTALL_LIBDIR}/python CACHE STRING

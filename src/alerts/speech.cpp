@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
+#include "base/lock_rule.h"
+#include "base/log.h"
+#include "base/text.h"
 #include "frame/exports.h"
-#include "frame/log.h"
-#include "frame/settings.h"
 #include "platform/alerts_services.h"
 
 namespace vqm {
@@ -32,6 +33,7 @@ bool IsCommand(const char* command, const char* name) {
 }  // namespace
 
 int Speak(const char* command, const char* text, std::string* failure) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   failure->clear();
   if (command == nullptr) return -2;
   if (text == nullptr) return -3;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "alerts/midi_msg.h"
+#include "base/lock_rule.h"
 #include "frame/exports.h"
 #include "platform/alerts_services.h"
 
@@ -17,6 +18,7 @@ constexpr int kTickMilliseconds = 5;
 }  // namespace
 
 int CTickPlayer::InitDevice(std::string* errorText) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   int result = 0;
   const Caught caught = RunGuarded(
       [&] {
@@ -35,6 +37,7 @@ int CTickPlayer::InitDevice(std::string* errorText) {
 }
 
 void CTickPlayer::ProgramChange(int newProgram) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   CShortMsg(kProgramChange, 0, static_cast<unsigned>(newProgram), 0).SendMsg(device);
   program = newProgram;
 }

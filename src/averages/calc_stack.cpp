@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "frame/log.h"
+#include "base/log.h"
 
 namespace vqm {
 namespace {

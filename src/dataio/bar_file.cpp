@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/settings.h"
+#include "base/lock_rule.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace vqm {
@@ -33,6 +36,7 @@ bool NamesAFileInsideCsvDir(const char* symbol) {
 }
 
 BarFile::BarFile(const char* symbol, const char* extension, bool append) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   char base[kBaseDirCapacity + 1];
   GetBaseDir(base);
   const std::string directory = std::string(base) + "/../CSV";

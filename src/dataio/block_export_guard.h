@@ -10,15 +10,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/lock_rule.h"
+#include "base/log.h"
 #include "dataio/export_run.h"
 #include "frame/export_frame.h"
-#include "frame/log.h"
 
 namespace vqm {
 
 // REQUIRES: the library-wide lock is held. body(int& stage) returns the export's result.
 template <class Body>
 int RunBlockExportGuarded(Body&& body, char* errorText) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   int stage = 1;
   int result = 0;
   const Caught caught = RunGuarded([&] { result = body(stage); }, nullptr, 0);

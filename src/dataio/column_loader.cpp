@@ -4,12 +4,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/paths.h"
 #include "dataio/byte_scan.h"
 #include "dataio/get_field.h"
 #include "datetime/date_time.h"
 #include "datetime/host_forms.h"
 #include "frame/exports.h"
-#include "frame/log.h"
+#include "base/log.h"
 
 namespace vqm {
 namespace {

@@ -2,11 +2,13 @@
 
 #include <climits>
 
-#include "frame/settings.h"
+#include "base/lock_rule.h"
+#include "base/text.h"
 
 namespace vqm {
 
 int ExportRun::Advance(const char* symbol) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (StrCompareNoCase(lastSymbol.c_str(), symbol, 1) != 0) {
     lastSymbol.assign(symbol);
     counter = 1;
@@ -16,14 +18,8 @@ int ExportRun::Advance(const char* symbol) {
   return counter;
 }
 
-ExportRun& CsvExportRun() {
-  static ExportRun run;
-  return run;
-}
+ExportRun& CsvExportRun() { return g_CsvExportRun; }
 
-ExportRun& TextExportRun() {
-  static ExportRun run;
-  return run;
-}
+ExportRun& TextExportRun() { return g_TextExportRun; }
 
 }  // namespace vqm

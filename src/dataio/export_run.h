@@ -4,8 +4,8 @@
 // other's count), and the text run of VQM_SaveDataToTxt. Nothing resets a run but a change
 // of symbol.
 //
-// Plain process-wide data, outside the ordered list of process-wide objects: a run starts
-// empty and needs nothing from the others.
+// Plain process-wide data, defined with the other process-wide state but outside the
+// ordered list of objects: a run starts empty and needs nothing from the others.
 // REQUIRES: callers hold the library-wide lock.
 #pragma once
 
@@ -23,6 +23,9 @@ struct ExportRun {
   // one (ignoring case, same length), else one more than before. REQUIRES: symbol non-null.
   int Advance(const char* symbol);
 };
+
+extern ExportRun g_CsvExportRun;
+extern ExportRun g_TextExportRun;
 
 ExportRun& CsvExportRun();
 ExportRun& TextExportRun();

@@ -10,12 +10,6 @@ namespace {
 
 constexpr int kLineBufferSize = 100000;
 
-// The one line reader of the process: it serves one file at a time.
-LineReader& TheLineReader() {
-  static LineReader reader;
-  return reader;
-}
-
 }  // namespace
 
 bool LineList::Reserve(size_t n) {
@@ -71,7 +65,7 @@ void LineList::Clear() {
 }
 
 int LineList::Load(const char* path, CTxt& error, int limit, Rewrite rewrite) {
-  LineReader& reader = TheLineReader();
+  LineReader& reader = g_LineReader;
   const int opened = reader.Open(path);
   if (opened == 0) {
     error.Format("Cannot open %s (%s)", path ? path : "", ErrorText(reader.OpenError()));

@@ -43,4 +43,8 @@ class LineReader {
   int openError_ = 0;
 };
 
+// The one line reader of the process (the line lists load through it): it serves one file
+// at a time. Defined with the other process-wide state.
+extern LineReader g_LineReader;
+
 }  // namespace vqm

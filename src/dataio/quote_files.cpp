@@ -6,7 +6,8 @@
 
 #include "dataio/text_string.h"
 #include "frame/exports.h"
-#include "frame/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 
 namespace vqm {
 namespace {

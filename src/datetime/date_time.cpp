@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "frame/log.h"
+#include "base/log.h"
 
 namespace vqm {
 namespace {

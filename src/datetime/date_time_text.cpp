@@ -5,7 +5,7 @@
 
 #include "datetime/date_time.h"
 #include "datetime/text_fields.h"
-#include "frame/settings.h"
+#include "base/text.h"
 
 namespace vqm {
 namespace {

@@ -11,8 +11,9 @@
 #include <mutex>
 #include <new>
 
-#include "frame/exceptions.h"
-#include "frame/settings.h"
+#include "base/exceptions.h"
+#include "base/lock_rule.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 #if defined(_WIN32)
@@ -22,8 +23,6 @@
 #endif
 
 namespace vqm {
-
-using ExportLock = std::lock_guard<std::recursive_mutex>;
 
 enum class Caught { kNone, kFramework, kOther };
 
@@ -53,7 +52,7 @@ Caught RunGuarded(Body&& body, char* message, size_t size) {
 // escaped the export's own handling into `failure`.
 template <class Result, class Body>
 Result ExportFrame(Result failure, Body&& body) {
-  ExportLock lock(platform::LibraryLock());
+  ExportLock lock;
   Result result = failure;
   if (RunGuarded([&] { result = body(); }, nullptr, 0) != Caught::kNone) return failure;
   return result;

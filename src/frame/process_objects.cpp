@@ -1,5 +1,11 @@
-// The process-wide objects, defined here in one translation unit so that they are built
-// at load in this order and destroyed at unload in the reverse order:
+// All process-wide state of the library, defined here in one translation unit.
+//
+// First the plain records that need nothing from anything else: the log writer's record
+// and the two path caches (statically initialised: valid before any constructor runs and
+// never destroyed), the bar exports' runs and the line lists' line reader.
+//
+// Then the process-wide objects, built at load in this order and destroyed at unload in the
+// reverse order:
 //   1. g_BSPMgr          buy/sell pressure manager
 //   2. TickPlayer        MIDI tick player
 //   3. SpeechState       speech state
@@ -10,17 +16,33 @@
 //   8. g_RareAvgMgr      regression-average series
 // Constructors only initialise memory: no file is opened, no setting read, no thread started.
 // Each object's header declares it; add its definition at its place in the list below.
+//
+// The platform layer keeps its own few objects (the library lock, the default Env and the
+// installed one): they must outlive everything here, since the unload path still uses them.
 
 #include "alerts/realtime_latch.h"
 #include "alerts/speech.h"
 #include "alerts/tick_player.h"
+#include "base/log_state.h"
+#include "base/settings.h"
 #include "dataio/column_loader.h"
+#include "dataio/export_run.h"
+#include "dataio/line_reader.h"
 #include "indicators/bsp/bsp_manager.h"
 #include "indicators/pattern_search_history.h"
 #include "indicators/rare_avg_manager.h"
 #include "indicators/trend_reversal_manager.h"
 
 namespace vqm {
+
+LogState g_LogState;
+PathCaches g_PathCaches;
+
+// The CSV run (VQM_SaveDataToCsv and VQM_SaveDataToCsv2) and the text run (VQM_SaveDataToTxt).
+ExportRun g_CsvExportRun;
+ExportRun g_TextExportRun;
+
+LineReader g_LineReader;
 
 // 1. Owns its instances: unloading the library deletes them, so a host that unloads and
 // loads the library again gets their memory back.

@@ -1,7 +1,7 @@
 // VQM_FindGemAdd and VQM_FindGemCalc: the bar history of one symbol and the hindsight
 // excursions after the bar `scope` bars before a given one.
 #include "frame/exports.h"
-#include "frame/log.h"
+#include "base/log.h"
 #include "datetime/host_forms.h"
 #include "indicators/pattern_search_bar.h"
 

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "base/lock_rule.h"
+#include "base/log.h"
 #include "frame/exports.h"
-#include "frame/log.h"
 #include "indicators/rare_avg_manager.h"
 
 namespace vqm {
@@ -55,6 +56,7 @@ float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, int time, float va
 }
 
 float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   trace.stage = 0;
   if (a.nRespFac / 100 > kMaxRepeat) return kRareAvgError;
   bool replace = false;
@@ -110,7 +112,7 @@ float ReportRareAvgFailure(Caught caught, const char* message, const RareAvgTrac
 VQM_EXPORT float VQM_RareAvg(const char* symbol, int nScopeRegr, int nScopeWgt, float value,
                              int date, int time, int nRespFac, int diagnostic, int barType,
                              int dayContinuity, int barNumber) {
-  vqm::ExportLock lock(vqm::platform::LibraryLock());
+  vqm::ExportLock lock;
   const vqm::RareAvgArgs args{symbol,   nScopeRegr, nScopeWgt, value,         date,     time,
                               nRespFac, diagnostic, barType,   dayContinuity, barNumber};
   vqm::RareAvgTrace trace{0, symbol, value, date, time};

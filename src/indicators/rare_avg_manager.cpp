@@ -3,7 +3,8 @@
 #include <cctype>
 #include <new>
 
-#include "frame/settings.h"
+#include "base/lock_rule.h"
+#include "base/text.h"
 
 namespace vqm {
 namespace {
@@ -43,6 +44,7 @@ CRareAvgManager::~CRareAvgManager() {
 }
 
 CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (index_.empty()) return nullptr;
   // Only a miss creates a series, so at most one series matches: the first created. A chart
   // calls the same series bar after bar, so the one found last is tried before hashing.
@@ -83,6 +85,7 @@ bool CRareAvgManager::Index(uint64_t hash, CRareAvgSym* series) {
 }
 
 CRareAvgSym* CRareAvgManager::Create(const RareAvgKeys& keys) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   CRareAvgSym* s = new (std::nothrow) CRareAvgSym;
   if (s == nullptr) return nullptr;
   try {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "frame/exceptions.h"
+#include "base/exceptions.h"
 
 namespace vqm {
 namespace {

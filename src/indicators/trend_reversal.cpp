@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "frame/exports.h"
-#include "frame/log.h"
+#include "base/log.h"
 #include "datetime/host_forms.h"
 #include "indicators/trend_reversal_bar.h"
 #include "indicators/trend_reversal_manager.h"

@@ -3,7 +3,8 @@
 #include <cctype>
 #include <new>
 
-#include "frame/settings.h"
+#include "base/lock_rule.h"
+#include "base/text.h"
 
 namespace vqm {
 
@@ -30,6 +31,7 @@ uint64_t CTrendRevMgr::KeyHash(const char* symbol, int barKey1, int barKey2) {
 }
 
 int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   const auto range = index_.equal_range(KeyHash(symbol, barKey1, barKey2));
   int first = -1;
   for (auto it = range.first; it != range.second; ++it) {
@@ -42,6 +44,7 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
 }
 
 int CTrendRevMgr::Append(std::unique_ptr<CTrendRevSym>& series) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   const int index = series_.GetSize();
   const auto entry =
       index_.emplace(KeyHash(series->symbol.c_str(), series->barKey1, series->barKey2), index);
@@ -54,6 +57,7 @@ int CTrendRevMgr::Append(std::unique_ptr<CTrendRevSym>& series) {
 }
 
 void CTrendRevMgr::Replace(int index, std::unique_ptr<CTrendRevSym> fresh) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   // Same identity, same hash: the index entry of the slot stays right as it is.
   CTrendRevSym* old = series_.GetAt(index);
   series_.SetAt(index, fresh.release());

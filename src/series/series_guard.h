@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "frame/exceptions.h"
+#include "base/exceptions.h"
 #include "vqm/series.h"
 
 namespace vqm {

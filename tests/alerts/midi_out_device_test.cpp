@@ -7,12 +7,13 @@
 #include <thread>
 
 #include "alerts/midi_msg.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
+#include "testing/recording_midi_out.h"
 
 namespace vqm {
 namespace {
 
-using platform::test::RecordingMidiOut;
+using test::RecordingMidiOut;
 using Call = RecordingMidiOut::Call;
 using std::chrono::milliseconds;
 
@@ -48,12 +49,12 @@ bool Eventually(Pred pred) {
   return true;
 }
 
-class MidiOutDeviceTest : public ::testing::Test {
+class ThreadedMidiOutDeviceTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::test::SetMidiOutBackend(&midi_); }
+  void SetUp() override { test::SetMidiOutBackend(&midi_); }
   void TearDown() override {
     device_.reset();
-    platform::test::SetMidiOutBackend(nullptr);
+    test::SetMidiOutBackend(nullptr);
   }
 
   // A queued header, remembered by the address of its MIDI header.
@@ -67,7 +68,7 @@ class MidiOutDeviceTest : public ::testing::Test {
   std::unique_ptr<CMIDIOutDevice> device_ = std::make_unique<CMIDIOutDevice>();
 };
 
-TEST_F(MidiOutDeviceTest, OpenSendsToTheDeviceUntilClosed) {
+TEST_F(ThreadedMidiOutDeviceTest, OpenSendsToTheDeviceUntilClosed) {
   ASSERT_EQ(0, device_->Open(0));
   EXPECT_TRUE(device_->IsOpen());
   device_->SendShortMsg(0x00403C90);
@@ -88,7 +89,7 @@ TEST_F(MidiOutDeviceTest, OpenSendsToTheDeviceUntilClosed) {
   EXPECT_EQ(records[0].device, records[2].device);
 }
 
-TEST_F(MidiOutDeviceTest, FailedOpenLeavesTheLastErrorAndSendsNothing) {
+TEST_F(ThreadedMidiOutDeviceTest, FailedOpenLeavesTheLastErrorAndSendsNothing) {
   midi_.FailOpen(4, 170);  // MMSYSERR_ALLOCATED; ERROR_BUSY
   EXPECT_EQ(-1, device_->Open(0));
   EXPECT_EQ("MIDI: OutOpen error (170)", device_->ErrorText());
@@ -102,7 +103,7 @@ TEST_F(MidiOutDeviceTest, FailedOpenLeavesTheLastErrorAndSendsNothing) {
   EXPECT_EQ(nullptr, records[0].device);
 }
 
-TEST_F(MidiOutDeviceTest, DeviceDoneMakesTheWorkerReleaseTheNewestHeader) {
+TEST_F(ThreadedMidiOutDeviceTest, DeviceDoneMakesTheWorkerReleaseTheNewestHeader) {
   ASSERT_EQ(0, device_->Open(0));
   platform::MidiHeader* first = Queue();
   platform::MidiHeader* second = Queue();
@@ -131,7 +132,7 @@ TEST_F(MidiOutDeviceTest, DeviceDoneMakesTheWorkerReleaseTheNewestHeader) {
   EXPECT_EQ(Call::kClose, midi_.Records().back().call);
 }
 
-TEST_F(MidiOutDeviceTest, DestroyingAnOpenDeviceEndsTheWorkerPromptly) {
+TEST_F(ThreadedMidiOutDeviceTest, DestroyingAnOpenDeviceEndsTheWorkerPromptly) {
   for (int round = 0; round < 20; ++round) {
     device_ = std::make_unique<CMIDIOutDevice>();
     ASSERT_EQ(0, device_->Open(0));

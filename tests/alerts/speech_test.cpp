@@ -10,8 +10,8 @@
 
 #include "alerts/speech.h"
 #include "frame/exports.h"
-#include "platform/test_hooks.h"
 #include "support/backend_test.h"
+#include "testing/fake_env.h"
 
 namespace vqm {
 namespace {
@@ -25,7 +25,7 @@ constexpr int32_t kOutOfMemory = static_cast<int32_t>(0x8007000E);
 constexpr int32_t kInvalidArg = static_cast<int32_t>(0x80070057);
 
 void ResetSpeechState() {
-  ExportLock lock(platform::LibraryLock());
+  ExportLock lock;
   SpeechState = CSpeechState();
 }
 
@@ -35,37 +35,45 @@ struct Box {
   unsigned icon;
 };
 
-class SpeakTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetSpeechState();
-    platform::test::SetComInitialize([this] {
-      ++comCalls_;
-      return comResult_;
-    });
-    platform::test::SetMessageBox([this](const char* caption, const char* text, unsigned icon) {
-      boxes_.push_back({caption, text, icon});
-      // The box waits for the user: nobody else may be kept waiting meanwhile.
-      std::thread other([this] {
-        lockFreeDuringBox_ = platform::LibraryLock().try_lock();
-        if (lockFreeDuringBox_) platform::LibraryLock().unlock();
-      });
-      other.join();
-    });
+// The OS as the speech tests see it: COM start-up answers comResult, and message boxes are
+// recorded instead of shown.
+class SpeechEnv : public platform::EnvWrapper {
+ public:
+  SpeechEnv() : EnvWrapper(platform::Env::Current()) {}
+  int32_t ComInitialize() override {
+    ++comCalls;
+    return comResult;
   }
-  void TearDown() override {
-    platform::test::SetComInitialize(nullptr);
-    platform::test::SetMessageBox(nullptr);
-    ResetSpeechState();
+  void ShowMessageBox(const char* caption, const char* text, unsigned icon) override {
+    boxes.push_back({caption, text, icon});
+    // The box waits for the user: nobody else may be kept waiting meanwhile.
+    std::thread other([this] {
+      lockFreeDuringBox = platform::LibraryLock().try_lock();
+      if (lockFreeDuringBox) platform::LibraryLock().unlock();
+    });
+    other.join();
   }
 
-  int32_t comResult_ = kOk;
-  int comCalls_ = 0;
-  std::vector<Box> boxes_;
-  bool lockFreeDuringBox_ = false;
+  int32_t comResult = kOk;
+  int comCalls = 0;
+  std::vector<Box> boxes;
+  bool lockFreeDuringBox = false;
 };
 
-TEST_F(SpeakTest, ResultForEveryCommandAndStartUpOutcome) {
+class ThreadedSpeakTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSpeechState(); }
+  void TearDown() override { ResetSpeechState(); }
+
+  SpeechEnv env_;
+  test::ScopedEnv installed_{&env_};
+  int32_t& comResult_ = env_.comResult;
+  int& comCalls_ = env_.comCalls;
+  std::vector<Box>& boxes_ = env_.boxes;
+  bool& lockFreeDuringBox_ = env_.lockFreeDuringBox;
+};
+
+TEST_F(ThreadedSpeakTest, ResultForEveryCommandAndStartUpOutcome) {
   struct Case {
     int32_t com;
     const char* command;
@@ -113,7 +121,7 @@ TEST_F(SpeakTest, ResultForEveryCommandAndStartUpOutcome) {
   }
 }
 
-TEST_F(SpeakTest, NullPointersAreRefusedBeforeCOMIsStarted) {
+TEST_F(ThreadedSpeakTest, NullPointersAreRefusedBeforeCOMIsStarted) {
   comResult_ = kUnexpected;
   EXPECT_EQ(-2, VQM_Speak(nullptr, "Hello", 0));
   EXPECT_EQ(-2, VQM_Speak(nullptr, nullptr, 0));
@@ -122,7 +130,7 @@ TEST_F(SpeakTest, NullPointersAreRefusedBeforeCOMIsStarted) {
   EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(SpeakTest, AFailedStartUpIsRetriedOnEveryCallUntilItSucceeds) {
+TEST_F(ThreadedSpeakTest, AFailedStartUpIsRetriedOnEveryCallUntilItSucceeds) {
   comResult_ = kUnexpected;
   EXPECT_EQ(-1, VQM_Speak("Speak", "Hello", 0));
   comResult_ = kOutOfMemory;
@@ -140,7 +148,7 @@ TEST_F(SpeakTest, AFailedStartUpIsRetriedOnEveryCallUntilItSucceeds) {
   EXPECT_EQ(2u, boxes_.size());
 }
 
-TEST_F(SpeakTest, OtherThreadsFindCOMStartedAndDoNotStartItAgain) {
+TEST_F(ThreadedSpeakTest, OtherThreadsFindCOMStartedAndDoNotStartItAgain) {
   ASSERT_EQ(0, VQM_Speak("Speak", "Hello", 0));
   int result = 99;
   std::thread other([&] { result = VQM_Speak("SpeakWait", "Hello", 0); });
@@ -151,7 +159,7 @@ TEST_F(SpeakTest, OtherThreadsFindCOMStartedAndDoNotStartItAgain) {
 
 // The real CoInitialize under Wine: it runs on the calling thread, which then finds COM
 // started (S_FALSE) when it asks again.
-TEST(SpeakRealCOM, StartsCOMOnTheCallingThread) {
+TEST(ThreadedSpeakRealCOM, StartsCOMOnTheCallingThread) {
   if (!test::OnWindows()) GTEST_SKIP() << "CoInitialize exists only on Windows";
   ResetSpeechState();
   int result = 99;
@@ -168,9 +176,9 @@ TEST(SpeakRealCOM, StartsCOMOnTheCallingThread) {
   ResetSpeechState();
 }
 
-class SpeakBackendTest : public test::BackendTest {};
+class ThreadedSpeakBackendTest : public test::BackendTest {};
 
-TEST_P(SpeakBackendTest, CodesWithTheRealStartUp) {
+TEST_P(ThreadedSpeakBackendTest, CodesWithTheRealStartUp) {
   EXPECT_EQ(-2, api().VQM_Speak(nullptr, "Hello", 0));
   EXPECT_EQ(-3, api().VQM_Speak("Speak", nullptr, 0));
   EXPECT_EQ(0, api().VQM_Speak("speak", "Hello", 0));
@@ -181,7 +189,7 @@ TEST_P(SpeakBackendTest, CodesWithTheRealStartUp) {
   EXPECT_EQ(0, api().VQM_Speak("Speak now", "Hello", 0));
 }
 
-VQM_INSTANTIATE_BACKEND_TESTS(SpeakBackendTest);
+VQM_INSTANTIATE_BACKEND_TESTS(ThreadedSpeakBackendTest);
 
 }  // namespace
 }  // namespace vqm

@@ -9,15 +9,16 @@
 #include <thread>
 
 #include "alerts/tick_player.h"
-#include "frame/exceptions.h"
+#include "base/exceptions.h"
 #include "frame/exports.h"
-#include "platform/test_hooks.h"
 #include "support/backend_test.h"
+#include "testing/fake_env.h"
+#include "testing/recording_midi_out.h"
 
 namespace vqm {
 namespace {
 
-using platform::test::RecordingMidiOut;
+using test::RecordingMidiOut;
 using Call = RecordingMidiOut::Call;
 using std::chrono::milliseconds;
 
@@ -32,21 +33,21 @@ void ResetTickPlayer() {
   TickPlayer.program = -1;
 }
 
-class TickSoundTest : public ::testing::Test {
+class ThreadedTickSoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetTickPlayer();
-    platform::test::SetMidiOutBackend(&midi_);
+    test::SetMidiOutBackend(&midi_);
   }
   void TearDown() override {
     ResetTickPlayer();
-    platform::test::SetMidiOutBackend(nullptr);
+    test::SetMidiOutBackend(nullptr);
   }
 
   RecordingMidiOut midi_{1};
 };
 
-TEST_F(TickSoundTest, FirstTickOpensDeviceZeroChoosesTheProgramAndPlaysAClampedNote) {
+TEST_F(ThreadedTickSoundTest, FirstTickOpensDeviceZeroChoosesTheProgramAndPlaysAClampedNote) {
   EXPECT_EQ(0, VQM_TickSound(0, 10, 200, 12));
 
   const auto records = midi_.Records();
@@ -66,7 +67,7 @@ TEST_F(TickSoundTest, FirstTickOpensDeviceZeroChoosesTheProgramAndPlaysAClampedN
   EXPECT_EQ(12, TickPlayer.program);
 }
 
-TEST_F(TickSoundTest, NoteAndVelocityAreClamped) {
+TEST_F(ThreadedTickSoundTest, NoteAndVelocityAreClamped) {
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 1));
   struct Case {
     int note, velocity, sentNote, sentVelocity;
@@ -83,7 +84,7 @@ TEST_F(TickSoundTest, NoteAndVelocityAreClamped) {
   }
 }
 
-TEST_F(TickSoundTest, TheProgramIsChosenOnceAndTheDeviceOpenedOnce) {
+TEST_F(ThreadedTickSoundTest, TheProgramIsChosenOnceAndTheDeviceOpenedOnce) {
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 12));
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 40));
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 0));
@@ -96,7 +97,7 @@ TEST_F(TickSoundTest, TheProgramIsChosenOnceAndTheDeviceOpenedOnce) {
   EXPECT_EQ(12, TickPlayer.program);
 }
 
-TEST_F(TickSoundTest, ANegativeProgramMakesTheNextTickInitialiseAgain) {
+TEST_F(ThreadedTickSoundTest, ANegativeProgramMakesTheNextTickInitialiseAgain) {
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, -1));
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 7));  // closes, reopens, program 7
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 9));  // nothing to initialise
@@ -117,19 +118,19 @@ TEST_F(TickSoundTest, ANegativeProgramMakesTheNextTickInitialiseAgain) {
   EXPECT_EQ(7, TickPlayer.program);
 }
 
-TEST_F(TickSoundTest, WithoutADeviceNothingIsSentNowOrLater) {
+TEST_F(ThreadedTickSoundTest, WithoutADeviceNothingIsSentNowOrLater) {
   RecordingMidiOut none(0);
-  platform::test::SetMidiOutBackend(&none);
+  test::SetMidiOutBackend(&none);
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 12));
   EXPECT_EQ(0, VQM_TickSound(0, 50, 90, 40));
   EXPECT_EQ(0, VQM_TickSound(0, 61, 127, 3));
   EXPECT_TRUE(none.Records().empty());
   EXPECT_FALSE(TickPlayer.device.IsOpen());
   EXPECT_EQ(12, TickPlayer.program);  // set by the first call, so the device is not tried again
-  platform::test::SetMidiOutBackend(&midi_);
+  test::SetMidiOutBackend(&midi_);
 }
 
-TEST_F(TickSoundTest, AFailedOpenIsNotRetriedAndTicksSendNothing) {
+TEST_F(ThreadedTickSoundTest, AFailedOpenIsNotRetriedAndTicksSendNothing) {
   midi_.FailOpen(4, 170);
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 12));
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 13));
@@ -152,7 +153,7 @@ class ThrowingMidiOut : public RecordingMidiOut {
   bool framework_;
 };
 
-TEST_F(TickSoundTest, InitDeviceResults) {
+TEST_F(ThreadedTickSoundTest, InitDeviceResults) {
   struct Case {
     const char* name;
     unsigned deviceCount;
@@ -171,7 +172,7 @@ TEST_F(TickSoundTest, InitDeviceResults) {
     ResetTickPlayer();
     RecordingMidiOut plain(c.deviceCount);
     ThrowingMidiOut throwing(c.throwKind == 1);
-    platform::test::SetMidiOutBackend(c.throwKind == 0 ? &plain : &throwing);
+    test::SetMidiOutBackend(c.throwKind == 0 ? &plain : &throwing);
     std::string errorText;
     ExportLock lock(platform::LibraryLock());
     EXPECT_EQ(c.result, TickPlayer.InitDevice(&errorText)) << c.name;
@@ -180,23 +181,23 @@ TEST_F(TickSoundTest, InitDeviceResults) {
     EXPECT_EQ(c.open, TickPlayer.device.IsOpen()) << c.name;
     TickPlayer.device.Close();
   }
-  platform::test::SetMidiOutBackend(&midi_);
+  test::SetMidiOutBackend(&midi_);
 }
 
-TEST_F(TickSoundTest, AnExceptionDuringTheFirstTickStillReturnsZero) {
+TEST_F(ThreadedTickSoundTest, AnExceptionDuringTheFirstTickStillReturnsZero) {
   ThrowingMidiOut throwing(false);
-  platform::test::SetMidiOutBackend(&throwing);
+  test::SetMidiOutBackend(&throwing);
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 5));
   EXPECT_EQ(5, TickPlayer.program);
   EXPECT_TRUE(throwing.ShortMessages().empty());
-  platform::test::SetMidiOutBackend(&midi_);
+  test::SetMidiOutBackend(&midi_);
 }
 
 // Another chart's call gets through while a note is sounding: the library-wide lock is not
 // held during the 5 ms. Were it held, the other call could never finish before the note-off
 // is sent; a busy machine may delay it past the note now and then, so one attempt in twenty
 // that gets through is enough.
-TEST_F(TickSoundTest, OtherCallsAreNotHeldUpDuringTheNote) {
+TEST_F(ThreadedTickSoundTest, OtherCallsAreNotHeldUpDuringTheNote) {
   ASSERT_EQ(0, VQM_TickSound(0, 45, 64, 1));
   int throughDuringNote = 0;
   for (int attempt = 0; attempt < 20; ++attempt) {
@@ -217,14 +218,14 @@ TEST_F(TickSoundTest, OtherCallsAreNotHeldUpDuringTheNote) {
 
 // Without a hook: the real MIDI output under Wine (where the test machine has no device),
 // the POSIX stand-in natively. Either way the result is 0 and nothing breaks.
-class TickSoundBackendTest : public test::BackendTest {
+class ThreadedTickSoundBackendTest : public test::BackendTest {
  protected:
   void TearDown() override {
     if (inProcess()) ResetTickPlayer();
   }
 };
 
-TEST_P(TickSoundBackendTest, ReturnsZeroWhetherOrNotADeviceExists) {
+TEST_P(ThreadedTickSoundBackendTest, ReturnsZeroWhetherOrNotADeviceExists) {
   if (inProcess()) ResetTickPlayer();
   EXPECT_EQ(0, api().VQM_TickSound(0, 10, 200, 12));
   EXPECT_EQ(0, api().VQM_TickSound(7, 45, 64, 40));
@@ -232,7 +233,7 @@ TEST_P(TickSoundBackendTest, ReturnsZeroWhetherOrNotADeviceExists) {
   EXPECT_EQ(0, api().VQM_TickSound(0, 45, 64, 3));
 }
 
-VQM_INSTANTIATE_BACKEND_TESTS(TickSoundBackendTest);
+VQM_INSTANTIATE_BACKEND_TESTS(ThreadedTickSoundBackendTest);
 
 }  // namespace
 }  // namespace vqm

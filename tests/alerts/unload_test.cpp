@@ -13,9 +13,10 @@
 #include <thread>
 
 #include "alerts/midi_out_device.h"
-#include "platform/test_hooks.h"
 #include "support/files.h"
 #include "support/library_under_test.h"
+#include "testing/fake_env.h"
+#include "testing/recording_midi_out.h"
 
 namespace vqm {
 namespace {
@@ -23,7 +24,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-TEST(LibraryUnload, LoadTickUnloadAHundredTimesEndsPromptly) {
+TEST(ThreadedLibraryUnload, LoadTickUnloadAHundredTimesEndsPromptly) {
   test::LibraryCopy copy("UNLOADTEST");
   ASSERT_TRUE(test::FileExists(copy.path()));
   const auto start = Clock::now();
@@ -107,21 +108,21 @@ bool FinishesUnderLoaderLock(LoaderLock& loaderLock, std::function<void()> job,
   return finished;
 }
 
-class UnderLoaderLockTest : public ::testing::Test {
+class ThreadedUnderLoaderLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!loaderLock_.available()) GTEST_SKIP() << "ntdll has no LdrLockLoaderLock";
-    platform::test::SetMidiOutBackend(&midi_);
+    test::SetMidiOutBackend(&midi_);
   }
-  void TearDown() override { platform::test::SetMidiOutBackend(nullptr); }
+  void TearDown() override { test::SetMidiOutBackend(nullptr); }
 
   LoaderLock loaderLock_;
-  platform::test::RecordingMidiOut midi_;
+  test::RecordingMidiOut midi_;
 };
 
 // What the unload must avoid: a worker cannot finish ending while the loader lock is held,
 // so waiting for it there blocks until the lock is released.
-TEST_F(UnderLoaderLockTest, WaitingForTheWorkerBlocksWhileTheLockIsHeld) {
+TEST_F(ThreadedUnderLoaderLockTest, WaitingForTheWorkerBlocksWhileTheLockIsHeld) {
   CMIDIOutDevice device;
   ASSERT_EQ(0, device.Open(0));
   EXPECT_FALSE(FinishesUnderLoaderLock(loaderLock_, [&] { device.Close(); }, milliseconds(300)));
@@ -129,14 +130,14 @@ TEST_F(UnderLoaderLockTest, WaitingForTheWorkerBlocksWhileTheLockIsHeld) {
 }
 
 // What the unload does: the device is destroyed at once, the worker ends afterwards.
-TEST_F(UnderLoaderLockTest, DestroyingTheDeviceDoesNotWait) {
+TEST_F(ThreadedUnderLoaderLockTest, DestroyingTheDeviceDoesNotWait) {
   for (int round = 0; round < 10; ++round) {
     auto device = std::make_unique<CMIDIOutDevice>();
     ASSERT_EQ(0, device->Open(0));
     const auto start = Clock::now();
     EXPECT_TRUE(FinishesUnderLoaderLock(loaderLock_, [&] { device.reset(); }, milliseconds(2000)));
     EXPECT_LT(Clock::now() - start, milliseconds(500));
-    EXPECT_EQ(platform::test::RecordingMidiOut::Call::kClose, midi_.Records().back().call);
+    EXPECT_EQ(test::RecordingMidiOut::Call::kClose, midi_.Records().back().call);
   }
 }
 

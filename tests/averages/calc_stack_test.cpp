@@ -1,4 +1,5 @@
 #include "averages/calc_stack.h"
+#include "support/float_bits.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +10,6 @@
 namespace vqm {
 namespace {
 
-uint32_t Bits(float f) {
-  uint32_t b;
-  memcpy(&b, &f, sizeof b);
-  return b;
-}
 
 // The averages written the obvious way from the whole history since Init: where value i of
 // the history lands in the ring is i mod length, so the simple average sums, for each slot
@@ -86,9 +82,9 @@ TEST(CCalcStack, MatchesTheNaiveAveragesBitForBit) {
         ASSERT_EQ(1, ema.AddEMA(x));
         ASSERT_EQ(1, wgt.AddWgtAvg(x));
         e = naive.Exponential(e, x, history.size());
-        ASSERT_EQ(Bits(naive.Simple(history)), Bits(ma.value)) << length << " at " << i;
-        ASSERT_EQ(Bits(e), Bits(ema.value)) << length << " at " << i;
-        ASSERT_EQ(Bits(naive.Weighted(history)), Bits(wgt.value)) << length << " at " << i;
+        ASSERT_EQ(test::FloatBits(naive.Simple(history)), test::FloatBits(ma.value)) << length << " at " << i;
+        ASSERT_EQ(test::FloatBits(e), test::FloatBits(ema.value)) << length << " at " << i;
+        ASSERT_EQ(test::FloatBits(naive.Weighted(history)), test::FloatBits(wgt.value)) << length << " at " << i;
       }
     }
   }

@@ -1,5 +1,6 @@
 // In-process checks of what the bar exports leave in the log: the guard's failure text
 // under "CSV2", and the date and time checks that still run when the file cannot be opened.
+#include "base/lock_rule.h"
 #include "dataio/block_export_guard.h"
 
 #include <gtest/gtest.h>
@@ -9,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "frame/exceptions.h"
+#include "base/exceptions.h"
+#include "base/log_state.h"
 #include "frame/exports.h"
-#include "frame/log_state.h"
-#include "frame/settings.h"
-#include "platform/test_hooks.h"
 #include "support/files.h"
 #include "support/fresh_log.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
 
 namespace vqm {
 namespace {
@@ -24,6 +25,7 @@ namespace {
 class BarExportLogTest : public ::testing::Test {
  protected:
   static constexpr const char* kLogPath = "C:/Database/VOVOD/logs/20330102/VQM_F1.log";
+  ExportLock lock_;  // the block exports' guard needs the library lock
 
   void SetUp() override {
     int one = 1;
@@ -31,7 +33,7 @@ class BarExportLogTest : public ::testing::Test {
     VQM_SaveDataToTxt(0, "~start", 1240315, 930, 1, &one, &one, &one, &one, &one, 0);
   }
   static void ResetLog() { test::ResetLogWriter(); }
-  test::FreshLog log_{"csvlog", platform::test::MakeReading(2033, 1, 2, 3, 4, 5, 6)};
+  test::FreshLog log_{"csvlog", test::MakeReading(2033, 1, 2, 3, 4, 5, 6)};
 
   // The lines written so far, without the line that opens the log.
   static std::string Log() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/paths.h"
 #include "dataio/column_loader.h"
 #include "frame/value_block.h"
 #include "support/backend_test.h"

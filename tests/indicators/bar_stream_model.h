@@ -8,13 +8,9 @@
 #include <cstring>
 #include <string>
 
-namespace vqm::test {
+#include "support/float_bits.h"
 
-inline uint32_t Bits(float f) {
-  uint32_t b;
-  memcpy(&b, &f, sizeof b);
-  return b;
-}
+namespace vqm::test {
 
 // Year - 1900, month, day, hour, minute, second; ordered as an array is ordered.
 using BarFields = std::array<int, 6>;

@@ -10,12 +10,12 @@
 #include "indicators/bar_stream_model.h"
 #include "indicators/pattern_search_history.h"
 #include "support/backend_test.h"
+#include "support/float_bits.h"
 
 namespace vqm {
 namespace {
 
 using test::BarFields;
-using test::Bits;
 
 // ---- The pattern search written from its description, independently of the library ----
 
@@ -234,10 +234,10 @@ TEST_P(PatternSearchTest, ExcursionsInPriceUnitsAndTenThousandths) {
     EXPECT_EQ(-1, Calc(kDay, 931).status) << "one bar before it, scope 2";
     const GemOut out = Calc(kDay, 932);
     EXPECT_EQ(2, out.status);
-    EXPECT_EQ(Bits(c.fallBelowLow), Bits(out.v[0]));
-    EXPECT_EQ(Bits(c.riseAboveLow), Bits(out.v[1]));
-    EXPECT_EQ(Bits(c.riseAboveHigh), Bits(out.v[2]));
-    EXPECT_EQ(Bits(c.fallBelowHigh), Bits(out.v[3]));
+    EXPECT_EQ(test::FloatBits(c.fallBelowLow), test::FloatBits(out.v[0]));
+    EXPECT_EQ(test::FloatBits(c.riseAboveLow), test::FloatBits(out.v[1]));
+    EXPECT_EQ(test::FloatBits(c.riseAboveHigh), test::FloatBits(out.v[2]));
+    EXPECT_EQ(test::FloatBits(c.fallBelowHigh), test::FloatBits(out.v[3]));
   }
 }
 
@@ -281,8 +281,8 @@ TEST_P(PatternSearchTest, ScopeAndTheDayBoundary) {
   EXPECT_EQ(-1, Calc(kDay + 1, 0).status) << "the 100th bar";
   GemOut out = Calc(kDay + 1, 1);  // reference: the first bar; the day has 98 more
   EXPECT_EQ(100, out.status);
-  EXPECT_EQ(Bits(-(9902.0f / 100.0f - 100.0f)), Bits(out.v[0]));
-  EXPECT_EQ(Bits(10098.0f / 100.0f - 100.0f), Bits(out.v[1]));
+  EXPECT_EQ(test::FloatBits(-(9902.0f / 100.0f - 100.0f)), test::FloatBits(out.v[0]));
+  EXPECT_EQ(test::FloatBits(10098.0f / 100.0f - 100.0f), test::FloatBits(out.v[1]));
   // The reference is the day's last bar, all later bars are on the next day.
   out = Calc(kDay + 1, test::HostTimeOfMinute(99));
   EXPECT_EQ(100, out.status);
@@ -389,7 +389,7 @@ TEST_P(PatternSearchTest, AgreesWithTheModelOverLongRandomStreams) {
         api().VQM_FindGemCalc(0, sym, calcDate, calcTime, n, &v[0], &v[1], &v[2], &v[3]);
     ASSERT_EQ(expected.status, status) << "calc " << n;
     for (int i = 0; i < 4; ++i)
-      ASSERT_EQ(Bits(expected.v[i]), Bits(v[i])) << "calc " << n << " output " << i;
+      ASSERT_EQ(test::FloatBits(expected.v[i]), test::FloatBits(v[i])) << "calc " << n << " output " << i;
   }
 }
 

@@ -9,16 +9,6 @@
 
 namespace vqm::test {
 
-uint32_t FloatBits(float f) {
-  uint32_t u;
-  memcpy(&u, &f, sizeof u);
-  return u;
-}
-
-bool SameFloat(float a, float b) {
-  return FloatBits(a) == FloatBits(b) || (std::isnan(a) && std::isnan(b));
-}
-
 std::string UniqueSymbolPrefix(const char* name) {
   static const long long run =
       std::chrono::system_clock::now().time_since_epoch().count() % 1000000007;
@@ -240,8 +230,8 @@ float RareAvgModel::Call(const RareAvgModelCall& c) {
 }
 
 bool RareAvgModel::Fit(const ModelSeries& s, int degree, int skip, int end, float* value) const {
-  const int x0 = end <= 1010 ? end : end % 1000;
-  if (end > 1010) ++const_cast<ModelCoverage&>(coverage_).wrappedAbscissas;
+  const int x0 = end <= unwrappedUpTo ? end : end % 1000;
+  if (end > unwrappedUpTo) ++const_cast<ModelCoverage&>(coverage_).wrappedAbscissas;
   std::vector<float> xs, ys;
   for (int j = s.regr - skip; j >= 0; --j) {
     const int index = end - j;

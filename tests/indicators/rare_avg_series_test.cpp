@@ -5,12 +5,14 @@
 
 #include <string>
 
+#include "base/lock_rule.h"
 #include "indicators/rare_avg_manager.h"
 
 namespace vqm {
 namespace {
 
 TEST(RareAvgSeries, ResetKeepsBarNumberLagAndKeys) {
+  ExportLock lock;
   CRareAvgSym s;
   s.regrLength = 3;
   s.barType = 1;
@@ -57,6 +59,7 @@ TEST(RareAvgSeries, HoldsAsManyPointsAsItReceives) {
 }
 
 TEST(RareAvgManager, SixKeysIdentifyASeries) {
+  ExportLock lock;
   CRareAvgManager manager;
   const RareAvgKeys base{"Es-Mini", 10, 5, 60, 1, 0};
   CRareAvgSym* created = manager.Create(base);
@@ -80,6 +83,7 @@ TEST(RareAvgManager, SixKeysIdentifyASeries) {
 }
 
 TEST(RareAvgManager, EveryOneOfManySeriesIsFoundInCreationOrder) {
+  ExportLock lock;
   CRareAvgManager manager;
   const int n = 10000;
   for (int i = 0; i < n; ++i) {

@@ -239,6 +239,40 @@ TEST_P(RareAvgStreamTest, LongSeriesWrapTheirAbscissas) {
   ExpectSameSeriesState(prefix);
 }
 
+// Index 1010 is the last whose abscissa is the index itself; from 1011 on they wrap modulo
+// 1000. Each case's data are such that wrapping one point early changes the results (the
+// fits at the edge feed the smoother), and the library must give the model's unwrapped ones.
+TEST_P(RareAvgStreamTest, LastUnwrappedAbscissaIsIndex1010) {
+  const struct {
+    int regr, respFac;
+    float (*value)(int bar);
+  } cases[] = {
+      {10, 0, [](int i) { return 1.0f + static_cast<float>(i % 13) * 0.37f + static_cast<float>(i % 5) * 11.1f; }},
+      {10, 60, [](int i) { return static_cast<float>(i * 7919 % 1000) * 0.731f + 1.0f; }},
+      {10, 0, [](int i) { return 12345.678f + static_cast<float>(i * 31 % 97) * 3.3f; }},
+  };
+  const std::string prefix = test::UniqueSymbolPrefix("Edge1010");
+  for (size_t k = 0; k < sizeof cases / sizeof cases[0]; ++k) {
+    const auto& c = cases[k];
+    const std::string symbol = prefix + std::to_string(k);
+    RareAvgModel early;
+    early.unwrappedUpTo = 1009;
+    bool wrapShows = false;
+    for (int i = 0; i <= 1015; ++i) {
+      const RareAvgModelCall call{symbol.c_str(), c.regr, 7, c.value(i), 1240102, 930,
+                                  c.respFac,      0,      2, 0,          i};
+      const float want = model_.Call(call);
+      wrapShows = wrapShows || !SameFloat(want, early.Call(call));
+      const float got = api().VQM_RareAvg(call.symbol, c.regr, 7, call.value, call.date,
+                                          call.time, c.respFac, 0, 2, 0, i);
+      ASSERT_TRUE(SameFloat(want, got)) << symbol << " bar " << i << ": model "
+                                        << test::FloatBits(want) << ", library "
+                                        << test::FloatBits(got);
+    }
+    EXPECT_TRUE(wrapShows) << symbol << ": the data cannot tell an early wrap";
+  }
+}
+
 VQM_INSTANTIATE_BACKEND_TESTS(RareAvgStreamTest);
 
 }  // namespace

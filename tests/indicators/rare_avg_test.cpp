@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/exceptions.h"
-#include "frame/log.h"
-#include "frame/log_state.h"
+#include "base/exceptions.h"
+#include "base/log.h"
+#include "base/log_state.h"
 #include "indicators/rare_avg_manager.h"
 #include "indicators/rare_avg_model.h"
 #include "support/backend_test.h"
@@ -96,6 +96,7 @@ struct Scenario {
 
 const CRareAvgSym* SeriesOf(const std::string& symbol, int regr, int wgt, int respFac, int barType,
                             int day) {
+  ExportLock lock;
   return g_RareAvgMgr.Find(RareAvgKeys{symbol.c_str(), regr, wgt, respFac, barType, day});
 }
 
@@ -341,6 +342,7 @@ TEST_P(RareAvgTest, FirstCallLogsTheNewSeries) {
                           symbol + ", BarType=1, Len=14 \\(([0-9A-F]{16})\\)\r\n");
   ASSERT_TRUE(std::regex_match(lines[0], m, layout)) << lines[0];
   if (inProcess()) {
+    ExportLock lock;
     char address[20];
     snprintf(address, sizeof address, PTR_FMT,
              PtrArg(g_RareAvgMgr.Find(RareAvgKeys{symbol.c_str(), 14, 4, 60, 1, 0})));

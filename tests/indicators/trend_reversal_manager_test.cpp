@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "base/lock_rule.h"
+
 namespace vqm {
 namespace {
 
@@ -19,6 +21,7 @@ std::unique_ptr<CTrendRevSym> MakeSeries(const std::string& symbol, int key1, in
 // The index finds what a scan of the array would find, for many series and after
 // replacements; texts that differ in length or keys are other series.
 TEST(CTrendRevMgr, IndexFindsWhatTheArrayHolds) {
+  ExportLock lock;
   CTrendRevMgr mgr;
   constexpr int kSeries = 20000;
   for (int i = 0; i < kSeries; ++i) {
@@ -47,6 +50,7 @@ TEST(CTrendRevMgr, IndexFindsWhatTheArrayHolds) {
 }
 
 TEST(CTrendRevMgr, EmptySymbolIsASymbolLikeAnyOther) {
+  ExportLock lock;
   CTrendRevMgr mgr;
   std::unique_ptr<CTrendRevSym> s = MakeSeries("", 99, 0);
   mgr.Append(s);

@@ -12,12 +12,12 @@
 
 #include "indicators/bar_stream_model.h"
 #include "support/backend_test.h"
+#include "support/float_bits.h"
 
 namespace vqm {
 namespace {
 
 using test::BarFields;
-using test::Bits;
 
 // ---- The trend reversal written from its description, independently of the library ----
 
@@ -240,7 +240,7 @@ TEST_P(TrendReversalTest, RibbonLengthsFromFastAndSlow) {
     } else {
       EXPECT_EQ(hi < 200.0f ? 2 : 0, out.status);
       EXPECT_EQ(100.0f, out.position);
-      EXPECT_EQ(Bits(1.0f * 10000.0f * (hi - lo) / lo), Bits(out.width));
+      EXPECT_EQ(test::FloatBits(1.0f * 10000.0f * (hi - lo) / lo), test::FloatBits(out.width));
     }
   }
 }
@@ -268,7 +268,7 @@ TEST_P(TrendReversalTest, PositionAndWidthInsideAndOutside) {
     const TrendOut out = Call(s, kDay, 933, c.price, 2, 3, c.factor);
     EXPECT_EQ(c.status, out.status);
     EXPECT_EQ(c.position, out.position);
-    EXPECT_EQ(Bits(c.factor * 10000.0f * (c.hi - c.lo) / c.lo), Bits(out.width));
+    EXPECT_EQ(test::FloatBits(c.factor * 10000.0f * (c.hi - c.lo) / c.lo), test::FloatBits(out.width));
   }
 }
 
@@ -327,7 +327,7 @@ TEST_P(TrendReversalTest, NonFinitePricesGiveNoWidthUntilTheyLeaveTheAverages) {
   EXPECT_EQ(0.0f, out.width);
   out = Call(s, kDay, 936, 130.0f, 2, 3);  // both clear: 115 and 110
   EXPECT_EQ(2, out.status);
-  EXPECT_EQ(Bits(10000.0f * 5.0f / 110.0f), Bits(out.width));
+  EXPECT_EQ(test::FloatBits(10000.0f * 5.0f / 110.0f), test::FloatBits(out.width));
   // Infinities and NaN through the whole measurement: no crash, a definite answer each time.
   const float wild[] = {inf, -inf, 3e38f, -3e38f, nan, inf, 1.0f, -inf, 0.0f};
   int minute = 937;
@@ -420,8 +420,8 @@ TEST_P(TrendReversalTest, AgreesWithTheModelOverLongRandomStreams) {
     const int status = api().VQM_TrendReversal(n, symbol.c_str(), date, time, k1, k2, price, factor,
                                                fast, slow, &position, &width);
     ASSERT_EQ(want.status, status) << "call " << n;
-    ASSERT_EQ(Bits(want.position), Bits(position)) << "call " << n << " " << position;
-    ASSERT_EQ(Bits(want.width), Bits(width)) << "call " << n << " " << width;
+    ASSERT_EQ(test::FloatBits(want.position), test::FloatBits(position)) << "call " << n << " " << position;
+    ASSERT_EQ(test::FloatBits(want.width), test::FloatBits(width)) << "call " << n << " " << width;
   }
 }
 

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/settings.h"
+#include "base/lock_rule.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "frame/value_block.h"
 #include "platform/platform.h"
 #include "reliability/access_denial.h"
@@ -124,6 +126,7 @@ class BadInputFilesTest : public test::BadInputTest {
   }
   std::string Multiplier(const std::string& key) const {
     char value[200];
+    ExportLock lock;
     ReadIniString("Multiplier", key.c_str(), "<none>", value, sizeof value, kMultipliers);
     return value;
   }

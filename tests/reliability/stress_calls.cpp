@@ -3,14 +3,10 @@
 #include <cstring>
 #include <sstream>
 
+#include "support/float_bits.h"
+
 namespace vqm::test {
 namespace {
-
-uint32_t Bits(float f) {
-  uint32_t u;
-  memcpy(&u, &f, sizeof u);
-  return u;
-}
 
 bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -63,14 +59,14 @@ StressResult StressRunner::Run(const StressCall& c) {
   switch (c.kind) {
     case StressCall::kRareAvg:
       r.floats[0] =
-          Bits(api_.VQM_RareAvg(symbol, 10, 0, c.a, c.date, c.time, 60, 0, 1, 1, c.bar));
+          FloatBits(api_.VQM_RareAvg(symbol, 10, 0, c.a, c.date, c.time, 60, 0, 1, 1, c.bar));
       break;
     case StressCall::kTrendReversal: {
       float position = 0, width = 0;
       r.status[0] = api_.VQM_TrendReversal(0, symbol, c.date, c.time, 1, 2, c.a, 1.0f, 5, 30,
                                            &position, &width);
-      r.floats[0] = Bits(position);
-      r.floats[1] = Bits(width);
+      r.floats[0] = FloatBits(position);
+      r.floats[1] = FloatBits(width);
       break;
     }
     case StressCall::kGemAdd: {
@@ -84,7 +80,7 @@ StressResult StressRunner::Run(const StressCall& c) {
       float out[4] = {};
       r.status[0] = api_.VQM_FindGemCalc(0, symbol, c.date, c.time, 0, &out[0], &out[1], &out[2],
                                          &out[3]);
-      for (int i = 0; i < 4; ++i) r.floats[i] = Bits(out[i]);
+      for (int i = 0; i < 4; ++i) r.floats[i] = FloatBits(out[i]);
       break;
     }
     case StressCall::kBsp: {
@@ -98,7 +94,7 @@ StressResult StressRunner::Run(const StressCall& c) {
       float pressure = 0;
       r.status[2] = api_.VQM_BSPCalc(reinterpret_cast<CBSPSet*>(static_cast<intptr_t>(handle)), c.a,
                                      c.b, c.style, &pressure);
-      r.floats[0] = Bits(pressure);
+      r.floats[0] = FloatBits(pressure);
       break;
     }
     case StressCall::kPrcNorm: {

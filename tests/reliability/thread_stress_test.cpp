@@ -130,9 +130,9 @@ void ExpectSameResults(const std::vector<StressResult>& got,
   EXPECT_EQ(0, differing) << what;
 }
 
-class ThreadStressTest : public test::BackendTest {};
+class ThreadedStressTest : public test::BackendTest {};
 
-TEST_P(ThreadStressTest, SeparateSeriesEqualTheirSerialReplay) {
+TEST_P(ThreadedStressTest, SeparateSeriesEqualTheirSerialReplay) {
   const long quota = Quota(50);
   StressRunner runner(api(), UniquePrefix("own"), kThreads);
   std::vector<std::vector<StressCall>> calls(kThreads);
@@ -170,7 +170,7 @@ TEST_P(ThreadStressTest, SeparateSeriesEqualTheirSerialReplay) {
   }
 }
 
-TEST_P(ThreadStressTest, SharedSeriesEqualTheReplayInAdmissionOrder) {
+TEST_P(ThreadedStressTest, SharedSeriesEqualTheReplayInAdmissionOrder) {
   const long quota = Quota(35);
   StressRunner runner(api(), UniquePrefix("shared"), 1);
   std::mutex testLock;
@@ -227,7 +227,7 @@ TEST_P(ThreadStressTest, SharedSeriesEqualTheReplayInAdmissionOrder) {
   ExpectSameResults(got, replayed, "shared series");
 }
 
-TEST_P(ThreadStressTest, SharedHistoryRebuiltInTheOrderTheLibraryAdmitted) {
+TEST_P(ThreadedStressTest, SharedHistoryRebuiltInTheOrderTheLibraryAdmitted) {
   const long quota = Quota(15);
   StressRunner runner(api(), UniquePrefix("history"), 1);
   std::vector<std::vector<Admitted>> added(kThreads);
@@ -272,7 +272,7 @@ TEST_P(ThreadStressTest, SharedHistoryRebuiltInTheOrderTheLibraryAdmitted) {
   ExpectSameResults(measured, measure(replay), "measurements");
 }
 
-VQM_INSTANTIATE_BACKEND_TESTS(ThreadStressTest);
+VQM_INSTANTIATE_BACKEND_TESTS(ThreadedStressTest);
 
 }  // namespace
 }  // namespace vqm

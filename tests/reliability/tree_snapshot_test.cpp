@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/settings.h"
+#include "base/paths.h"
 #include "platform/platform.h"
 #include "support/files.h"
 

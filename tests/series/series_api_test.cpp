@@ -14,8 +14,9 @@
 #include <vector>
 
 #include "indicators/bar_stream_model.h"
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 #include "series/series_export_list.h"
+#include "support/float_bits.h"
 #include "support/library_under_test.h"
 #include "vqm/series.h"
 
@@ -48,7 +49,7 @@ const SeriesApi& SeriesApiOf(Backend backend) {
 }
 
 using Outputs = std::vector<uint32_t>;  // every output of every bar, as bits
-void Put(Outputs& o, float f) { o.push_back(Bits(f)); }
+void Put(Outputs& o, float f) { o.push_back(FloatBits(f)); }
 void Put(Outputs& o, int i) { o.push_back(static_cast<uint32_t>(i)); }
 
 // A symbol no other test uses, so that the exports start fresh series.

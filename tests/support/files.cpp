@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "frame/settings.h"
+#include "base/paths.h"
 #include "platform/platform.h"
 
 namespace vqm::test {
@@ -18,6 +18,27 @@ bool ReadFileBytes(const std::string& path, std::string* content) {
   while ((n = fread(buf, 1, sizeof buf, f)) > 0) content->append(buf, n);
   fclose(f);
   return true;
+}
+
+bool ReadFileTail(const std::string& path, size_t offset, std::string* content) {
+  FILE* f = platform::OpenFile(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  content->clear();
+  if (fseek(f, static_cast<long>(offset), SEEK_SET) == 0) {
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) content->append(buf, n);
+  }
+  fclose(f);
+  return true;
+}
+
+size_t FileSizeOf(const std::string& path) {
+  FILE* f = platform::OpenFile(path.c_str(), "rb");
+  if (f == nullptr) return 0;
+  const long long size = platform::FileSize(f);
+  fclose(f);
+  return size > 0 ? static_cast<size_t>(size) : 0;
 }
 
 void WriteFileBytes(const std::string& path, const std::string& content) {

@@ -2,12 +2,18 @@
 // real ones under Wine and map under $VQM_DRIVE_ROOT natively, through the platform layer.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace vqm::test {
 
 // Whole content of a file, or false when it cannot be read.
 bool ReadFileBytes(const std::string& path, std::string* content);
+// The bytes from offset to the end (none when the file is shorter), or false when the file
+// cannot be read. Reads only what it returns.
+bool ReadFileTail(const std::string& path, size_t offset, std::string* content);
+// Size of the file in bytes, 0 when it cannot be read.
+size_t FileSizeOf(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

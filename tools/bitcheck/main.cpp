@@ -17,12 +17,12 @@
 #include <string>
 
 #include "frame/exports.h"
-#include "indicators/bsp/host_double.h"
-#include "library.h"
+#include "testing/host_double.h"
+#include "testing/library.h"
 
 namespace {
 
-using vqm::replay::Library;
+using vqm::test::Library;
 
 class Rng {
  public:
@@ -314,7 +314,7 @@ void RunPrcNorm(const Library& lib, int stream, int calls, Digest& d) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string path = vqm::replay::DefaultLibraryPath();
+  std::string path = vqm::test::DefaultLibraryPath();
   int streams = 64, calls = 20000, first = 0;
   const char* only = nullptr;
   for (int i = 1; i + 1 < argc; i += 2) {

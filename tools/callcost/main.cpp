@@ -11,7 +11,7 @@
 #include <string>
 
 #include "frame/exports.h"
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 
 // Every allocation of the process goes through malloc; these count the measured ones.
 extern "C" void* __libc_malloc(size_t);

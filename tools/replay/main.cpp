@@ -20,7 +20,6 @@
 
 #include "bars.h"
 #include "chart_data.h"
-#include "library.h"
 #include "options.h"
 #include "output_place.h"
 #include "replay_csv.h"
@@ -101,7 +100,7 @@ int Replay(int argc, char** argv) {
 
   // The library beside this program, found before the host folder is moved to the output.
   ClearLibraryEnvironment();
-  const std::string libraryPath = o.library.empty() ? DefaultLibraryPath() : o.library;
+  const std::string libraryPath = o.library.empty() ? test::DefaultLibraryPath() : o.library;
   // Output next: the library reads where to write when it is loaded and first called.
   const OutputPlace place = ChooseOutputPlace(o.out, o.barFile);
   BarReader reader;

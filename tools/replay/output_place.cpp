@@ -4,7 +4,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "frame/settings.h"
+#include "base/settings.h"
 #include "platform/platform.h"
 
 namespace fs = std::filesystem;

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/log.h"
 #include "frame/exports.h"
-#include "frame/log.h"
 #include "indicators/bsp/bsp_manager.h"
 #include "indicators/bsp/host_calls.h"
 #include "indicators/bsp/send_error.h"
@@ -160,7 +160,7 @@ void LogBarNumbers(HostScriptObject* script) {
 VQM_EXPORT int VQM_BSP(const char* subKey, int keyNum1, int keyNum2, char* keyText,
                        HostScriptObject* host, int /*notUsed*/) {
   using namespace vqm;
-  ExportLock lock(platform::LibraryLock());
+  ExportLock lock;
   CBSPSet* inst = nullptr;
   int result = -9;
   char error[kErrorTextCapacity];

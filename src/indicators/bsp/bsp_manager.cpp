@@ -3,8 +3,9 @@
 #include <cctype>
 #include <memory>
 
-#include "frame/log.h"
-#include "frame/settings.h"
+#include "base/lock_rule.h"
+#include "base/log.h"
+#include "base/text.h"
 
 namespace vqm {
 namespace {
@@ -26,6 +27,7 @@ CBSPManager::~CBSPManager() {
 }
 
 int CBSPManager::FindInstance(const char* key) const {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   int found = -1;
   const auto range = byKey_.equal_range(KeyHash(key));
   for (auto it = range.first; it != range.second; ++it) {
@@ -38,6 +40,7 @@ int CBSPManager::FindInstance(const char* key) const {
 }
 
 int CBSPManager::FindOrAddInstance(const char* key) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   const int existing = FindInstance(key);
   if (existing >= 0) return existing;
   auto instance = std::make_unique<CBSPSet>(key);

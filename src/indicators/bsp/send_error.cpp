@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame/log.h"
+#include "base/log.h"
 
 namespace vqm {
 

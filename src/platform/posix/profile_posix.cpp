@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/env.h"
+#include "platform/posix/profile_posix.h"
 
 namespace vqm::platform {
 namespace {
@@ -24,7 +25,7 @@ std::string Trim(const std::string& s) {
 bool EqualNoCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
 bool ReadLines(const char* file, std::vector<std::string>* lines) {
-  FILE* f = OpenFile(file, "rb");
+  FILE* f = Env::Default()->OpenFile(file, "rb");
   if (f == nullptr) return false;
   std::string line;
   int c;
@@ -76,8 +77,10 @@ int CopyOut(const std::string& value, char* buffer, int size) {
 
 }  // namespace
 
-int ProfileRead(const char* section, const char* key, const char* defaultValue,
-                      char* buffer, int size, const char* file) {
+namespace detail {
+
+int PosixProfileRead(const char* section, const char* key, const char* defaultValue,
+                     char* buffer, int size, const char* file) {
   std::string def = defaultValue ? defaultValue : "";
   while (!def.empty() && def.back() == ' ') def.pop_back();
   std::vector<std::string> lines;
@@ -99,8 +102,8 @@ int ProfileRead(const char* section, const char* key, const char* defaultValue,
   return CopyOut(def, buffer, size);
 }
 
-int ProfileWrite(const char* section, const char* key, const char* value,
-                       const char* file) {
+int PosixProfileWrite(const char* section, const char* key, const char* value,
+                      const char* file) {
   if (section == nullptr || key == nullptr || file == nullptr) return 0;
   std::vector<std::string> lines;
   ReadLines(file, &lines);
@@ -143,7 +146,7 @@ int ProfileWrite(const char* section, const char* key, const char* value,
       lines.insert(lines.begin() + static_cast<long>(insertAt), newLine);
     }
   }
-  FILE* f = OpenFile(file, "wb");
+  FILE* f = Env::Default()->OpenFile(file, "wb");
   if (f == nullptr) return 0;
   bool ok = true;
   for (const std::string& line : lines) {
@@ -154,4 +157,5 @@ int ProfileWrite(const char* section, const char* key, const char* value,
   return ok ? 1 : 0;
 }
 
+}  // namespace detail
 }  // namespace vqm::platform

@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "base/lock_rule.h"
 #include "indicators/bsp/log_watch.h"
 
 namespace vqm {
 namespace {
 
 TEST(BSPManager, KeysFindTheirInstanceIgnoringCase) {
+  ExportLock lock;
   test::LogWatch log(true);
   CBSPManager manager;
   EXPECT_EQ(-1, manager.FindInstance("Chart/ES/1/2"));
@@ -32,6 +34,7 @@ TEST(BSPManager, KeysFindTheirInstanceIgnoringCase) {
 }
 
 TEST(BSPManager, HoldsOnlyItsOwnInstances) {
+  ExportLock lock;
   test::LogWatch log(true);
   CBSPManager manager, other;
   CBSPSet* mine = manager.GetAt(manager.FindOrAddInstance("a"));
@@ -44,6 +47,7 @@ TEST(BSPManager, HoldsOnlyItsOwnInstances) {
 
 // Many charts: every key still finds its own instance, in any letter case.
 TEST(BSPManager, ManyKeys) {
+  ExportLock lock;
   test::LogWatch log(true);
   CBSPManager manager;
   const int kKeys = 5000;

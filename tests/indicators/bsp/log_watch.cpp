@@ -4,12 +4,13 @@
 
 #include <cstdio>
 
-#include "frame/log.h"
-#include "frame/log_state.h"
-#include "frame/settings.h"
-#include "platform/test_hooks.h"
+#include "base/log.h"
+#include "base/log_state.h"
+#include "base/settings.h"
 #include "support/files.h"
 #include "support/fresh_log.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
 
 namespace vqm::test {
 namespace {
@@ -31,34 +32,32 @@ LogWatch::LogWatch(bool inProcess) : inProcess_(inProcess) {
   if (inProcess_) {
     ResetLogState();
     const std::string dir = FreshTestDirectory("bsp_log");
-    platform::test::SetExecutablePath(dir + "/Host.exe");
+    test::SetExecutablePath(dir + "/Host.exe");
     ClearPathCaches();
-    platform::test::SetClock(
-        [] { return platform::test::MakeReading(2031, 6, 2, 10, 20, 30, 456); });
+    test::SetClock(
+        [] { return test::MakeReading(2031, 6, 2, 10, 20, 30, 456); });
     RemoveFile(kInProcessLog);
     path_ = kInProcessLog;
     return;
   }
   path_ = DayLogPath(platform::Now().local);
-  std::string content;
-  if (ReadFileBytes(path_, &content)) consumed_ = content.size();
+  consumed_ = FileSizeOf(path_);
 }
 
 LogWatch::~LogWatch() {
   if (!inProcess_) return;
   ResetLogState();
-  platform::test::SetClock(nullptr);
-  platform::test::SetExecutablePath("");
+  test::SetClock(nullptr);
+  test::SetExecutablePath("");
   ClearPathCaches();
 }
 
 std::vector<std::string> LogWatch::NewLines() {
-  std::string content;
-  ReadFileBytes(path_, &content);
+  std::string fresh;
+  ReadFileTail(path_, consumed_, &fresh);
   std::vector<std::string> lines;
-  if (content.size() <= consumed_) return lines;
-  const std::string fresh = content.substr(consumed_);
-  consumed_ = content.size();
+  if (fresh.empty()) return lines;
+  consumed_ += fresh.size();
   EXPECT_EQ("\r\n", fresh.substr(fresh.size() >= 2 ? fresh.size() - 2 : 0)) << fresh;
   for (size_t start = 0; start < fresh.size();) {
     size_t end = fresh.find("\r\n", start);

@@ -2,8 +2,9 @@
 // row per call into the symbol's file in the CSV directory beside the host program (the
 // replay's output directory). A tick of the last bar writes its row again, as a script's
 // tick does; daily bars are passed without a time of day (-1).
+#include "base/lock_rule.h"
+#include "base/settings.h"
 #include "frame/exports.h"
-#include "frame/settings.h"
 #include "runner.h"
 #include "runners/int_prices.h"
 #include "tally.h"
@@ -17,7 +18,10 @@ static_assert(std::is_same_v<SaveFn, decltype(&::VQM_SaveDataToTxt)>);
 // The file the export writes for a symbol: "<base directory>/../CSV/<symbol><extension>".
 std::string BarExportPath(const std::string& symbol, const char* extension) {
   char base[1000] = {};
-  GetBaseDir(base);
+  {
+    ExportLock lock;
+    GetBaseDir(base);
+  }
   return std::string(base) + "/../CSV/" + symbol + extension;
 }
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "frame/exports.h"
-#include "frame/settings.h"
+#include "base/paths.h"
 #include "platform/platform.h"
 #include "runner.h"
 #include "tally.h"

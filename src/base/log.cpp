@@ -1,4 +1,4 @@
-#include "frame/log.h"
+#include "base/log.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -6,8 +6,11 @@
 #include <cstring>
 #include <mutex>
 
-#include "frame/log_state.h"
-#include "frame/settings.h"
+#include "base/lock_rule.h"
+#include "base/log_state.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace vqm {
@@ -17,8 +20,6 @@ constexpr int kMessageCapacity = 10000;
 constexpr int kLineCapacity = 20000;
 constexpr const char* kDataDirectory = "C:/Database/VOVOD";
 constexpr const char* kLogFileName = "VQM_F1";
-
-LogState g_log;
 
 int LowSeconds(const platform::ClockReading& now) {
   return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(now.unixSeconds)));
@@ -34,7 +35,7 @@ size_t PutTwoDigits(char* out, int value) {
 
 // Steps 3 to 9 of an ordinary line: layout, one unbuffered write, the flush rule.
 int WriteLine(const char* category, char* text, LogLevel level) {
-  LogState& s = g_log;
+  LogState& s = g_LogState;
   if (s.file == nullptr) return 0;
   for (char* p = text; *p; ++p)
     if (*p == '\r' || *p == '\n') *p = '+';
@@ -92,7 +93,7 @@ int WriteLine(const char* category, char* text, LogLevel level) {
 }
 
 int OpenLog(const char* path, LogLevel level) {
-  LogState& s = g_log;
+  LogState& s = g_LogState;
   int result;
   if (s.file != nullptr) {
     result = -1;
@@ -136,16 +137,16 @@ void OpenAtFirstCall() {
 
 }  // namespace
 
-LogState& TheLogState() { return g_log; }
+LogState& TheLogState() { return g_LogState; }
 
 bool LogDropsLines() {
-  std::lock_guard<std::recursive_mutex> lock(platform::LibraryLock());
-  return g_log.firstCall != 0 && g_log.file == nullptr;
+  ExportLock lock;
+  return g_LogState.firstCall != 0 && g_LogState.file == nullptr;
 }
 
 int LogWriteText(const char* category, char* text, LogLevel level) {
-  std::lock_guard<std::recursive_mutex> lock(platform::LibraryLock());
-  LogState& s = g_log;
+  ExportLock lock;
+  LogState& s = g_LogState;
   if (s.firstCall == 0) {
     s.firstCall = 1;
     OpenAtFirstCall();

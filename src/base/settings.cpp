@@ -1,17 +1,16 @@
-#include "frame/settings.h"
+#include "base/settings.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "base/lock_rule.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace vqm {
 namespace {
-
-char g_baseDir[kBaseDirCapacity + 1];
-char g_iniPath[kIniPathCapacity + 1];
 
 bool EndsWithNoCase(const std::string& s, const char* tail) {
   const size_t n = strlen(tail);
@@ -50,25 +49,15 @@ std::string HostExecutablePath() {
 
 }  // namespace
 
-int CopyBounded(char* out, int capacity, const char* text) {
-  if (out == nullptr || capacity <= 0) return 0;
-  int n = 0;
-  if (text != nullptr)
-    while (n < capacity - 1 && text[n] != 0) {
-      out[n] = text[n];
-      ++n;
-    }
-  out[n] = 0;
-  return n;
-}
-
 void ClearPathCaches() {
-  g_baseDir[0] = 0;
-  g_iniPath[0] = 0;
+  ExportLock lock;
+  g_PathCaches.baseDir[0] = 0;
+  g_PathCaches.iniPath[0] = 0;
 }
 
 int GetBaseDir(char* out) {
-  if (g_baseDir[0] == 0) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
+  if (g_PathCaches.baseDir[0] == 0) {
     SplitPath p = Split(HostExecutablePath());
     // Lower case only where the file system ignores case: elsewhere it would name
     // another directory.
@@ -78,13 +67,14 @@ int GetBaseDir(char* out) {
     if (EndsWithNoCase(p.dir, "\\debug\\")) p.dir.resize(p.dir.size() - 7);
     if (EndsWithNoCase(p.dir, "\\release\\")) p.dir.resize(p.dir.size() - 9);
     if (!p.dir.empty() && (p.dir.back() == '\\' || p.dir.back() == '/')) p.dir.pop_back();
-    CopyBounded(g_baseDir, sizeof g_baseDir, (p.drive + p.dir).c_str());
+    CopyBounded(g_PathCaches.baseDir, sizeof g_PathCaches.baseDir, (p.drive + p.dir).c_str());
   }
-  return CopyBounded(out, sizeof g_baseDir, g_baseDir);
+  return CopyBounded(out, sizeof g_PathCaches.baseDir, g_PathCaches.baseDir);
 }
 
 int GetIniPath(char* out) {
-  if (g_iniPath[0] == 0) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
+  if (g_PathCaches.iniPath[0] == 0) {
     std::string name = Split(HostExecutablePath()).name;
     if (EndsWithNoCase(name, "Debug")) name.resize(name.size() - 5);
     if (EndsWithNoCase(name, "Release")) name.resize(name.size() - 7);
@@ -93,13 +83,14 @@ int GetIniPath(char* out) {
     std::string path = std::string(base) + "/" + name + ".ini";
     for (char& c : path)
       if (c == '\\') c = '/';
-    CopyBounded(g_iniPath, sizeof g_iniPath, path.c_str());
+    CopyBounded(g_PathCaches.iniPath, sizeof g_PathCaches.iniPath, path.c_str());
   }
-  return CopyBounded(out, sizeof g_iniPath, g_iniPath);
+  return CopyBounded(out, sizeof g_PathCaches.iniPath, g_PathCaches.iniPath);
 }
 
 int ReadIniString(const char* section, const char* key, const char* defaultValue, char* buffer,
                   int size, const char* file) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   char iniPath[kIniPathCapacity + 1];
   if (file == nullptr) {
     GetIniPath(iniPath);
@@ -109,6 +100,7 @@ int ReadIniString(const char* section, const char* key, const char* defaultValue
 }
 
 int WriteIniString(const char* section, const char* key, const char* value, const char* file) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   char iniPath[kIniPathCapacity + 1];
   if (file == nullptr) {
     GetIniPath(iniPath);
@@ -118,6 +110,7 @@ int WriteIniString(const char* section, const char* key, const char* value, cons
 }
 
 int GetIniYesNo(const char* section, const char* key, int defaultYes, const char* file) {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   char buffer[100];
   const int found = ReadIniString(section, key, "", buffer, sizeof buffer, file);
   ReadIniString(section, key, defaultYes ? "YES" : "NO", buffer, sizeof buffer, file);
@@ -126,45 +119,6 @@ int GetIniYesNo(const char* section, const char* key, int defaultYes, const char
   if (found == 0 || StrCompareNoCase(normalised, buffer, 1) != 0)
     WriteIniString(section, key, normalised, file);
   return result;
-}
-
-int StrCompareNoCase(const char* a, const char* b, int mode) {
-  if (a == nullptr || b == nullptr) return 3;
-  if (*a == 0 && *b == 0) return 0;
-  for (; *a != 0 && *b != 0; ++a, ++b)
-    if (toupper(static_cast<unsigned char>(*a)) != toupper(static_cast<unsigned char>(*b)))
-      return 1;
-  if (mode == 1) return (*a == 0 && *b == 0) ? 0 : 2;
-  if (mode == 2) return *a != 0 ? 2 : 0;
-  return 0;
-}
-
-void NormalizeSlashes(char* path) {
-  if (path == nullptr) return;
-  size_t n = 0;
-  for (; path[n] != 0; ++n)
-    if (path[n] == '\\') path[n] = '/';
-  while (n > 0 && path[n - 1] == '/') path[--n] = 0;
-}
-
-int MakeDirectoryPath(const char* path, int lastIsFile) {
-  if (path == nullptr) return -1;
-  char work[1001] = {0};
-  int result = 0;
-  for (int i = 0; i < 1000 && path[i] != 0; ++i) {
-    const char c = path[i];
-    if (c == '/' || c == '\\') {
-      if (i > 0) {
-        const platform::MakeDirResult r = platform::MakeDirectory(work);
-        result = r == platform::MakeDirResult::kFailed ? -1 : 0;
-      }
-      work[i] = '/';
-    } else {
-      work[i] = c;
-    }
-  }
-  if (lastIsFile) return result;
-  return platform::MakeDirectory(work) == platform::MakeDirResult::kFailed ? -1 : 0;
 }
 
 }  // namespace vqm

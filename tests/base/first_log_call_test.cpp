@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "frame/settings.h"
 #include "platform/platform.h"
 #include "support/files.h"
 #include "support/library_under_test.h"

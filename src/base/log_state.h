@@ -1,5 +1,6 @@
-// The log writer's process-wide record. Private to the log writer; tests may reset it to
-// its initial values to see a process's first log call again.
+// The log writer's process-wide record, statically initialised (defined with the other
+// process-wide state). Private to the log writer; tests may reset it to its initial values
+// to see a process's first log call again.
 #pragma once
 
 #include <cstdio>
@@ -15,6 +16,8 @@ struct LogState {
   int lastFlushTime = 0;         // seconds since 1970 (low 32 bits); <= 0: flush setting unread
   int flushOnEach = 0;           // cached LogFileFlushOnEach, valid once lastFlushTime > 0
 };
+
+extern LogState g_LogState;
 
 LogState& TheLogState();
 

@@ -1,12 +1,15 @@
-#include "frame/settings.h"
+#include "base/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "base/lock_rule.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "platform/platform.h"
-#include "platform/test_hooks.h"
 #include "support/files.h"
+#include "testing/fake_env.h"
 
 namespace vqm {
 namespace {
@@ -64,12 +67,13 @@ TEST(MakeDirectoryPath, CreatesEveryLevelAndLeavesTheFileName) {
 
 class HostPathTest : public ::testing::Test {
  protected:
+  ExportLock lock_;  // the settings functions need the library lock
   void TearDown() override {
-    platform::test::SetExecutablePath("");
+    test::SetExecutablePath("");
     ClearPathCaches();
   }
   void Host(const std::string& path) {
-    platform::test::SetExecutablePath(path);
+    test::SetExecutablePath(path);
     ClearPathCaches();
   }
 };
@@ -118,7 +122,7 @@ TEST_F(HostPathTest, CachesKeepTheirFirstValue) {
   Host("C:\\one\\a.exe");
   char base[kBaseDirCapacity + 1];
   GetBaseDir(base);
-  platform::test::SetExecutablePath("C:\\two\\b.exe");
+  test::SetExecutablePath("C:\\two\\b.exe");
   GetBaseDir(base);
   EXPECT_STREQ("C:\\one", base);
 }

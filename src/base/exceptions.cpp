@@ -1,6 +1,6 @@
-#include "frame/exceptions.h"
+#include "base/exceptions.h"
 
-#include "frame/settings.h"
+#include "base/text.h"
 
 namespace vqm {
 

@@ -1,8 +1,9 @@
-// Settings file and base paths: where the library lives on disk, the INI file named after
-// the host executable, and the small text and path operations the whole library shares.
+// Settings file and base paths: where the library lives on disk and the INI file named after
+// the host executable.
 //
 // The two caches (base directory, settings path) fill on first use and are never refreshed.
-// REQUIRES: callers hold the library-wide lock (every export does).
+// REQUIRES: callers hold the library-wide lock (every export does), except for
+// ClearPathCaches.
 #pragma once
 
 namespace vqm {
@@ -28,22 +29,15 @@ int WriteIniString(const char* section, const char* key, const char* value, cons
 // missing key, or a value that is neither YES nor NO, is written back normalised.
 int GetIniYesNo(const char* section, const char* key, int defaultYes, const char* file);
 
-// Case-insensitive comparison: 0 equal, 1 a differing character, 2 different lengths (mode 1)
-// or a longer a (mode 2), 3 a null text. Mode 2 counts a being a prefix of b as equal.
-int StrCompareNoCase(const char* a, const char* b, int mode);
+// The two caches, empty at load. Defined with the other process-wide state.
+struct PathCaches {
+  char baseDir[kBaseDirCapacity + 1];
+  char iniPath[kIniPathCapacity + 1];
+};
+extern PathCaches g_PathCaches;
 
-// In place: back slashes become forward slashes, then trailing forward slashes go.
-void NormalizeSlashes(char* path);
-
-// Creates every directory along path (at most 1000 characters). With lastIsFile the last
-// component is a file name and is not created. 0 on success, -1 on failure.
-int MakeDirectoryPath(const char* path, int lastIsFile);
-
-// Empties the base-directory and settings-path caches, as at load. For a process that
-// must see its host anew (tests); the library itself never calls it.
+// Empties the base-directory and settings-path caches, as at load, under the library-wide
+// lock. For a process that must see its host anew (tests); the library itself never calls it.
 void ClearPathCaches();
-
-// Copies at most capacity-1 characters and terminates; returns the length copied.
-int CopyBounded(char* out, int capacity, const char* text);
 
 }  // namespace vqm

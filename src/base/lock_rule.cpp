@@ -1,0 +1,18 @@
+#include "base/lock_rule.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace vqm {
+
+int& LibraryLockDepth() {
+  thread_local int depth = 0;
+  return depth;
+}
+
+void LockRuleBroken(const char* function) {
+  fprintf(stderr, "%s called without the library-wide lock\n", function);
+  abort();
+}
+
+}  // namespace vqm

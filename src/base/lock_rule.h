@@ -1,0 +1,49 @@
+// The lock rule: the host may call from several threads, so every export holds the
+// library-wide lock (platform::LibraryLock) while it touches process-wide state, and each
+// function that relies on it says "REQUIRES: the library-wide lock" in its comment. In
+// debug and sanitizer builds (VQM_CHECK_LOCK_RULE) such functions check it on entry with
+// VQM_ASSERT_LIBRARY_LOCK_HELD(), and a breach stops the process with the function's name.
+//
+// ExportLock takes the lock and counts it for the calling thread: the check needs nothing
+// from the lock's own type, whatever platform provides.
+#pragma once
+
+#include <mutex>
+#include <type_traits>
+
+#include "platform/platform.h"
+
+namespace vqm {
+
+using LibraryLockType = std::remove_reference_t<decltype(platform::LibraryLock())>;
+
+// How many ExportLocks the calling thread holds.
+int& LibraryLockDepth();
+
+class ExportLock {
+ public:
+  ExportLock() : ExportLock(platform::LibraryLock()) {}
+  explicit ExportLock(LibraryLockType& lock) : hold_(lock) { ++LibraryLockDepth(); }
+  ~ExportLock() { --LibraryLockDepth(); }
+  ExportLock(const ExportLock&) = delete;
+  ExportLock& operator=(const ExportLock&) = delete;
+
+ private:
+  std::lock_guard<LibraryLockType> hold_;
+};
+
+inline bool LibraryLockHeldHere() { return LibraryLockDepth() > 0; }
+
+// Reports the breach on standard error and aborts.
+[[noreturn]] void LockRuleBroken(const char* function);
+
+}  // namespace vqm
+
+#if defined(VQM_CHECK_LOCK_RULE)
+#define VQM_ASSERT_LIBRARY_LOCK_HELD()                               \
+  do {                                                               \
+    if (!::vqm::LibraryLockHeldHere()) ::vqm::LockRuleBroken(__func__); \
+  } while (0)
+#else
+#define VQM_ASSERT_LIBRARY_LOCK_HELD() ((void)0)
+#endif

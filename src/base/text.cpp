@@ -1,0 +1,30 @@
+#include "base/text.h"
+
+#include <cctype>
+
+namespace vqm {
+
+int StrCompareNoCase(const char* a, const char* b, int mode) {
+  if (a == nullptr || b == nullptr) return 3;
+  if (*a == 0 && *b == 0) return 0;
+  for (; *a != 0 && *b != 0; ++a, ++b)
+    if (toupper(static_cast<unsigned char>(*a)) != toupper(static_cast<unsigned char>(*b)))
+      return 1;
+  if (mode == 1) return (*a == 0 && *b == 0) ? 0 : 2;
+  if (mode == 2) return *a != 0 ? 2 : 0;
+  return 0;
+}
+
+int CopyBounded(char* out, int capacity, const char* text) {
+  if (out == nullptr || capacity <= 0) return 0;
+  int n = 0;
+  if (text != nullptr)
+    while (n < capacity - 1 && text[n] != 0) {
+      out[n] = text[n];
+      ++n;
+    }
+  out[n] = 0;
+  return n;
+}
+
+}  // namespace vqm
