@@ -1,5 +1,6 @@
 // The process-wide objects, defined here in one translation unit so that they are built
 // at load in this order and destroyed at unload in the reverse order:
+//   0. the log closer    closes the log file last, after every object that may log
 //   1. g_BSPMgr          buy/sell pressure manager
 //   2. TickPlayer        MIDI tick player
 //   3. SpeechState       speech state
@@ -15,12 +16,23 @@
 #include "alerts/speech.h"
 #include "alerts/tick_player.h"
 #include "dataio/column_loader.h"
+#include "frame/log.h"
 #include "indicators/bsp/bsp_manager.h"
 #include "indicators/pattern_search_history.h"
 #include "indicators/rare_avg_manager.h"
 #include "indicators/trend_reversal_manager.h"
 
 namespace vqm {
+namespace {
+
+// 0. The log file stays open between calls; unloading the library closes it.
+struct LogCloser {
+  LogCloser() = default;
+  ~LogCloser() { CloseLogAtUnload(); }
+};
+LogCloser g_logCloser;
+
+}  // namespace
 
 // 1. Owns its instances: unloading the library deletes them, so a host that unloads and
 // loads the library again gets their memory back.

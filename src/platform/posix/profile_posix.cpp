@@ -2,7 +2,12 @@
 // blanks around keys and values trimmed, quotes around a value dropped, a missing file or
 // key giving the default. A write creates the file, section or key and keeps every other
 // line as it was; lines end in CR LF like the files Windows writes.
+#include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstring>
 #include <string>
@@ -99,9 +104,10 @@ int ProfileRead(const char* section, const char* key, const char* defaultValue,
   return CopyOut(def, buffer, size);
 }
 
-int ProfileWrite(const char* section, const char* key, const char* value,
-                       const char* file) {
-  if (section == nullptr || key == nullptr || file == nullptr) return 0;
+namespace {
+
+// The read-modify-write of ProfileWrite. REQUIRES: the file's lock is held.
+int WriteLocked(const char* section, const char* key, const char* value, const char* file) {
   std::vector<std::string> lines;
   ReadLines(file, &lines);
   const std::string sec = Trim(section);
@@ -143,15 +149,33 @@ int ProfileWrite(const char* section, const char* key, const char* value,
       lines.insert(lines.begin() + static_cast<long>(insertAt), newLine);
     }
   }
-  FILE* f = OpenFile(file, "wb");
-  if (f == nullptr) return 0;
-  bool ok = true;
+  std::string content;
   for (const std::string& line : lines) {
-    ok = ok && fwrite(line.data(), 1, line.size(), f) == line.size();
-    ok = ok && fwrite("\r\n", 1, 2, f) == 2;
+    content += line;
+    content += "\r\n";
   }
-  ok = (fclose(f) == 0) && ok;
-  return ok ? 1 : 0;
+  // Replaced whole: a reader, or a process killed mid-write, never leaves a cut file.
+  return ReplaceFileContents(file, content.data(), content.size()) == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int ProfileWrite(const char* section, const char* key, const char* value,
+                       const char* file) {
+  if (section == nullptr || key == nullptr || file == nullptr) return 0;
+  // Several processes may write one file: each holds the lock from its read to its
+  // replace, so no writer's key is lost to another's stale copy. The lock lives on a file
+  // of its own, since the settings file itself is replaced by every write.
+  const std::string lockPath = NativePath(file) + ".lock";
+  const int lockFd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (lockFd < 0) return 0;
+  int result = 0;
+  int locked;
+  while ((locked = flock(lockFd, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (locked == 0) result = WriteLocked(section, key, value, file);
+  close(lockFd);  // releases the lock
+  return result;
 }
 
 }  // namespace vqm::platform
