@@ -8,7 +8,7 @@
 
 #include "frame/exports.h"
 #include "frame/settings.h"
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 #include "platform/platform.h"
 
 namespace {

@@ -18,8 +18,10 @@
 #include "frame/exports.h"
 #include "harness/arguments.h"
 #include "harness/sandbox.h"
-#include "indicators/bsp/host_double.h"
-#include "platform/test_hooks.h"
+#include "testing/host_double.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
+#include "testing/recording_midi_out.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ struct Hosts {
   }
 };
 Hosts* g_hosts;
-vqm::platform::test::RecordingMidiOut* g_midi;
+vqm::test::RecordingMidiOut* g_midi;
 vqm::platform::ClockReading g_clock;
 int32_t g_comStart = 0;
 unsigned g_inputs = 0;
@@ -390,7 +392,7 @@ void CallTickSound(Arguments& a) {
 }
 
 void SetClock(Arguments& a) {
-  g_clock = vqm::platform::test::MakeReading(a.Small(1971, 2100), a.Small(1, 12), a.Small(1, 28),
+  g_clock = vqm::test::MakeReading(a.Small(1971, 2100), a.Small(1, 12), a.Small(1, 28),
                                              a.Small(0, 23), a.Small(0, 59), a.Small(0, 59),
                                              a.Small(0, 999), a.Small(-14, 14) * 3600);
 }
@@ -433,12 +435,12 @@ void CallOne(Arguments& a) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   vqm::fuzz::SetUpSandbox();
   g_hosts = new Hosts;
-  g_midi = new vqm::platform::test::RecordingMidiOut(1);
-  vqm::platform::test::SetMidiOutBackend(g_midi);
-  g_clock = vqm::platform::test::MakeReading(2024, 3, 15, 10, 0, 0);
-  vqm::platform::test::SetClock([] { return g_clock; });
-  vqm::platform::test::SetComInitialize([] { return g_comStart; });
-  vqm::platform::test::SetMessageBox([](const char*, const char*, unsigned) {});
+  g_midi = new vqm::test::RecordingMidiOut(1);
+  vqm::test::SetMidiOutBackend(g_midi);
+  g_clock = vqm::test::MakeReading(2024, 3, 15, 10, 0, 0);
+  vqm::test::SetClock([] { return g_clock; });
+  vqm::test::SetComInitialize([] { return g_comStart; });
+  vqm::test::SetMessageBox([](const char*, const char*, unsigned) {});
   return 0;
 }
 

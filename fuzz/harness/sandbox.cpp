@@ -11,7 +11,7 @@
 
 #include "frame/settings.h"
 #include "platform/platform.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
 
 namespace vqm::fuzz {
 namespace {
@@ -52,7 +52,7 @@ const std::string& SetUpSandbox() {
   g_root = pattern;
   atexit(RemoveSandbox);
   setenv("VQM_DRIVE_ROOT", g_root.c_str(), 1);
-  platform::test::SetExecutablePath("C:/Host/Program/Host.exe");
+  test::SetExecutablePath("C:/Host/Program/Host.exe");
   ClearPathCaches();
   return g_root;
 }

@@ -1,9 +1,7 @@
-// What stands behind the alert services. The MIDI output is a backend object: winmm on
-// Windows and, on POSIX, a stand-in without any device; a test may install its own
-// (platform/test_hooks.h). Private to platform/ and the tests.
+// The system's MIDI output as an object: winmm on Windows and, on POSIX, a stand-in without
+// any device. The default Env sends its MIDI calls here; a test double of the MIDI output
+// implements the same interface. Private to platform/ and the test doubles.
 #pragma once
-
-#include <atomic>
 
 #include "platform/alerts_services.h"
 
@@ -24,10 +22,6 @@ namespace detail {
 
 // The operating system's MIDI output; never destroyed, so the unload path can still use it.
 MidiOutBackend& SystemMidiOut();
-
-// The backend a test installed, or null. Constant-initialised and trivially destroyed, so
-// that it can be read at unload.
-extern std::atomic<MidiOutBackend*> g_midiOutHook;
 
 // The system's COM start-up and message box.
 int32_t SystemComInitialize();

@@ -2,7 +2,7 @@
 // thread of the MIDI device, COM start-up and the message box. platform/win32 implements
 // them on winmm, kernel32, ole32 and user32; platform/posix on stand-ins (no MIDI device,
 // COM start-up succeeds, the message box goes to standard error). Tests may replace the
-// MIDI output, COM start-up and the message box through platform/test_hooks.h.
+// MIDI output, COM start-up and the message box by installing an Env (platform/env.h).
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,9 @@
 // The one door to the operating system. Everything the library needs from Windows
 // (files, directories, private-profile files, the clock, the registry's time-zone biases,
 // the host executable's path, the environment, sleeping, the library-wide lock) is reached
-// through these functions. platform/win32 implements them on the real APIs; platform/posix
-// implements stand-ins, mapping drive paths ("C:/Database/...") under $VQM_DRIVE_ROOT.
+// through these functions. Each service call goes to the current Env (platform/env.h):
+// platform/win32 implements it on the real APIs; platform/posix on stand-ins, mapping drive
+// paths ("C:/Database/...") under $VQM_DRIVE_ROOT.
 //
 // All texts are zero-terminated 8-bit texts; paths may use either slash.
 #pragma once

@@ -7,12 +7,13 @@
 #include <thread>
 
 #include "alerts/midi_msg.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
+#include "testing/recording_midi_out.h"
 
 namespace vqm {
 namespace {
 
-using platform::test::RecordingMidiOut;
+using test::RecordingMidiOut;
 using Call = RecordingMidiOut::Call;
 using std::chrono::milliseconds;
 
@@ -50,10 +51,10 @@ bool Eventually(Pred pred) {
 
 class MidiOutDeviceTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::test::SetMidiOutBackend(&midi_); }
+  void SetUp() override { test::SetMidiOutBackend(&midi_); }
   void TearDown() override {
     device_.reset();
-    platform::test::SetMidiOutBackend(nullptr);
+    test::SetMidiOutBackend(nullptr);
   }
 
   // A queued header, remembered by the address of its MIDI header.

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "frame/exports.h"
-#include "platform/test_hooks.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
 #include "support/library_under_test.h"
 
 namespace vqm {
@@ -17,13 +18,13 @@ class RealtimeLatchTest : public ::testing::Test {
     At(0);
   }
   void TearDown() override {
-    platform::test::SetClock(nullptr);
+    test::SetClock(nullptr);
     g_RealtimeLatch = RealtimeLatch();
   }
   // Seconds after 2031-12-31 23:59:58, so the stopwatch crosses midnight and a year.
   void At(int seconds) {
-    platform::test::SetClock([seconds] {
-      return platform::test::MakeReading(2031, 12, 31, 23, 59, 58 + seconds);
+    test::SetClock([seconds] {
+      return test::MakeReading(2031, 12, 31, 23, 59, 58 + seconds);
     });
   }
 };

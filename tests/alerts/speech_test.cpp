@@ -10,7 +10,7 @@
 
 #include "alerts/speech.h"
 #include "frame/exports.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
 #include "support/backend_test.h"
 
 namespace vqm {
@@ -39,11 +39,11 @@ class SpeakTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetSpeechState();
-    platform::test::SetComInitialize([this] {
+    test::SetComInitialize([this] {
       ++comCalls_;
       return comResult_;
     });
-    platform::test::SetMessageBox([this](const char* caption, const char* text, unsigned icon) {
+    test::SetMessageBox([this](const char* caption, const char* text, unsigned icon) {
       boxes_.push_back({caption, text, icon});
       // The box waits for the user: nobody else may be kept waiting meanwhile.
       std::thread other([this] {
@@ -54,8 +54,8 @@ class SpeakTest : public ::testing::Test {
     });
   }
   void TearDown() override {
-    platform::test::SetComInitialize(nullptr);
-    platform::test::SetMessageBox(nullptr);
+    test::SetComInitialize(nullptr);
+    test::SetMessageBox(nullptr);
     ResetSpeechState();
   }
 

@@ -11,13 +11,14 @@
 #include "alerts/tick_player.h"
 #include "frame/exceptions.h"
 #include "frame/exports.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
+#include "testing/recording_midi_out.h"
 #include "support/backend_test.h"
 
 namespace vqm {
 namespace {
 
-using platform::test::RecordingMidiOut;
+using test::RecordingMidiOut;
 using Call = RecordingMidiOut::Call;
 using std::chrono::milliseconds;
 
@@ -36,11 +37,11 @@ class TickSoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetTickPlayer();
-    platform::test::SetMidiOutBackend(&midi_);
+    test::SetMidiOutBackend(&midi_);
   }
   void TearDown() override {
     ResetTickPlayer();
-    platform::test::SetMidiOutBackend(nullptr);
+    test::SetMidiOutBackend(nullptr);
   }
 
   RecordingMidiOut midi_{1};
@@ -119,14 +120,14 @@ TEST_F(TickSoundTest, ANegativeProgramMakesTheNextTickInitialiseAgain) {
 
 TEST_F(TickSoundTest, WithoutADeviceNothingIsSentNowOrLater) {
   RecordingMidiOut none(0);
-  platform::test::SetMidiOutBackend(&none);
+  test::SetMidiOutBackend(&none);
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 12));
   EXPECT_EQ(0, VQM_TickSound(0, 50, 90, 40));
   EXPECT_EQ(0, VQM_TickSound(0, 61, 127, 3));
   EXPECT_TRUE(none.Records().empty());
   EXPECT_FALSE(TickPlayer.device.IsOpen());
   EXPECT_EQ(12, TickPlayer.program);  // set by the first call, so the device is not tried again
-  platform::test::SetMidiOutBackend(&midi_);
+  test::SetMidiOutBackend(&midi_);
 }
 
 TEST_F(TickSoundTest, AFailedOpenIsNotRetriedAndTicksSendNothing) {
@@ -171,7 +172,7 @@ TEST_F(TickSoundTest, InitDeviceResults) {
     ResetTickPlayer();
     RecordingMidiOut plain(c.deviceCount);
     ThrowingMidiOut throwing(c.throwKind == 1);
-    platform::test::SetMidiOutBackend(c.throwKind == 0 ? &plain : &throwing);
+    test::SetMidiOutBackend(c.throwKind == 0 ? &plain : &throwing);
     std::string errorText;
     ExportLock lock(platform::LibraryLock());
     EXPECT_EQ(c.result, TickPlayer.InitDevice(&errorText)) << c.name;
@@ -180,16 +181,16 @@ TEST_F(TickSoundTest, InitDeviceResults) {
     EXPECT_EQ(c.open, TickPlayer.device.IsOpen()) << c.name;
     TickPlayer.device.Close();
   }
-  platform::test::SetMidiOutBackend(&midi_);
+  test::SetMidiOutBackend(&midi_);
 }
 
 TEST_F(TickSoundTest, AnExceptionDuringTheFirstTickStillReturnsZero) {
   ThrowingMidiOut throwing(false);
-  platform::test::SetMidiOutBackend(&throwing);
+  test::SetMidiOutBackend(&throwing);
   EXPECT_EQ(0, VQM_TickSound(0, 45, 64, 5));
   EXPECT_EQ(5, TickPlayer.program);
   EXPECT_TRUE(throwing.ShortMessages().empty());
-  platform::test::SetMidiOutBackend(&midi_);
+  test::SetMidiOutBackend(&midi_);
 }
 
 // Another chart's call gets through while a note is sounding: the library-wide lock is not

@@ -10,7 +10,7 @@
 #include "frame/settings.h"
 #include "frame/value_block.h"
 #include "platform/platform.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
 #include "support/backend_test.h"
 #include "support/files.h"
 
@@ -40,7 +40,7 @@ class BarExportTest : public BackendTest {
   void SetUp() override {
     BackendTest::SetUp();
     if (inProcess()) {
-      platform::test::SetExecutablePath("C:/vqmtest/csvhost/bin/Host.exe");
+      test::SetExecutablePath("C:/vqmtest/csvhost/bin/Host.exe");
       ClearPathCaches();
       csvDir_ = "C:/vqmtest/csvhost/CSV";
     } else {
@@ -54,7 +54,7 @@ class BarExportTest : public BackendTest {
   }
   void TearDown() override {
     if (inProcess()) {
-      platform::test::SetExecutablePath("");
+      test::SetExecutablePath("");
       ClearPathCaches();
     }
   }

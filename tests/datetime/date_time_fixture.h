@@ -11,7 +11,8 @@
 #include "datetime/date_time.h"
 #include "frame/log_state.h"
 #include "frame/settings.h"
-#include "platform/test_hooks.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
 #include "support/files.h"
 #include "support/fresh_log.h"
 
@@ -45,7 +46,7 @@ class DateTimeTest : public ::testing::Test {
 
   void SetUp() override {
     ResetLog();
-    platform::test::SetExecutablePath(FreshTestDirectory("datetime") + "/Host.exe");
+    test::SetExecutablePath(FreshTestDirectory("datetime") + "/Host.exe");
     ClearPathCaches();
     RemoveFile(kLogPath);
     StopClock(2032, 7, 9, 10, 11, 12, 7200);
@@ -53,15 +54,15 @@ class DateTimeTest : public ::testing::Test {
   }
   void TearDown() override {
     ResetLog();
-    platform::test::SetClock(nullptr);
-    platform::test::SetTimeZoneBiases(nullptr);
-    platform::test::SetExecutablePath("");
+    test::SetClock(nullptr);
+    test::SetTimeZoneBiases(nullptr);
+    test::SetExecutablePath("");
     ClearPathCaches();
   }
 
   static void StopClock(int y, int mo, int d, int h, int mi, int s, int utcOffsetSeconds) {
-    platform::test::SetClock([=] {
-      return platform::test::MakeReading(y, mo, d, h, mi, s, 345, utcOffsetSeconds);
+    test::SetClock([=] {
+      return test::MakeReading(y, mo, d, h, mi, s, 345, utcOffsetSeconds);
     });
   }
   static void SetBiases(bool keyOpened, bool hasBias, bool hasActiveBias, int bias,
@@ -72,7 +73,7 @@ class DateTimeTest : public ::testing::Test {
     b.hasActiveBias = hasActiveBias;
     b.bias = bias;
     b.activeTimeBias = activeTimeBias;
-    platform::test::SetTimeZoneBiases([=] { return b; });
+    test::SetTimeZoneBiases([=] { return b; });
   }
 
   // The messages of the "DateTime" lines written so far, each as "<level mark>|<message>",

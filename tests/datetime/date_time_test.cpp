@@ -247,8 +247,8 @@ TEST_F(DateTimeValueTest, StopwatchAgainstTheLocalClock) {
 }
 
 TEST_F(DateTimeValueTest, FailedLocalConversion) {
-  platform::test::SetClock([] {
-    platform::ClockReading r = platform::test::MakeReading(2032, 7, 9, 10, 11, 12);
+  test::SetClock([] {
+    platform::ClockReading r = test::MakeReading(2032, 7, 9, 10, 11, 12);
     r.localValid = false;
     return r;
   });

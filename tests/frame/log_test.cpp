@@ -7,7 +7,8 @@
 
 #include "frame/log_state.h"
 #include "frame/settings.h"
-#include "platform/test_hooks.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
 #include "support/files.h"
 #include "support/fresh_log.h"
 
@@ -24,12 +25,12 @@ class LogTest : public ::testing::Test {
   static constexpr const char* kLogPath = "C:/Database/VOVOD/logs/20310517/VQM_F1.log";
 
   LogTest()
-      : log_("log", platform::test::MakeReading(2031, 5, 17, 14, 3, 7, 218)),
+      : log_("log", test::MakeReading(2031, 5, 17, 14, 3, 7, 218)),
         ini_(log_.directory() + "/bin/Host.ini") {}
   static void ResetLog() { test::ResetLogWriter(); }
   void SetTime(int h, int m, int sec, int ms) {
-    platform::test::SetClock(
-        [=] { return platform::test::MakeReading(2031, 5, 17, h, m, sec, ms); });
+    test::SetClock(
+        [=] { return test::MakeReading(2031, 5, 17, h, m, sec, ms); });
   }
   std::string LogContent() const { return log_.Content(); }
 
@@ -150,7 +151,7 @@ TEST_F(LogTest, FlushRuleReadsItsSettingOnceAfterOpen) {
 TEST_F(LogTest, FlushRuleWrapsWhenTheClockPassesTheLowBits) {
   LOGTRACE("A", 1, "x");
   // 2062: the low 32 bits of the time are negative, and their distance to 2031 does not fit.
-  platform::test::SetClock([] { return platform::test::MakeReading(2062, 1, 1, 0, 0, 0); });
+  test::SetClock([] { return test::MakeReading(2062, 1, 1, 0, 0, 0); });
   LOGTRACE("A", 1, "x");
   EXPECT_EQ(0, TheLogState().lineCounter);
   EXPECT_EQ(static_cast<int>(static_cast<uint32_t>(2903299200u)), TheLogState().lastFlushTime);

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 
+#include "platform/env.h"
 #include "platform/platform.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
 #include "support/files.h"
 
 namespace vqm {
@@ -65,11 +68,11 @@ TEST(MakeDirectoryPath, CreatesEveryLevelAndLeavesTheFileName) {
 class HostPathTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    platform::test::SetExecutablePath("");
+    test::SetExecutablePath("");
     ClearPathCaches();
   }
   void Host(const std::string& path) {
-    platform::test::SetExecutablePath(path);
+    test::SetExecutablePath(path);
     ClearPathCaches();
   }
 };
@@ -112,13 +115,22 @@ TEST_F(HostPathTest, BaseDirAndIniPath) {
     EXPECT_STREQ(lower ? inisIgnoringCase[i] : inisKeepingCase[i], ini) << c.exe;
     ++i;
   }
+#if !defined(_WIN32)
+  // A program that only loads the library (an interpreter in /usr/bin) is given the host's
+  // folder by $VQM_HOST_DIR: the executable's name stays, its folder is replaced.
+  const std::string own = platform::Env::Default()->ExecutablePath();
+  setenv("VQM_HOST_DIR", "/srv/host//", 1);
+  const std::string moved = platform::Env::Default()->ExecutablePath();
+  unsetenv("VQM_HOST_DIR");
+  EXPECT_EQ("/srv/host" + own.substr(own.find_last_of('/')), moved);
+#endif
 }
 
 TEST_F(HostPathTest, CachesKeepTheirFirstValue) {
   Host("C:\\one\\a.exe");
   char base[kBaseDirCapacity + 1];
   GetBaseDir(base);
-  platform::test::SetExecutablePath("C:\\two\\b.exe");
+  test::SetExecutablePath("C:\\two\\b.exe");
   GetBaseDir(base);
   EXPECT_STREQ("C:\\one", base);
 }

@@ -10,7 +10,8 @@
 #include "frame/log_state.h"
 #include "frame/settings.h"
 #include "indicators/pattern_search_history.h"
-#include "platform/test_hooks.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
 #include "support/files.h"
 #include "support/fresh_log.h"
 
@@ -21,7 +22,7 @@ class TrendGemLogTest : public ::testing::Test {
  protected:
   static constexpr const char* kLogPath = "C:/Database/VOVOD/logs/20290102/VQM_F1.log";
 
-  test::FreshLog log_{"trendgem", platform::test::MakeReading(2029, 1, 2, 3, 4, 5, 6)};
+  test::FreshLog log_{"trendgem", test::MakeReading(2029, 1, 2, 3, 4, 5, 6)};
 
   // The lines after the opening line, without their line ends.
   static std::string Lines() {

@@ -12,14 +12,15 @@
 #include "alerts/tick_player.h"
 #include "frame/export_frame.h"
 #include "frame/settings.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
+#include "testing/recording_midi_out.h"
 #include "reliability/bad_input_fixture.h"
 #include "support/files.h"
 
 namespace vqm {
 namespace {
 
-using platform::test::RecordingMidiOut;
+using test::RecordingMidiOut;
 using test::BadInputRow;
 
 constexpr uint32_t Msg(uint32_t status, uint32_t data1, uint32_t data2) {
@@ -93,7 +94,7 @@ TEST_P(BadInputAlertsTest, TickSound) {
   RecordingMidiOut midi(1);
   if (inProcess()) {
     ResetTickPlayer();
-    platform::test::SetMidiOutBackend(&midi);
+    test::SetMidiOutBackend(&midi);
   }
   Run({
       {"VQM_TickSound", "note, velocity, program", "INT_MIN, INT_MIN, INT_MAX",
@@ -116,7 +117,7 @@ TEST_P(BadInputAlertsTest, TickSound) {
   });
   if (inProcess()) {
     ResetTickPlayer();
-    platform::test::SetMidiOutBackend(nullptr);
+    test::SetMidiOutBackend(nullptr);
   }
 }
 

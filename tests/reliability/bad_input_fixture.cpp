@@ -5,7 +5,7 @@
 
 #include "frame/settings.h"
 #include "platform/platform.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
 #include "support/files.h"
 
 namespace vqm::test {
@@ -37,7 +37,7 @@ void BadInputTest::SetUp() {
   const std::string program = platform::ExecutablePath();
   std::string exe = program;
   if (inProcess()) {
-    platform::test::SetExecutablePath(kHostExe);
+    test::SetExecutablePath(kHostExe);
     ClearPathCaches();
     exe = kHostExe;
   }
@@ -67,7 +67,7 @@ void BadInputTest::TearDown() {
        OutsideAllowed(TreeSnapshot::Changes(before_, after), allowed_))
     ADD_FAILURE() << "touched outside the library's directories: " << change;
   if (inProcess()) {
-    platform::test::SetExecutablePath("");
+    test::SetExecutablePath("");
     ClearPathCaches();
   }
   std::string tableFile;

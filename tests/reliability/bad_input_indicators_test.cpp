@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 #include "indicators/rare_avg_model.h"
 #include "reliability/bad_input_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 #include "support/library_under_test.h"
 
 namespace vqm::test {

@@ -4,7 +4,7 @@
 
 #include "frame/log_state.h"
 #include "frame/settings.h"
-#include "platform/test_hooks.h"
+#include "testing/fake_env.h"
 #include "support/files.h"
 
 namespace vqm::test {
@@ -19,9 +19,9 @@ FreshLog::FreshLog(const std::string& hostDirectory, const platform::ClockReadin
   ResetLogWriter();
   directory_ = FreshTestDirectory(hostDirectory);
   MakeDirectoryPath((directory_ + "/bin").c_str(), 0);
-  platform::test::SetExecutablePath(directory_ + "/bin/Host.exe");
+  test::SetExecutablePath(directory_ + "/bin/Host.exe");
   ClearPathCaches();
-  platform::test::SetClock([clock] { return clock; });
+  test::SetClock([clock] { return clock; });
   char day[16];
   snprintf(day, sizeof day, "%04d%02d%02d", clock.local.year, clock.local.month,
            clock.local.day);
@@ -31,8 +31,8 @@ FreshLog::FreshLog(const std::string& hostDirectory, const platform::ClockReadin
 
 FreshLog::~FreshLog() {
   ResetLogWriter();
-  platform::test::SetClock(nullptr);
-  platform::test::SetExecutablePath("");
+  test::SetClock(nullptr);
+  test::SetExecutablePath("");
   ClearPathCaches();
 }
 

@@ -7,6 +7,7 @@
 
 #include "frame/export_list.h"
 #include "frame/exports.h"
+#include "testing/library.h"
 
 namespace vqm::test {
 
@@ -21,9 +22,6 @@ const Exports& InProcess();
 // Full path of the library file beside the test executable.
 std::string LibraryPath();
 
-// True while the library file at path is loaded into this process.
-bool IsLibraryLoaded(const std::string& path);
-
 // The built library, loaded from beside the test executable. Unloading it runs its
 // destructors; a new instance starts with fresh process-wide state.
 class LoadedLibrary {
@@ -32,17 +30,16 @@ class LoadedLibrary {
   // A library file elsewhere, e.g. a copy that is loaded and unloaded on its own while the
   // shared instance stays loaded.
   explicit LoadedLibrary(const std::string& path);
-  ~LoadedLibrary();
   LoadedLibrary(const LoadedLibrary&) = delete;
   LoadedLibrary& operator=(const LoadedLibrary&) = delete;
 
-  bool ok() const { return handle_ != nullptr && error_.empty(); }
+  bool ok() const { return library_.ok() && error_.empty(); }
   const std::string& error() const { return error_; }
   const Exports& exports() const { return exports_; }
-  void* Resolve(const char* name) const;
+  void* Resolve(const char* name) const { return library_.Resolve(name); }
 
  private:
-  void* handle_ = nullptr;
+  Library library_;
   std::string error_;
   Exports exports_;
 };

@@ -17,7 +17,6 @@
 #endif
 
 #include "bars.h"
-#include "library.h"
 #include "options.h"
 #include "results.h"
 #include "ribbon.h"
@@ -122,7 +121,7 @@ int Replay(int argc, char** argv) {
   const std::string symbol = !o.symbol.empty() ? o.symbol : sample ? "VQMSAMPLE" : Stem(o.barFile);
   const std::string prefix = !o.out.empty() ? o.out : (sample ? "sample" : Stem(o.barFile)) + ".replay";
 
-  const std::string libraryPath = o.library.empty() ? DefaultLibraryPath() : o.library;
+  const std::string libraryPath = o.library.empty() ? test::LibraryBesideProgram() : o.library;
   const Library library(libraryPath);
   if (!library.ok()) return Fail("cannot load " + libraryPath + ": " + library.error());
 

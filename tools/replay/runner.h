@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "bars.h"
-#include "library.h"
+#include "testing/library.h"
 
 namespace vqm::replay {
+
+using test::Library;
 
 // One output of a call: nothing (the call made no such output), an int or a float.
 struct Cell {

@@ -9,16 +9,17 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/file_ops_posix.h"
 
-namespace vqm::platform {
+namespace vqm::platform::detail {
 
-bool WriteAll(FILE* file, const void* data, size_t size) {
+bool PosixWriteAll(FILE* file, const void* data, size_t size) {
   return file != nullptr && fwrite(data, 1, size, file) == size;
 }
 
-bool CloseFile(FILE* file) { return file != nullptr && fclose(file) == 0; }
+bool PosixCloseFile(FILE* file) { return file != nullptr && fclose(file) == 0; }
 
-bool TruncateFile(FILE* file, long long length) {
+bool PosixTruncateFile(FILE* file, long long length) {
   if (file == nullptr || length < 0) return false;
   // What the stream still buffers would land after the cut: drop it by flushing first (a
   // flush that fails on a full disk is what the cut repairs).
@@ -27,7 +28,7 @@ bool TruncateFile(FILE* file, long long length) {
   return fseeko(file, 0, SEEK_END) == 0;
 }
 
-FILE* OpenRegularFile(const char* path) {
+FILE* PosixOpenRegularFile(const char* path) {
   if (path == nullptr) {
     errno = ENOENT;
     return nullptr;
@@ -50,18 +51,18 @@ FILE* OpenRegularFile(const char* path) {
   return f;
 }
 
-bool RenameReplacing(const char* from, const char* to) {
+bool PosixRenameReplacing(const char* from, const char* to) {
   return from != nullptr && to != nullptr &&
          rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
 }
 
-std::string TemporaryPathBeside(const char* path) {
+std::string PosixTemporaryPathBeside(const char* path) {
   static std::atomic<unsigned> serial{0};
   return std::string(path) + ".~" + std::to_string(getpid()) + "-" + std::to_string(++serial);
 }
 
-bool RemoveFile(const char* path) {
+bool PosixRemoveFile(const char* path) {
   return path != nullptr && unlink(NativePath(path).c_str()) == 0;
 }
 
-}  // namespace vqm::platform
+}  // namespace vqm::platform::detail

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/env.h"
+#include "platform/posix/profile_posix.h"
 
 namespace vqm::platform {
 namespace {
@@ -29,7 +30,7 @@ std::string Trim(const std::string& s) {
 bool EqualNoCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
 bool ReadLines(const char* file, std::vector<std::string>* lines) {
-  FILE* f = OpenFile(file, "rb");
+  FILE* f = Env::Default()->OpenFile(file, "rb");
   if (f == nullptr) return false;
   std::string line;
   int c;
@@ -81,8 +82,10 @@ int CopyOut(const std::string& value, char* buffer, int size) {
 
 }  // namespace
 
-int ProfileRead(const char* section, const char* key, const char* defaultValue,
-                      char* buffer, int size, const char* file) {
+namespace detail {
+
+int PosixProfileRead(const char* section, const char* key, const char* defaultValue,
+                     char* buffer, int size, const char* file) {
   std::string def = defaultValue ? defaultValue : "";
   while (!def.empty() && def.back() == ' ') def.pop_back();
   std::vector<std::string> lines;
@@ -104,9 +107,11 @@ int ProfileRead(const char* section, const char* key, const char* defaultValue,
   return CopyOut(def, buffer, size);
 }
 
+}  // namespace detail
+
 namespace {
 
-// The read-modify-write of ProfileWrite. REQUIRES: the file's lock is held.
+// The read-modify-write of a settings write. REQUIRES: the file's lock is held.
 int WriteLocked(const char* section, const char* key, const char* value, const char* file) {
   std::vector<std::string> lines;
   ReadLines(file, &lines);
@@ -154,14 +159,17 @@ int WriteLocked(const char* section, const char* key, const char* value, const c
     content += line;
     content += "\r\n";
   }
-  // Replaced whole: a reader, or a process killed mid-write, never leaves a cut file.
+  // Replaced whole: a reader, or a process killed mid-write, never finds a cut file. The
+  // replace goes through the current Env, so that a test can fail each of its steps.
   return ReplaceFileContents(file, content.data(), content.size()) == 0 ? 1 : 0;
 }
 
 }  // namespace
 
-int ProfileWrite(const char* section, const char* key, const char* value,
-                       const char* file) {
+namespace detail {
+
+int PosixProfileWrite(const char* section, const char* key, const char* value,
+                      const char* file) {
   if (section == nullptr || key == nullptr || file == nullptr) return 0;
   // Several processes may write one file: each holds the lock from its read to its
   // replace, so no writer's key is lost to another's stale copy. The lock lives on a file
@@ -178,4 +186,5 @@ int ProfileWrite(const char* section, const char* key, const char* value,
   return result;
 }
 
+}  // namespace detail
 }  // namespace vqm::platform

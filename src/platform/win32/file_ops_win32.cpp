@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/win32/file_ops_win32.h"
 
 namespace vqm::platform {
 namespace {
@@ -38,20 +38,22 @@ bool NamesADevice(const char* path) {
 
 }  // namespace
 
-bool WriteAll(FILE* file, const void* data, size_t size) {
+namespace detail {
+
+bool Win32WriteAll(FILE* file, const void* data, size_t size) {
   return file != nullptr && fwrite(data, 1, size, file) == size;
 }
 
-bool CloseFile(FILE* file) { return file != nullptr && fclose(file) == 0; }
+bool Win32CloseFile(FILE* file) { return file != nullptr && fclose(file) == 0; }
 
-bool TruncateFile(FILE* file, long long length) {
+bool Win32TruncateFile(FILE* file, long long length) {
   if (file == nullptr || length < 0) return false;
   fflush(file);
   if (_chsize_s(_fileno(file), length) != 0) return false;
   return _fseeki64(file, 0, SEEK_END) == 0;
 }
 
-FILE* OpenRegularFile(const char* path) {
+FILE* Win32OpenRegularFile(const char* path) {
   if (path == nullptr) {
     errno = ENOENT;
     return nullptr;
@@ -73,19 +75,20 @@ FILE* OpenRegularFile(const char* path) {
   return f;
 }
 
-bool RenameReplacing(const char* from, const char* to) {
+bool Win32RenameReplacing(const char* from, const char* to) {
   if (from == nullptr || to == nullptr) return false;
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
   return false;
 }
 
-std::string TemporaryPathBeside(const char* path) {
+std::string Win32TemporaryPathBeside(const char* path) {
   static std::atomic<unsigned> serial{0};
   return std::string(path) + ".~" + std::to_string(GetCurrentProcessId()) + "-" +
          std::to_string(++serial);
 }
 
-bool RemoveFile(const char* path) { return path != nullptr && DeleteFileA(path) != 0; }
+bool Win32RemoveFile(const char* path) { return path != nullptr && DeleteFileA(path) != 0; }
 
+}  // namespace detail
 }  // namespace vqm::platform

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 #include "indicators/bsp/log_watch.h"
 #include "support/backend_test.h"
 

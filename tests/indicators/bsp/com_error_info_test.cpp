@@ -4,7 +4,7 @@
 
 #include "indicators/bsp/com_error.h"
 #include "indicators/bsp/host_calls.h"
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 
 namespace vqm {
 namespace {

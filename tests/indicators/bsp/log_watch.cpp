@@ -7,7 +7,8 @@
 #include "frame/log.h"
 #include "frame/log_state.h"
 #include "frame/settings.h"
-#include "platform/test_hooks.h"
+#include "testing/clock_reading.h"
+#include "testing/fake_env.h"
 #include "support/files.h"
 #include "support/fresh_log.h"
 
@@ -31,10 +32,10 @@ LogWatch::LogWatch(bool inProcess) : inProcess_(inProcess) {
   if (inProcess_) {
     ResetLogState();
     const std::string dir = FreshTestDirectory("bsp_log");
-    platform::test::SetExecutablePath(dir + "/Host.exe");
+    test::SetExecutablePath(dir + "/Host.exe");
     ClearPathCaches();
-    platform::test::SetClock(
-        [] { return platform::test::MakeReading(2031, 6, 2, 10, 20, 30, 456); });
+    test::SetClock(
+        [] { return test::MakeReading(2031, 6, 2, 10, 20, 30, 456); });
     RemoveFile(kInProcessLog);
     path_ = kInProcessLog;
     return;
@@ -47,8 +48,8 @@ LogWatch::LogWatch(bool inProcess) : inProcess_(inProcess) {
 LogWatch::~LogWatch() {
   if (!inProcess_) return;
   ResetLogState();
-  platform::test::SetClock(nullptr);
-  platform::test::SetExecutablePath("");
+  test::SetClock(nullptr);
+  test::SetExecutablePath("");
   ClearPathCaches();
 }
 

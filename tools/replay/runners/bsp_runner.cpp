@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "frame/exports.h"
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 #include "runner.h"
 #include "tally.h"
 

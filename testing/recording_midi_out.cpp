@@ -1,6 +1,6 @@
-#include "platform/test_hooks.h"
+#include "testing/recording_midi_out.h"
 
-namespace vqm::platform::test {
+namespace vqm::test {
 
 namespace {
 constexpr unsigned kInvalidHandle = 5;  // MMSYSERR_INVALHANDLE
@@ -49,12 +49,12 @@ unsigned RecordingMidiOut::DeviceCount() { return deviceCount_; }
 unsigned RecordingMidiOut::Open(MidiOutHandle* device, unsigned deviceId,
                                 MidiOutCallback callback, uintptr_t instance) {
   std::unique_lock<std::mutex> hold(lock_);
-  if (openError_ != kMidiNoError || deviceId >= deviceCount_) {
-    const unsigned error = openError_ != kMidiNoError ? openError_ : 2;  // MMSYSERR_BADDEVICEID
+  if (openError_ != platform::kMidiNoError || deviceId >= deviceCount_) {
+    const unsigned error = openError_ != platform::kMidiNoError ? openError_ : 2;  // MMSYSERR_BADDEVICEID
     const int lastError = openLastError_;
     records_.push_back({Call::kOpen, nullptr, deviceId, nullptr, Clock::now()});
     hold.unlock();
-    SetLastErrorCode(lastError);
+    platform::SetLastErrorCode(lastError);
     return error;
   }
   ++opened_;
@@ -63,24 +63,24 @@ unsigned RecordingMidiOut::Open(MidiOutHandle* device, unsigned deviceId,
   instance_ = instance;
   *device = device_;
   records_.push_back({Call::kOpen, device_, deviceId, nullptr, Clock::now()});
-  return kMidiNoError;
+  return platform::kMidiNoError;
 }
 
 unsigned RecordingMidiOut::ShortMessage(MidiOutHandle device, uint32_t message) {
   Add(Call::kShortMessage, device, message, nullptr);
-  return device != nullptr ? kMidiNoError : kInvalidHandle;
+  return device != nullptr ? platform::kMidiNoError : kInvalidHandle;
 }
 
 unsigned RecordingMidiOut::UnprepareHeader(MidiOutHandle device, MidiHeader* header) {
   Add(Call::kUnprepareHeader, device, 0, header);
-  return kMidiNoError;
+  return platform::kMidiNoError;
 }
 
 unsigned RecordingMidiOut::Close(MidiOutHandle device) {
   Add(Call::kClose, device, 0, nullptr);
   std::lock_guard<std::mutex> hold(lock_);
   if (device == device_) callback_ = nullptr;
-  return kMidiNoError;
+  return platform::kMidiNoError;
 }
 
 void RecordingMidiOut::Add(Call call, MidiOutHandle device, uint32_t value, MidiHeader* header) {
@@ -88,4 +88,4 @@ void RecordingMidiOut::Add(Call call, MidiOutHandle device, uint32_t value, Midi
   records_.push_back({call, device, value, header, Clock::now()});
 }
 
-}  // namespace vqm::platform::test
+}  // namespace vqm::test

@@ -1,4 +1,4 @@
-#include "indicators/bsp/host_double.h"
+#include "testing/host_double.h"
 
 namespace vqm::test {
 

@@ -1,37 +1,6 @@
-#include "platform/test_hooks.h"
+#include "testing/clock_reading.h"
 
-#include "platform/hook_state.h"
-
-namespace vqm::platform {
-namespace detail {
-
-HookState& Hooks() {
-  static HookState state;
-  return state;
-}
-
-}  // namespace detail
-
-namespace test {
-
-void SetClock(std::function<ClockReading()> clock) { detail::Hooks().clock = std::move(clock); }
-
-void SetExecutablePath(const std::string& path) { detail::Hooks().executablePath = path; }
-
-void SetTimeZoneBiases(std::function<TimeZoneBiases()> biases) {
-  detail::Hooks().timeZoneBiases = std::move(biases);
-}
-
-void SetMidiOutBackend(MidiOutBackend* backend) { detail::g_midiOutHook.store(backend); }
-
-void SetComInitialize(std::function<int32_t()> comInitialize) {
-  detail::Hooks().comInitialize = std::move(comInitialize);
-}
-
-void SetMessageBox(
-    std::function<void(const char* caption, const char* text, unsigned iconFlags)> box) {
-  detail::Hooks().messageBox = std::move(box);
-}
+namespace vqm::test {
 
 namespace {
 
@@ -45,7 +14,7 @@ int64_t DaysFromCivil(int y, int m, int d) {
   return era * 146097 + doe - 719468;
 }
 
-CivilTime CivilFromUnix(int64_t t, int millisecond) {
+platform::CivilTime CivilFromUnix(int64_t t, int millisecond) {
   int64_t days = t / 86400;
   int64_t secs = t % 86400;
   if (secs < 0) {
@@ -58,7 +27,7 @@ CivilTime CivilFromUnix(int64_t t, int millisecond) {
   const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
   const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
   const int64_t mp = (5 * doy + 2) / 153;
-  CivilTime c;
+  platform::CivilTime c;
   c.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
   c.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
   c.year = static_cast<int>(yoe + era * 400 + (c.month <= 2));
@@ -71,9 +40,9 @@ CivilTime CivilFromUnix(int64_t t, int millisecond) {
 
 }  // namespace
 
-ClockReading MakeReading(int year, int month, int day, int hour, int minute, int second,
+platform::ClockReading MakeReading(int year, int month, int day, int hour, int minute, int second,
                          int millisecond, int utcOffsetSeconds) {
-  ClockReading r;
+  platform::ClockReading r;
   const int64_t localSeconds =
       DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
   r.unixSeconds = localSeconds - utcOffsetSeconds;
@@ -82,5 +51,4 @@ ClockReading MakeReading(int year, int month, int day, int hour, int minute, int
   return r;
 }
 
-}  // namespace test
-}  // namespace vqm::platform
+}  // namespace vqm::test
