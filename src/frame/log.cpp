@@ -156,6 +156,10 @@ void OpenAtFirstCall() {
 
 LogState& TheLogState() { return g_log; }
 
+namespace {
+int WriteText(const char* category, char* text, LogLevel level);
+}  // namespace
+
 void CloseLogAtUnload() {
   std::lock_guard<std::recursive_mutex> lock(platform::LibraryLock());
   LogState& s = g_log;
@@ -166,6 +170,18 @@ void CloseLogAtUnload() {
 }
 
 int LogWriteText(const char* category, char* text, LogLevel level) {
+  // Logging never fails its caller: memory running out while the settings are read costs
+  // the line, not the export that logs it.
+  try {
+    return WriteText(category, text, level);
+  } catch (...) {
+    return 0;
+  }
+}
+
+namespace {
+
+int WriteText(const char* category, char* text, LogLevel level) {
   std::lock_guard<std::recursive_mutex> lock(platform::LibraryLock());
   LogState& s = g_log;
   if (s.firstCall == 0) {
@@ -189,6 +205,8 @@ int LogWriteText(const char* category, char* text, LogLevel level) {
   }
   return WriteLine(category, text, level);
 }
+
+}  // namespace
 
 int LOGTRACE(const char* category, LogLevel level, const char* format, ...) {
   if (format == nullptr) return 0;

@@ -343,10 +343,11 @@ TEST_P(BadInputFilesTest, ColumnLoader) {
        }},
       {"VQM_LoadCol", "file name", "leaving the folder: ../, absolute, a drive, a device",
        "-1 with the open-failure text; the file outside is not read", [&] {
-         WriteFileBytes("C:/Database/outside_col.csv", kFourLines);
-         for (const char* escaping : {"../outside_col.csv", "..\\outside_col.csv",
-                                      "sub/../../outside_col.csv", "C:/Database/outside_col.csv",
-                                      "/outside_col.csv", "C:outside_col.csv", "COM1", "sub/NUL.csv"}) {
+         WriteFileBytes("C:/Database/RTPM/outside_col.csv", kFourLines);
+         for (const char* escaping : {"../RTPM/outside_col.csv", "..\\RTPM\\outside_col.csv",
+                                      "sub/../../RTPM/outside_col.csv",
+                                      "C:/Database/RTPM/outside_col.csv", "/outside_col.csv",
+                                      "C:outside_col.csv", "COM1", "sub/NUL.csv"}) {
            const LoadCol r = Load(escaping);
            EXPECT_EQ(-1, r.result) << escaping;
            EXPECT_EQ(-1.0f, r.value) << escaping;
@@ -356,7 +357,8 @@ TEST_P(BadInputFilesTest, ColumnLoader) {
          EXPECT_EQ(3, Load("sub/inside.csv").result);  // a sub-folder stays allowed
        }},
       {"VQM_LoadCol", "file", "a FIFO that nobody writes", "-1 at once; no open waits on it", [&] {
-         const std::string fifo = Fresh("fifo") + ".csv";
+         const std::string fifo = "bififo.csv";
+         test::RemoveFile(std::string(kLoadColDir) + "/" + fifo);
          if (!test::MakeFifo(std::string(kLoadColDir) + "/" + fifo)) GTEST_SKIP() << "no FIFOs here";
          // A writer shows up after 1.2 s, and only if a reader waits: the call must have
          // returned long before.

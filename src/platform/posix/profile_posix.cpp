@@ -172,16 +172,23 @@ int PosixProfileWrite(const char* section, const char* key, const char* value,
                       const char* file) {
   if (section == nullptr || key == nullptr || file == nullptr) return 0;
   // Several processes may write one file: each holds the lock from its read to its
-  // replace, so no writer's key is lost to another's stale copy. The lock lives on a file
-  // of its own, since the settings file itself is replaced by every write.
-  const std::string lockPath = NativePath(file) + ".lock";
-  const int lockFd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // replace, so no writer's key is lost to another's stale copy. The settings file itself is
+  // replaced by every write, so the lock is taken on its folder, which leaves nothing behind.
+  const std::string native = NativePath(file);
+  const size_t slash = native.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+  const int lockFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (lockFd < 0) return 0;
   int result = 0;
   int locked;
   while ((locked = flock(lockFd, LOCK_EX)) != 0 && errno == EINTR) {
   }
-  if (locked == 0) result = WriteLocked(section, key, value, file);
+  try {
+    if (locked == 0) result = WriteLocked(section, key, value, file);
+  } catch (...) {
+    close(lockFd);  // a write that ran out of memory must not keep the folder locked
+    throw;
+  }
   close(lockFd);  // releases the lock
   return result;
 }
