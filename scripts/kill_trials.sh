@@ -17,7 +17,7 @@ trials="${1:-50}"
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
 export VQM_DRIVE_ROOT="$root/drives" VQM_HOST_DIR="$root/host"
-mkdir -p "$VQM_HOST_DIR"
+mkdir -p "$VQM_HOST_DIR" "$VQM_DRIVE_ROOT/c/Database/RTPM"
 # The host's settings switch the log off: only the quote and multiplier files are written.
 printf '[RELEASE]\r\nWriteLog=NO\r\n' > "$VQM_HOST_DIR/$(basename "$(readlink -f "$(command -v python3)")").ini"
 
@@ -31,10 +31,14 @@ if sys.argv[2] == "seed":
         assert lib.VQM_RTPM(b"*K%dX" % i, 2.0) == 0
     sys.exit(0)
 value = 1000.0
+ready = False
 while True:
     value += 0.25
     lib.VQM_RTPM(b"ES", value)
     lib.VQM_RTPM(b"*K%dX" % random.randrange(3000), random.choice([2.0, 3.0]))
+    if not ready:
+        open(sys.argv[3], "w").close()
+        ready = True
 '
 check='
 import re, sys
@@ -48,7 +52,7 @@ except OSError as e:
     faults.append("quote file: %s" % e)
 try:
     text = open(root + "/drives/c/Database/RTPM/Multi.ini", "rb").read()
-    keys = dict(re.findall(rb"^K([0-9]+)X=([0-9]+\.[0-9]{4})\r$", text, re.M))
+    keys = dict(re.findall(rb"^K([0-9]+)X=([0-9]+\.[0-9]{4,5})\r$", text, re.M))
     if len(keys) != 3000:
         faults.append("multiplier file holds %d of 3000 keys (%d bytes)" % (len(keys), len(text)))
 except OSError as e:
@@ -61,10 +65,12 @@ python3 -c "$driver" "$lib" seed
 quote_once=0
 failed=0
 for ((i = 1; i <= trials; i++)); do
-  python3 -c "$driver" "$lib" run &
+  rm -f "$root/ready"
+  python3 -c "$driver" "$lib" run "$root/ready" &
   pid=$!
-  # Let it write for 0.2 to 0.7 s (start-up included), then kill it mid-call.
-  sleep "0.$((RANDOM % 5 + 2))$((RANDOM % 10))"
+  # Once it is writing, let it go on for 0 to 0.5 s, then kill it mid-call.
+  for ((w = 0; w < 200; w++)); do [ -f "$root/ready" ] && break; sleep 0.05; done
+  sleep "0.$((RANDOM % 5))$((RANDOM % 10))"
   kill -9 "$pid"
   wait "$pid" 2>/dev/null || true
   if ! out=$(python3 -c "$check" "$root"); then
