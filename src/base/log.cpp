@@ -33,6 +33,14 @@ size_t PutTwoDigits(char* out, int value) {
   return 2;
 }
 
+// A write that stopped part way (a full disk) left the first `written` bytes of the line at
+// the end of the file: they are cut off again, or, when that fails, the next line starts
+// with a line end of its own.
+void CutBack(LogState& s, long written) {
+  const long long size = platform::FileSize(s.file);
+  s.lineCut = size < written || !platform::TruncateFile(s.file, size - written) ? 1 : 0;
+}
+
 // Steps 3 to 9 of an ordinary line: layout, one unbuffered write, the flush rule.
 int WriteLine(const char* category, char* text, LogLevel level) {
   LogState& s = g_LogState;
@@ -45,6 +53,11 @@ int WriteLine(const char* category, char* text, LogLevel level) {
   // The line is assembled by hand: it is written for every log call.
   char line[kLineCapacity];
   size_t n = 0;
+  if (s.lineCut) {
+    // The last line stopped part way: this one starts on a line of its own.
+    line[n++] = '\r';
+    line[n++] = '\n';
+  }
   if (category != nullptr) {
     size_t c = 0;
     while (c < 16 && category[c] != 0) ++c;
@@ -72,7 +85,12 @@ int WriteLine(const char* category, char* text, LogLevel level) {
   n += length;
   line[n++] = '\r';
   line[n++] = '\n';
-  platform::WriteUnbuffered(s.file, line, n);
+  const long written = platform::WriteUnbuffered(s.file, line, n);
+  if (written == static_cast<long>(n)) {
+    s.lineCut = 0;
+  } else if (written > 0) {
+    CutBack(s, written);
+  }
 
   ++s.lineCounter;
   const int nowSeconds = LowSeconds(now);
@@ -144,7 +162,32 @@ bool LogDropsLines() {
   return g_LogState.firstCall != 0 && g_LogState.file == nullptr;
 }
 
+namespace {
+int WriteText(const char* category, char* text, LogLevel level);
+}  // namespace
+
+void CloseLogAtUnload() {
+  ExportLock lock;
+  LogState& s = g_LogState;
+  if (s.file == nullptr) return;
+  platform::FlushFile(s.file, true);
+  platform::CloseFile(s.file);
+  s.file = nullptr;
+}
+
 int LogWriteText(const char* category, char* text, LogLevel level) {
+  // Logging never fails its caller: memory running out while the settings are read costs
+  // the line, not the export that logs it.
+  try {
+    return WriteText(category, text, level);
+  } catch (...) {
+    return 0;
+  }
+}
+
+namespace {
+
+int WriteText(const char* category, char* text, LogLevel level) {
   ExportLock lock;
   LogState& s = g_LogState;
   if (s.firstCall == 0) {
@@ -168,6 +211,8 @@ int LogWriteText(const char* category, char* text, LogLevel level) {
   }
   return WriteLine(category, text, level);
 }
+
+}  // namespace
 
 int LOGTRACE(const char* category, LogLevel level, const char* format, ...) {
   if (format == nullptr) return 0;

@@ -30,6 +30,11 @@ bool LogDropsLines();
 // The core behind LOGTRACE: text is modified in place (CR and LF become '+').
 int LogWriteText(const char* category, char* text, LogLevel level);
 
+// Flushes and closes the log file, if one is open; later lines are dropped until a
+// "*OPENLOG". Called when the library is unloaded, so that a host that loads and unloads
+// the library again and again keeps no descriptor per load.
+void CloseLogAtUnload();
+
 // Pointers are written as 16 upper-case hex digits on every platform, the way the
 // Windows C library prints "%p": use PTR_FMT in the format and PtrArg(p) as the argument.
 #define PTR_FMT "%016llX"

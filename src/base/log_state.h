@@ -15,6 +15,7 @@ struct LogState {
   int lineCounter = 0;           // lines written since the last flush
   int lastFlushTime = 0;         // seconds since 1970 (low 32 bits); <= 0: flush setting unread
   int flushOnEach = 0;           // cached LogFileFlushOnEach, valid once lastFlushTime > 0
+  int lineCut = 0;               // 1: a failed write left part of a line that could not be cut off
 };
 
 extern LogState g_LogState;

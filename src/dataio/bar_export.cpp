@@ -85,7 +85,9 @@ bool AnyNull(const void* a, const void* b, const void* c, const void* d, const v
 
 // Returns the CSV run's counter after the call (1: the file was started with a header), -9
 // for a null symbol or value pointer (nothing happens), -10 when the file cannot be opened
-// (the run has counted the call).
+// or the row cannot be written whole (the run has counted the call; a row cut short by a
+// full disk is removed again). A file that is new or empty at the open gets its header
+// whatever the count.
 VQM_EXPORT int VQM_SaveDataToCsv(int /*notUsed*/, const char* symbol, int date, int time,
                                  int divisor, int* open, int* high, int* low, int* close,
                                  int* volume, int appendFlag) {
@@ -96,10 +98,9 @@ VQM_EXPORT int VQM_SaveDataToCsv(int /*notUsed*/, const char* symbol, int date, 
     if (!file.IsOpen()) return -10;
     const vqm::Bar bar = vqm::ReadBar(divisor, open, high, low, close, volume);
     std::string text;
-    if (counter == 1) text = vqm::CsvHeader(time >= 0);
+    if (counter == 1 || file.WasEmpty()) text = vqm::CsvHeader(time >= 0);
     vqm::AppendCsvRow(text, symbol, date, time, bar);
-    file.Write(text);
-    return counter;
+    return file.Commit(text) ? counter : -10;
   });
 }
 
@@ -115,9 +116,8 @@ VQM_EXPORT int VQM_SaveDataToTxt(int /*notUsed*/, const char* symbol, int date, 
     if (!file.IsOpen()) return -10;
     const vqm::Bar bar = vqm::ReadBar(divisor, open, high, low, close, volume);
     std::string text;
-    if (counter == 1) text = vqm::TxtHeader(time >= 0, closeOnly != 0);
+    if (counter == 1 || file.WasEmpty()) text = vqm::TxtHeader(time >= 0, closeOnly != 0);
     vqm::AppendTxtRow(text, date, time, closeOnly != 0, bar);
-    file.Write(text);
-    return counter;
+    return file.Commit(text) ? counter : -10;
   });
 }

@@ -117,14 +117,16 @@ int SaveBlock(const char* symbol, const ValueBlock* block, int& stage) {
     stage = 5;
     // The date and time are checked (and a bad one logged) even when the file failed.
     if (!file.IsOpen()) return -10;
-    if (counter == 1) {
+    std::string text;
+    if (counter == 1 || file.WasEmpty()) {
       stage = 6;
-      file.Write(Header(options));
+      text = Header(options);
     }
     stage = 7;
     CTxt dateText, timeText;
     DateAndTimeTexts(options, date, time, when, dateText, timeText);
-    file.Write(Row(symbol, options, dateText, timeText, block));
+    text += Row(symbol, options, dateText, timeText, block);
+    if (!file.Commit(text)) return -10;
   }
   stage = 8;
   return counter;
@@ -135,7 +137,8 @@ int SaveBlock(const char* symbol, const ValueBlock* block, int& stage) {
 
 // Returns the CSV run's counter after the call (1: the file was started with a header), -9
 // for a null symbol or value block (nothing happens), -10 when the file cannot be opened
-// (the run has counted the call). After an unexpected failure the counter as it stands,
+// or the header and row cannot be written whole (the run has counted the call; what a full
+// disk cut short is removed again). After an unexpected failure the counter as it stands,
 // with the failure described in errorText (see RunBlockExportGuarded).
 VQM_EXPORT int VQM_SaveDataToCsv2(const char* symbol, ValueBlock* block, char* errorText) {
   return vqm::ExportFrame(-10, [&] {

@@ -9,26 +9,10 @@
 #include "base/paths.h"
 #include "base/settings.h"
 #include "base/text.h"
+#include "dataio/file_names.h"
 #include "platform/platform.h"
 
 namespace vqm {
-namespace {
-
-// Names that Windows opens as devices whatever the extension: a bar row written to a
-// serial port or a printer is not a file beside the others.
-bool IsDeviceName(const char* symbol) {
-  static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2",
-                                         "COM3", "COM4", "COM5", "COM6", "COM7", "COM8",
-                                         "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5",
-                                         "LPT6", "LPT7", "LPT8", "LPT9"};
-  std::string stem(symbol, strcspn(symbol, "."));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  for (const char* device : kDevices)
-    if (StrCompareNoCase(stem.c_str(), device, 1) == 0) return true;
-  return false;
-}
-
-}  // namespace
 
 bool NamesAFileInsideCsvDir(const char* symbol) {
   return strpbrk(symbol, "/\\:") == nullptr && strstr(symbol, "..") == nullptr &&
@@ -44,23 +28,39 @@ BarFile::BarFile(const char* symbol, const char* extension, bool append) {
     MakeDirectoryPath(directory.c_str(), 0);
     return;
   }
-  const std::string path = directory + "/" + symbol + extension;
+  path_ = directory + "/" + symbol + extension;
   const char* mode = append ? "ab" : "wb";
   // The directory is there on every call but the first: try the file first, and make the
   // directory (every missing level) only when the open fails.
-  file_ = platform::OpenFile(path.c_str(), mode);
+  file_ = platform::OpenFile(path_.c_str(), mode);
   if (file_ == nullptr) {
     MakeDirectoryPath(directory.c_str(), 0);
-    file_ = platform::OpenFile(path.c_str(), mode);
+    file_ = platform::OpenFile(path_.c_str(), mode);
   }
+  if (file_ != nullptr) startLength_ = platform::FileSize(file_);
 }
 
 BarFile::~BarFile() {
-  if (file_ != nullptr) fclose(file_);
+  if (file_ != nullptr) platform::CloseFile(file_);
 }
 
-void BarFile::Write(const std::string& text) {
-  if (file_ != nullptr && !text.empty()) fwrite(text.data(), 1, text.size(), file_);
+bool BarFile::Commit(const std::string& text) {
+  if (file_ == nullptr) return false;
+  bool written = platform::WriteAll(file_, text.data(), text.size()) && fflush(file_) == 0;
+  // A full disk leaves part of the text behind: cut it off, so that the next row does not
+  // continue a half line.
+  if (!written && startLength_ >= 0) platform::TruncateFile(file_, startLength_);
+  const bool closed = platform::CloseFile(file_);
+  file_ = nullptr;
+  if (written && !closed) {
+    written = false;
+    FILE* again = platform::OpenFile(path_.c_str(), "r+b");
+    if (again != nullptr) {
+      if (startLength_ >= 0) platform::TruncateFile(again, startLength_);
+      platform::CloseFile(again);
+    }
+  }
+  return written && closed;
 }
 
 double PrintableValue(float value) {

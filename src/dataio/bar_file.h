@@ -23,10 +23,18 @@ class BarFile {
   BarFile& operator=(const BarFile&) = delete;
 
   bool IsOpen() const { return file_ != nullptr; }
-  void Write(const std::string& text);
+  // True when the file held nothing at the open (new, truncated or left empty by an earlier
+  // failed call): it needs its header line whatever the export run says.
+  bool WasEmpty() const { return startLength_ == 0; }
+  // Writes text and closes the file. False when a byte could not be written or the close
+  // failed: the file is then cut back to its length at the open, so that no partial line
+  // stays. REQUIRES: IsOpen(); called once.
+  bool Commit(const std::string& text);
 
  private:
+  std::string path_;
   FILE* file_ = nullptr;
+  long long startLength_ = -1;  // length at the open; -1 when unknown
 };
 
 // True when "<symbol>.<ext>" names a file inside the CSV directory itself.

@@ -1,10 +1,12 @@
 // The guard of the value-block bar export. The body counts its progress in a stage number;
 // what it throws is turned into the export's answer:
-//   - a library exception (or memory exhaustion) is absorbed without a message;
+//   - a library exception (or memory exhaustion) is absorbed without a message; the result
+//     is -10, as for a failed open, unless the row was already written and the file closed
+//     (stage 8), since a bar that is not in the file must not be counted as written;
 //   - anything else formats "Internal Error occured (State=<stage>)", logs it under "CSV2"
 //     at level 2 and copies it, with its terminator, into errorText (when there is one;
 //     the script supplies room for 33 bytes).
-// Either way the result is then the CSV run's counter as it stands.
+// Otherwise the result is the CSV run's counter as it stands.
 #pragma once
 
 #include <cstdio>
@@ -25,6 +27,7 @@ int RunBlockExportGuarded(Body&& body, char* errorText) {
   int result = 0;
   const Caught caught = RunGuarded([&] { result = body(stage); }, nullptr, 0);
   if (caught == Caught::kNone) return result;
+  if (caught == Caught::kFramework && stage < 8) return -10;
   if (caught == Caught::kOther) {
     char text[64];
     snprintf(text, sizeof text, "Internal Error occured (State=%d)", stage);

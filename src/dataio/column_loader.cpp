@@ -1,11 +1,13 @@
 #include "dataio/column_loader.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "base/paths.h"
 #include "dataio/byte_scan.h"
+#include "dataio/file_names.h"
 #include "dataio/get_field.h"
 #include "datetime/date_time.h"
 #include "datetime/host_forms.h"
@@ -60,6 +62,11 @@ int FindStartLine(const ColumnLoaderState& s, const DateTime& bar) {
   return -1;
 }
 
+int RefuseName(const std::string& path, CTxt& error) {
+  error.Format("Cannot open %s (%s)", path.c_str(), ErrorText(EINVAL));
+  return -1;
+}
+
 // Loads the file named by the script; false (error text copied) when it holds no lines.
 bool Load(ColumnLoaderState& s, const char* fileName, const DateTime& bar, int barNumber,
           int column, char* errorText) {
@@ -67,7 +74,10 @@ bool Load(ColumnLoaderState& s, const char* fileName, const DateTime& bar, int b
   MakeDirectoryPath(kDirectory, 0);
   const std::string path = std::string(kDirectory) + "/" + fileName;
   CTxt error;
-  const int count = s.lines.Load(path.c_str(), error, 0, CommasToTabs);
+  // A name that leaves the folder (absolute, a drive, "..") or names a device is not opened.
+  const int count = StaysInsideFolder(fileName)
+                        ? s.lines.Load(path.c_str(), error, 0, CommasToTabs)
+                        : RefuseName(path, error);
   if (count < 0) s.lines.Clear();  // never answer from another file's lines
   LOGTRACE(kCategory, 1,
            "Bar#%06d Date=%04d-%02d-%02d %02d:%02d:%02d Col=%d, Load new File %s (Max=%d, "

@@ -37,7 +37,7 @@ int LineReader::Open(const char* path) {
   block_ = AllocateBlock(blockCapacity_);
   if (block_ == nullptr) {
     // Too large a setting: a block of the file's size may still fit.
-    FILE* probe = platform::OpenFile(path, "rb");
+    FILE* probe = platform::OpenRegularFile(path);
     blockCapacity_ = probe ? platform::FileSize(probe) : 0;
     if (probe) fclose(probe);
     block_ = AllocateBlock(blockCapacity_);
@@ -46,7 +46,9 @@ int LineReader::Open(const char* path) {
       return -2;
     }
   }
-  file_ = platform::OpenFile(path, "rb");
+  // Regular files only, opened without waiting: a pipe or a device named here would hold
+  // the library lock, and every export with it, until something wrote to it.
+  file_ = platform::OpenRegularFile(path);
   if (file_ == nullptr) {
     openError_ = errno;
     return 0;

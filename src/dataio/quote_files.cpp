@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "dataio/file_names.h"
 #include "dataio/text_string.h"
 #include "frame/exports.h"
 #include "base/paths.h"
@@ -16,9 +17,11 @@ constexpr const char* kQuotePath = "C:/Database/RTPM/Quotes/%s.txt";
 constexpr const char* kMultiplierFile = "C:/Database/RTPM/Multi.ini";
 
 // A symbol names a file inside the quotes directory: separators, a drive colon or a
-// parent step would put it somewhere else.
+// parent step would put it somewhere else, and a device name (NUL, COM1) would send the
+// quote to the device.
 bool NamesAFileInside(const char* symbol) {
-  return *symbol != 0 && strpbrk(symbol, "/\\:") == nullptr && strstr(symbol, "..") == nullptr;
+  return *symbol != 0 && strpbrk(symbol, "/\\:") == nullptr && strstr(symbol, "..") == nullptr &&
+         !IsDeviceName(symbol);
 }
 
 // Symbols are short; the system's profile functions are not safe with long keys (Wine's
@@ -58,8 +61,9 @@ int WriteMultiplier(const char* symbol, float value) {
 }  // namespace
 }  // namespace vqm
 
-// Quote: bytes written, or -1 when the file cannot be written (or the symbol would name a
-// file outside the quotes directory). Multiplier: 0, or -1 for an empty or unsafe name (one
+// Quote: bytes written once the new file is complete and has replaced the old one in one
+// step, or -1 when it cannot be written (the old file stays) or the symbol would name a file
+// outside the quotes directory or a device. Multiplier: 0, or -1 for an empty or unsafe name (one
 // with "=", "[", "]" or a line end, or longer than 1000 characters).
 // A null symbol writes nothing and returns -1.
 VQM_EXPORT int VQM_RTPM(const char* symbol, float value) {

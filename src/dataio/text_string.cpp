@@ -32,19 +32,37 @@ int CTxt::WriteToFile(const char* path, int mode) {
     Set("Missing filename");
     return -1;
   }
-  FILE* f = platform::OpenFile(path, mode == 1 ? "ab" : "wb");
+  if (mode != 1) {
+    // Other programs read these files while they change: the new content replaces the old
+    // in one step, and a failed write leaves the old file whole.
+    const int error = platform::ReplaceFileContents(path, text_.data(), text_.size());
+    if (error != 0) {
+      Format("Cannot write '%s' (%s)", path, ErrorText(error));
+      return -1;
+    }
+    return GetLength();
+  }
+  FILE* f = platform::OpenFile(path, "ab");
   if (f == nullptr) {
     const int error = errno;
     Format("Cannot open '%s' (%s)", path, ErrorText(error));
     return -1;
   }
-  const size_t written = text_.empty() ? 0 : fwrite(text_.data(), 1, text_.size(), f);
-  fclose(f);
-  return static_cast<int>(written);
+  const long long before = platform::FileSize(f);
+  bool written = platform::WriteAll(f, text_.data(), text_.size()) && fflush(f) == 0;
+  const int error = errno;
+  // No partial text stays at the end of the file.
+  if (!written && before >= 0) platform::TruncateFile(f, before);
+  if (!platform::CloseFile(f)) written = false;
+  if (!written) {
+    Format("Cannot write '%s' (%s)", path, ErrorText(error != 0 ? error : EIO));
+    return -1;
+  }
+  return GetLength();
 }
 
 int CTxt::ReadFromFile(const char* path) {
-  FILE* f = platform::OpenFile(path, "rb");
+  FILE* f = platform::OpenRegularFile(path);
   if (f == nullptr) {
     const int error = errno;
     Format("Cannot open '%s' (%s)", path ? path : "", ErrorText(error));

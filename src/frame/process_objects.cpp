@@ -6,6 +6,7 @@
 //
 // Then the process-wide objects, built at load in this order and destroyed at unload in the
 // reverse order:
+//   0. the log closer    closes the log file last, after every object that may log
 //   1. g_BSPMgr          buy/sell pressure manager
 //   2. TickPlayer        MIDI tick player
 //   3. SpeechState       speech state
@@ -23,6 +24,7 @@
 #include "alerts/realtime_latch.h"
 #include "alerts/speech.h"
 #include "alerts/tick_player.h"
+#include "base/log.h"
 #include "base/log_state.h"
 #include "base/settings.h"
 #include "dataio/column_loader.h"
@@ -43,6 +45,17 @@ ExportRun g_CsvExportRun;
 ExportRun g_TextExportRun;
 
 LineReader g_LineReader;
+
+namespace {
+
+// 0. The log file stays open between calls; unloading the library closes it.
+struct LogCloser {
+  LogCloser() = default;
+  ~LogCloser() { CloseLogAtUnload(); }
+};
+LogCloser g_logCloser;
+
+}  // namespace
 
 // 1. Owns its instances: unloading the library deletes them, so a host that unloads and
 // loads the library again gets their memory back.

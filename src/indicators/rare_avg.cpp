@@ -75,7 +75,7 @@ float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
   CRareAvgSym* s = g_RareAvgMgr.Find(keys);
   if (s == nullptr) {
     s = g_RareAvgMgr.Create(keys);
-    if (s == nullptr) return a.value;
+    if (s == nullptr) return kRareAvgError;  // out of memory: the failure, not a value
     LOGTRACE(nullptr, 1, "RareAvg: Initializing Sym=%s, BarType=%d, Len=%d (" PTR_FMT ")", a.symbol,
              a.barType, a.nScopeRegr, PtrArg(s));
   }

@@ -22,6 +22,10 @@ constexpr int kDiagnosticParabola = -1819;
 constexpr int kDiagnosticValue = -1820;
 
 // Correctly rounded single-precision results, whatever the C library's logf and expf do.
+bool OutOfMemory(const CCalcStack& stack, int length) {
+  return stack.items == nullptr && length > 0 && length <= kMaxStackLength;
+}
+
 float LogF(float x) { return static_cast<float>(std::log(static_cast<double>(x))); }
 float ExpF(float x) { return static_cast<float>(std::exp(static_cast<double>(x))); }
 
@@ -161,10 +165,13 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   // The short average restarts with the first point; the newest value weighs k, the k-th
   // newest 1.
   shortAverage.weighted = 1;
-  if (lastIndex == 0) {
+  // A stack of an acceptable length without its ring could not get its memory (it is tried
+  // again on the next call): its value would read 0, which a chart plots as an average.
+  if (lastIndex == 0 || OutOfMemory(shortAverage, h)) {
     shortAverage.Init(h);
     shortWeightsFor_ = 0;
   }
+  if (OutOfMemory(shortAverage, h)) return -5;
   // The weights depend on k alone: set again only when k changed since.
   const int k = std::min(n, h);
   if (k != shortWeightsFor_) {
@@ -180,6 +187,7 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   }
 
   if (changeAverage.filled == 0) changeAverage.Init(kChangeAverageLength);
+  if (OutOfMemory(changeAverage, kChangeAverageLength)) return -6;
   AdjustResponse(p, F);
 
   // Lines and parabolas over the long window and over the window without the lag, from one
@@ -208,6 +216,7 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
         resultSmoother.SetWeight(static_cast<float>(wgtLength - j), j);
   }
   if (wgtLength > 1) {
+    if (OutOfMemory(resultSmoother, wgtLength)) return -7;
     resultSmoother.AddWgtAvg(r0);
     r0 = p->result = resultSmoother.value;
   }

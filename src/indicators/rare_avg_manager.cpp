@@ -5,25 +5,20 @@
 
 #include "base/lock_rule.h"
 #include "base/text.h"
+#include "containers/keyed_hash.h"
 
 namespace vqm {
 namespace {
 
-// FNV-1a over the symbol folded the way StrCompareNoCase folds it, then the integer keys:
-// keys that compare equal hash equal.
+// Keyed over the symbol folded the way StrCompareNoCase folds it, then the integer keys:
+// keys that compare equal hash equal, and no names chosen in advance collide.
 uint64_t HashKeys(const RareAvgKeys& k) {
-  uint64_t h = 14695981039346656037ull;
-  auto mix = [&h](uint64_t byte) {
-    h ^= byte;
-    h *= 1099511628211ull;
-  };
+  KeyedHash h;
   for (const char* c = k.symbol; *c != 0; ++c)
-    mix(static_cast<uint64_t>(toupper(static_cast<unsigned char>(*c))));
-  for (int v : {k.regrLength, k.wgtLength, k.respFac, k.barType, k.dayKey}) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    for (int shift = 0; shift < 32; shift += 8) mix((u >> shift) & 0xFF);
-  }
-  return h;
+    h.Add(static_cast<uint8_t>(toupper(static_cast<unsigned char>(*c))));
+  for (int v : {k.regrLength, k.wgtLength, k.respFac, k.barType, k.dayKey})
+    h.AddInt32(static_cast<uint32_t>(v));
+  return h.Finish();
 }
 
 bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {

@@ -5,6 +5,7 @@
 
 #include "base/lock_rule.h"
 #include "base/text.h"
+#include "containers/keyed_hash.h"
 
 namespace vqm {
 
@@ -13,21 +14,15 @@ CTrendRevMgr::~CTrendRevMgr() {
   series_.RemoveAll();
 }
 
-// FNV-1a over the symbol upper-cased the way StrCompareNoCase compares it, then the keys:
-// texts that compare equal hash equal.
+// Keyed over the symbol upper-cased the way StrCompareNoCase compares it, then the keys:
+// texts that compare equal hash equal, and no names chosen in advance collide.
 uint64_t CTrendRevMgr::KeyHash(const char* symbol, int barKey1, int barKey2) {
-  uint64_t h = 14695981039346656037ull;
-  auto mix = [&h](unsigned byte) {
-    h ^= byte;
-    h *= 1099511628211ull;
-  };
+  KeyedHash h;
   for (const char* p = symbol; *p != 0; ++p)
-    mix(static_cast<unsigned>(toupper(static_cast<unsigned char>(*p))));
-  for (int key : {barKey1, barKey2}) {
-    const uint32_t k = static_cast<uint32_t>(key);
-    for (int shift = 0; shift < 32; shift += 8) mix((k >> shift) & 0xFFu);
-  }
-  return h;
+    h.Add(static_cast<uint8_t>(toupper(static_cast<unsigned char>(*p))));
+  h.AddInt32(static_cast<uint32_t>(barKey1));
+  h.AddInt32(static_cast<uint32_t>(barKey2));
+  return h.Finish();
 }
 
 int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {

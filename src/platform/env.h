@@ -54,6 +54,13 @@ class Env {
   virtual bool IsRegularFile(const char* path) = 0;
   virtual bool FileNamesIgnoreCase() = 0;
   virtual std::string NativePath(const char* path) = 0;
+  virtual bool WriteAll(FILE* file, const void* data, size_t size) = 0;
+  virtual bool CloseFile(FILE* file) = 0;
+  virtual bool TruncateFile(FILE* file, long long length) = 0;
+  virtual FILE* OpenRegularFile(const char* path) = 0;
+  virtual bool RenameReplacing(const char* from, const char* to) = 0;
+  virtual std::string TemporaryPathBeside(const char* path) = 0;
+  virtual bool RemoveFile(const char* path) = 0;
 
   // ---- settings files ----
   virtual int ProfileRead(const char* section, const char* key, const char* defaultValue,
@@ -100,6 +107,13 @@ class EnvWrapper : public Env {
   bool IsRegularFile(const char* path) override { return target_->IsRegularFile(path); }
   bool FileNamesIgnoreCase() override { return target_->FileNamesIgnoreCase(); }
   std::string NativePath(const char* path) override { return target_->NativePath(path); }
+  bool WriteAll(FILE* file, const void* data, size_t size) override { return target_->WriteAll(file, data, size); }
+  bool CloseFile(FILE* file) override { return target_->CloseFile(file); }
+  bool TruncateFile(FILE* file, long long length) override { return target_->TruncateFile(file, length); }
+  FILE* OpenRegularFile(const char* path) override { return target_->OpenRegularFile(path); }
+  bool RenameReplacing(const char* from, const char* to) override { return target_->RenameReplacing(from, to); }
+  std::string TemporaryPathBeside(const char* path) override { return target_->TemporaryPathBeside(path); }
+  bool RemoveFile(const char* path) override { return target_->RemoveFile(path); }
 
   int ProfileRead(const char* section, const char* key, const char* defaultValue, char* buffer,
                   int size, const char* file) override {

@@ -37,6 +37,13 @@ bool IsReadable(const char* path) { return Env::Current()->IsReadable(path); }
 bool IsRegularFile(const char* path) { return Env::Current()->IsRegularFile(path); }
 bool FileNamesIgnoreCase() { return Env::Current()->FileNamesIgnoreCase(); }
 std::string NativePath(const char* path) { return Env::Current()->NativePath(path); }
+bool WriteAll(FILE* file, const void* data, size_t size) { return Env::Current()->WriteAll(file, data, size); }
+bool CloseFile(FILE* file) { return Env::Current()->CloseFile(file); }
+bool TruncateFile(FILE* file, long long length) { return Env::Current()->TruncateFile(file, length); }
+FILE* OpenRegularFile(const char* path) { return Env::Current()->OpenRegularFile(path); }
+bool RenameReplacing(const char* from, const char* to) { return Env::Current()->RenameReplacing(from, to); }
+std::string TemporaryPathBeside(const char* path) { return Env::Current()->TemporaryPathBeside(path); }
+bool RemoveFile(const char* path) { return Env::Current()->RemoveFile(path); }
 
 int ProfileRead(const char* section, const char* key, const char* defaultValue, char* buffer,
                 int size, const char* file) {

@@ -71,6 +71,36 @@ void FlushFile(FILE* file, bool commit);
 // Size of an open file in bytes, or -1.
 long long FileSize(FILE* file);
 
+// fwrite of the whole block; true only when every byte reached the stream.
+bool WriteAll(FILE* file, const void* data, size_t size);
+
+// fclose; true only when the buffered data reached the OS and the close succeeded. The
+// stream is gone either way.
+bool CloseFile(FILE* file);
+
+// Cuts an open file back to length bytes and leaves the stream at its end. True on success.
+bool TruncateFile(FILE* file, long long length);
+
+// Opens a regular file for reading ("rb") without waiting: a pipe, a device or a directory
+// is refused (null, errno set) before anything could block on it.
+FILE* OpenRegularFile(const char* path);
+
+// Renames from over to, replacing an existing file in one step (a reader sees the old file
+// or the new, never neither); on Windows the rename is written through to the disk.
+bool RenameReplacing(const char* from, const char* to);
+
+// A name for a temporary file in the same directory as path, unique within the machine.
+std::string TemporaryPathBeside(const char* path);
+
+// Removes a file; false when it cannot be removed.
+bool RemoveFile(const char* path);
+
+// Replaces the whole file at path with data, so that a reader sees the old content or the
+// new, never an empty or partial file: the data goes to a temporary file beside it, which is
+// closed and then renamed over path. Returns 0 on success, else an error number (errno
+// style); the old file then stays as it was and no temporary file is left behind.
+int ReplaceFileContents(const char* path, const void* data, size_t size);
+
 enum class MakeDirResult { kCreated, kAlreadyExists, kFailed };
 MakeDirResult MakeDirectory(const char* path);
 

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 
 #include "base/lock_rule.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "platform/env.h"
 #include "platform/platform.h"
 #include "support/files.h"
 #include "testing/fake_env.h"
@@ -116,6 +119,15 @@ TEST_F(HostPathTest, BaseDirAndIniPath) {
     EXPECT_STREQ(lower ? inisIgnoringCase[i] : inisKeepingCase[i], ini) << c.exe;
     ++i;
   }
+#if !defined(_WIN32)
+  // A program that only loads the library (an interpreter in /usr/bin) is given the host's
+  // folder by $VQM_HOST_DIR: the executable's name stays, its folder is replaced.
+  const std::string own = platform::Env::Default()->ExecutablePath();
+  setenv("VQM_HOST_DIR", "/srv/host//", 1);
+  const std::string moved = platform::Env::Default()->ExecutablePath();
+  unsetenv("VQM_HOST_DIR");
+  EXPECT_EQ("/srv/host" + own.substr(own.find_last_of('/')), moved);
+#endif
 }
 
 TEST_F(HostPathTest, CachesKeepTheirFirstValue) {

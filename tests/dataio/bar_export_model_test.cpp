@@ -81,6 +81,10 @@ struct Model {
   bool namesIgnoreCase = platform::FileNamesIgnoreCase();
 
   static bool Refused(const std::string& s) { return s == "../up" || s == "CON"; }
+  // A file that is new or empty when it is opened gets its header whatever the count.
+  bool Empty(const std::string& name, bool append) {
+    return !append || files[namesIgnoreCase ? Upper(name) : name].empty();
+  }
   void Write(const std::string& name, bool append, const std::string& text) {
     lastFile = namesIgnoreCase ? Upper(name) : name;
     std::string& file = files[lastFile];
@@ -98,11 +102,12 @@ struct Model {
     const int date = static_cast<int>(static_cast<uint32_t>(b.date) + 19000000u);
     const int time = static_cast<int>(static_cast<uint32_t>(b.time) * 100u);
     std::string text;
+    const bool header = n == 1 || Empty(symbol + ".csv", n > 1 || appendFlag != 0);
     if (b.time < 0) {
-      if (n == 1) text = "\"Symbol\",Date,Open,High,Low,Close,Volume\r\n";
+      if (header) text = "\"Symbol\",Date,Open,High,Low,Close,Volume\r\n";
       text += Printf("\"%s\",%08d,", symbol.c_str(), date) + prices;
     } else {
-      if (n == 1) text = "\"Symbol\",Date,Time,Open,High,Low,Close,Volume\r\n";
+      if (header) text = "\"Symbol\",Date,Time,Open,High,Low,Close,Volume\r\n";
       text += Printf("\"%s\",%08d,%06d,", symbol.c_str(), date, time) + prices;
     }
     Write(symbol + ".csv", n > 1 || appendFlag != 0, text);
@@ -116,7 +121,7 @@ struct Model {
     const bool hasTime = b.time >= 0;
     const Fields f = FieldsOf(b.date, hasTime ? b.time : 0);
     std::string text;
-    if (n == 1)
+    if (n == 1 || Empty(symbol + ".txt", n > 1))
       text = std::string(hasTime ? "\"Date\",\"Time\"," : "\"Date\",") +
              (closeOnly ? "\"Close\",\"Volume\"\r\n"
                         : "\"Open\",\"High\",\"Low\",\"Close\",\"Volume\"\r\n");
@@ -138,7 +143,7 @@ struct Model {
     const int layout = Truncated(b.layout);
     const int date = Truncated(b.date), time = Truncated(b.time);
     std::string text;
-    if (n == 1) {
+    if (n == 1 || Empty(symbol + ".csv", n > 1 || Truncated(b.append) > 0)) {
       if (symbolColumn) text += "\"Symbol\",";
       text += timeColumn ? "Date,Time," : "Date,";
       text += layout == 2 ? "Open,High,Low,Close,Volume,\r\n" : "Open,High,Low,Close,VolUp,VolDn,\r\n";

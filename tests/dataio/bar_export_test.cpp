@@ -26,6 +26,15 @@ TEST_P(BarExportTest, CsvRowsCountedPerSymbol) {
   EXPECT_EQ(2, Csv2("ES", BlockBar{1240315, 930, 1, 2, 3, 4, 5, 6, 0, 0, 0, 1}));
   EXPECT_EQ(1, Txt("ES", kEsBar, 0));  // the text run counts on its own
   EXPECT_EQ(kCsvHeader + row + "20240315,1.00,2.00,3.00,4.00,5,6\r\n", File("ES"));
+  // A file that is new or empty when it is opened gets its header whatever the count (a
+  // first call that failed leaves no file).
+  vqm::test::RemoveFile(csvDir_ + "/ES.csv");
+  EXPECT_EQ(3, Csv("ES", kEsBar, 0));
+  EXPECT_EQ(kCsvHeader + row, File("ES"));
+  vqm::test::WriteFileBytes(csvDir_ + "/ES.txt", "");
+  EXPECT_EQ(2, Txt("ES", kEsBar, 1));
+  EXPECT_EQ("\"Date\",\"Time\",\"Close\",\"Volume\"\r\n3/15/2024,09:30:00,5123.5000,1200\r\n",
+            File("ES", ".txt"));
 }
 
 TEST_P(BarExportTest, CsvAppendFlagKeepsTheFileAndRepeatsTheHeader) {

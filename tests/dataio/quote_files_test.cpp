@@ -1,8 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 #include <string>
 
+#include "frame/exports.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "support/backend_test.h"
 #include "support/files.h"
 
@@ -92,6 +101,43 @@ TEST_P(RtpmTest, Multipliers) {
 }
 
 VQM_INSTANTIATE_BACKEND_TESTS(RtpmTest);
+
+// Two processes writing 300 multiplier keys each into one file at the same time: every
+// write holds the file's lock from its read to its replace, so all 600 keys stay.
+TEST(MultiplierFile, TwoProcessesKeepEveryKey) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "the system's private-profile functions serve Windows";
+#else
+  test::RemoveFile(kMultipliers);
+  MakeDirectoryPath("C:/Database/RTPM", 0);  // the multiplier file's folder is not made for it
+  pid_t children[2];
+  for (int p = 0; p < 2; ++p) {
+    children[p] = fork();
+    ASSERT_GE(children[p], 0);
+    if (children[p] == 0) {
+      for (int i = 0; i < 300; ++i) {
+        const std::string name = "*P" + std::to_string(p) + "K" + std::to_string(i) + "X";
+        if (VQM_RTPM(name.c_str(), 2.0f) != 0) _exit(1);
+      }
+      _exit(0);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  int kept = 0;
+  for (int p = 0; p < 2; ++p)
+    for (int i = 0; i < 300; ++i) {
+      const std::string key = "P" + std::to_string(p) + "K" + std::to_string(i) + "X";
+      char value[100];
+      ReadIniString("Multiplier", key.c_str(), "", value, sizeof value, kMultipliers);
+      kept += atof(value) == 2.0;  // 4 or 5 decimals, by the name's length
+    }
+  EXPECT_EQ(600, kept);
+#endif
+}
 
 class ReadIntTest : public test::BackendTest {};
 

@@ -3,12 +3,14 @@
 // directories that refuse new files and files that refuse to be read.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/lock_rule.h"
@@ -342,6 +344,40 @@ TEST_P(BadInputFilesTest, ColumnLoader) {
          EXPECT_EQ(0u, r.error.rfind("Cannot open C:/Database/LoadCol/" + longText.substr(0, 100), 0));
          EXPECT_EQ(999u, r.error.size());
        }},
+      {"VQM_LoadCol", "file name", "leaving the folder: ../, absolute, a drive, a device",
+       "-1 with the open-failure text; the file outside is not read", [&] {
+         WriteFileBytes("C:/Database/RTPM/outside_col.csv", kFourLines);
+         for (const char* escaping : {"../RTPM/outside_col.csv", "..\\RTPM\\outside_col.csv",
+                                      "sub/../../RTPM/outside_col.csv",
+                                      "C:/Database/RTPM/outside_col.csv", "/outside_col.csv",
+                                      "C:outside_col.csv", "COM1", "sub/NUL.csv"}) {
+           const LoadCol r = Load(escaping);
+           EXPECT_EQ(-1, r.result) << escaping;
+           EXPECT_EQ(-1.0f, r.value) << escaping;
+         }
+         MakeDirectoryPath((std::string(kLoadColDir) + "/sub").c_str(), 0);
+         WriteFileBytes(std::string(kLoadColDir) + "/sub/inside.csv", kFourLines);
+         EXPECT_EQ(3, Load("sub/inside.csv").result);  // a sub-folder stays allowed
+       }},
+      {"VQM_LoadCol", "file", "a FIFO that nobody writes", "-1 at once; no open waits on it", [&] {
+         const std::string fifo = "bififo.csv";
+         test::RemoveFile(std::string(kLoadColDir) + "/" + fifo);
+         // Windows has no FIFOs (its device names are refused in the row above); the rows
+         // that follow still run.
+         if (!test::MakeFifo(std::string(kLoadColDir) + "/" + fifo)) return;
+         // A writer shows up after 1.2 s, and only if a reader waits: the call must have
+         // returned long before.
+         const auto started = std::chrono::steady_clock::now();
+         std::thread writer([&] {
+           std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+           test::OpenFifoForWriting(std::string(kLoadColDir) + "/" + fifo, 800);
+         });
+         const LoadCol r = Load(fifo.c_str());
+         const auto elapsed = std::chrono::steady_clock::now() - started;
+         writer.join();
+         EXPECT_EQ(-1, r.result);
+         EXPECT_LT(elapsed, std::chrono::milliseconds(1000));
+       }},
       {"VQM_LoadCol", "file", "empty", "-1; error text empty", [&] {
          const LoadCol r = Load(emptyFile_.c_str());
          EXPECT_EQ(-1, r.result);
@@ -379,6 +415,10 @@ TEST_P(BadInputFilesTest, QuotesAndMultipliers) {
        }},
       {"VQM_RTPM", "symbol", "a path elsewhere", "-1, nothing written", [&] {
          for (const char* name : kEscapingNames) EXPECT_EQ(-1, api().VQM_RTPM(name, 1.5f)) << name;
+       }},
+      {"VQM_RTPM", "symbol", "a device name: NUL, nul, AUX, COM1, LPT1.x", "-1, nothing written", [&] {
+         for (const char* name : {"NUL", "nul", "AUX", "COM1", "LPT1.x", "con "})
+           EXPECT_EQ(-1, api().VQM_RTPM(name, 1.5f)) << name;
        }},
       {"VQM_RTPM", "value", "NaN, +inf, -inf, FLT_MAX", "the bytes written: nanM, infM, -infM, the 39 digits", [&] {
          const struct {
@@ -434,6 +474,15 @@ TEST_P(BadInputFilesTest, IntegerReader) {
          EXPECT_EQ(INT_MAX, read("big.txt"));
          EXPECT_EQ(INT_MIN, read("small.txt"));
          EXPECT_EQ(INT_MAX, read("digits.txt"));
+       }},
+      {"VQM_ReadInt", "file", "64 GiB (sparse) starting with 1", "1, at once, without reading it whole", [&] {
+         const std::string huge = dir + "/huge.txt";
+         WriteFileBytes(huge, "1");
+         if (!test::Extend(huge, 64ll << 30)) return;  // no room for it: the rows that follow still run
+         const auto started = std::chrono::steady_clock::now();
+         EXPECT_EQ(1, read("huge.txt"));
+         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+         test::RemoveFile(huge);
        }},
       {"VQM_ReadInt", "file", "100 000 blanks then 5 / NUL then 7 / empty", "5 / 0 / 0", [&] {
          EXPECT_EQ(5, read("blanks.txt"));

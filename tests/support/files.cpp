@@ -1,7 +1,17 @@
 #include "support/files.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 #include <system_error>
 
 #include "base/paths.h"
@@ -71,5 +81,38 @@ std::string FreshTestDirectory(const std::string& name) {
   MakeDirectoryPath(dir.c_str(), 0);
   return dir;
 }
+
+#if defined(_WIN32)
+bool Extend(const std::string& path, long long size) {
+  const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER at;
+  at.QuadPart = size;
+  const bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  return ok;
+}
+bool MakeFifo(const std::string&) { return false; }
+void OpenFifoForWriting(const std::string&, int) {}
+#else
+bool Extend(const std::string& path, long long size) {
+  return truncate(platform::NativePath(path.c_str()).c_str(), static_cast<off_t>(size)) == 0;
+}
+bool MakeFifo(const std::string& path) {
+  return mkfifo(platform::NativePath(path.c_str()).c_str(), 0600) == 0;
+}
+void OpenFifoForWriting(const std::string& path, int milliseconds) {
+  const std::string native = platform::NativePath(path.c_str());
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    const int fd = open(native.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) {
+      close(fd);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+#endif
 
 }  // namespace vqm::test

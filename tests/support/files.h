@@ -24,3 +24,16 @@ void RemoveTree(const std::string& path);
 std::string FreshTestDirectory(const std::string& name);
 
 }  // namespace vqm::test
+
+namespace vqm::test {
+
+// Makes the file `size` bytes long without writing them (sparse where the file system
+// allows). False when it cannot.
+bool Extend(const std::string& path, long long size);
+// Makes a FIFO at path; false where there are none (Windows).
+bool MakeFifo(const std::string& path);
+// Tries for up to `milliseconds` to open the FIFO for writing without waiting: it opens
+// only while a reader has it open. Closes it again at once.
+void OpenFifoForWriting(const std::string& path, int milliseconds);
+
+}  // namespace vqm::test

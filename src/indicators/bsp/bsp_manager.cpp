@@ -6,18 +6,17 @@
 #include "base/lock_rule.h"
 #include "base/log.h"
 #include "base/text.h"
+#include "containers/keyed_hash.h"
 
 namespace vqm {
 namespace {
 
-// FNV-1a over the upper-cased characters: keys equal ignoring case hash alike.
+// Keyed over the upper-cased characters: keys equal ignoring case hash alike, and no names
+// chosen in advance collide.
 uint64_t KeyHash(const char* key) {
-  uint64_t h = 14695981039346656037ull;
-  for (; *key != 0; ++key) {
-    h ^= static_cast<unsigned char>(toupper(static_cast<unsigned char>(*key)));
-    h *= 1099511628211ull;
-  }
-  return h;
+  KeyedHash h;
+  for (; *key != 0; ++key) h.Add(static_cast<uint8_t>(toupper(static_cast<unsigned char>(*key))));
+  return h.Finish();
 }
 
 }  // namespace

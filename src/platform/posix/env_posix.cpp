@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/os_env.h"
+#include "platform/posix/file_ops_posix.h"
 #include "platform/posix/profile_posix.h"
 
 namespace vqm::platform {
@@ -178,6 +179,14 @@ class PosixEnv final : public detail::OsEnv {
     struct stat st;
     return path != nullptr && stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
+
+  bool WriteAll(FILE* file, const void* data, size_t size) override { return detail::PosixWriteAll(file, data, size); }
+  bool CloseFile(FILE* file) override { return detail::PosixCloseFile(file); }
+  bool TruncateFile(FILE* file, long long length) override { return detail::PosixTruncateFile(file, length); }
+  FILE* OpenRegularFile(const char* path) override { return detail::PosixOpenRegularFile(path); }
+  bool RenameReplacing(const char* from, const char* to) override { return detail::PosixRenameReplacing(from, to); }
+  std::string TemporaryPathBeside(const char* path) override { return detail::PosixTemporaryPathBeside(path); }
+  bool RemoveFile(const char* path) override { return detail::PosixRemoveFile(path); }
 
   int ProfileRead(const char* section, const char* key, const char* defaultValue, char* buffer,
                   int size, const char* file) override {

@@ -2,7 +2,12 @@
 // blanks around keys and values trimmed, quotes around a value dropped, a missing file or
 // key giving the default. A write creates the file, section or key and keeps every other
 // line as it was; lines end in CR LF like the files Windows writes.
+#include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstring>
 #include <string>
@@ -102,9 +107,12 @@ int PosixProfileRead(const char* section, const char* key, const char* defaultVa
   return CopyOut(def, buffer, size);
 }
 
-int PosixProfileWrite(const char* section, const char* key, const char* value,
-                      const char* file) {
-  if (section == nullptr || key == nullptr || file == nullptr) return 0;
+}  // namespace detail
+
+namespace {
+
+// The read-modify-write of a settings write. REQUIRES: the file's lock is held.
+int WriteLocked(const char* section, const char* key, const char* value, const char* file) {
   std::vector<std::string> lines;
   ReadLines(file, &lines);
   const std::string sec = Trim(section);
@@ -146,15 +154,43 @@ int PosixProfileWrite(const char* section, const char* key, const char* value,
       lines.insert(lines.begin() + static_cast<long>(insertAt), newLine);
     }
   }
-  FILE* f = Env::Default()->OpenFile(file, "wb");
-  if (f == nullptr) return 0;
-  bool ok = true;
+  std::string content;
   for (const std::string& line : lines) {
-    ok = ok && fwrite(line.data(), 1, line.size(), f) == line.size();
-    ok = ok && fwrite("\r\n", 1, 2, f) == 2;
+    content += line;
+    content += "\r\n";
   }
-  ok = (fclose(f) == 0) && ok;
-  return ok ? 1 : 0;
+  // Replaced whole: a reader, or a process killed mid-write, never finds a cut file. The
+  // replace goes through the current Env, so that a test can fail each of its steps.
+  return ReplaceFileContents(file, content.data(), content.size()) == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+namespace detail {
+
+int PosixProfileWrite(const char* section, const char* key, const char* value,
+                      const char* file) {
+  if (section == nullptr || key == nullptr || file == nullptr) return 0;
+  // Several processes may write one file: each holds the lock from its read to its
+  // replace, so no writer's key is lost to another's stale copy. The settings file itself is
+  // replaced by every write, so the lock is taken on its folder, which leaves nothing behind.
+  const std::string native = NativePath(file);
+  const size_t slash = native.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+  const int lockFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lockFd < 0) return 0;
+  int result = 0;
+  int locked;
+  while ((locked = flock(lockFd, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  try {
+    if (locked == 0) result = WriteLocked(section, key, value, file);
+  } catch (...) {
+    close(lockFd);  // a write that ran out of memory must not keep the folder locked
+    throw;
+  }
+  close(lockFd);  // releases the lock
+  return result;
 }
 
 }  // namespace detail

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "platform/os_env.h"
+#include "platform/win32/file_ops_win32.h"
 
 namespace vqm::platform {
 namespace {
@@ -125,6 +126,14 @@ class Win32Env final : public detail::OsEnv {
     struct _stat64 st;
     return path != nullptr && _stat64(path, &st) == 0 && (st.st_mode & _S_IFREG) != 0;
   }
+
+  bool WriteAll(FILE* file, const void* data, size_t size) override { return detail::Win32WriteAll(file, data, size); }
+  bool CloseFile(FILE* file) override { return detail::Win32CloseFile(file); }
+  bool TruncateFile(FILE* file, long long length) override { return detail::Win32TruncateFile(file, length); }
+  FILE* OpenRegularFile(const char* path) override { return detail::Win32OpenRegularFile(path); }
+  bool RenameReplacing(const char* from, const char* to) override { return detail::Win32RenameReplacing(from, to); }
+  std::string TemporaryPathBeside(const char* path) override { return detail::Win32TemporaryPathBeside(path); }
+  bool RemoveFile(const char* path) override { return detail::Win32RemoveFile(path); }
 
   int ProfileRead(const char* section, const char* key, const char* defaultValue, char* buffer,
                   int size, const char* file) override {

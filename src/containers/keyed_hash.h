@@ -1,0 +1,31 @@
+// SipHash-2-4, fed byte by byte, under a key drawn at random once per process: the managers'
+// indexes hash script-chosen symbol names with it, so that no set of names chosen in advance
+// collides in every process (a flood of colliding names would make every lookup walk them all).
+#pragma once
+
+#include <cstdint>
+
+namespace vqm {
+
+class KeyedHash {
+ public:
+  // Under the process's key.
+  KeyedHash();
+  // Under a given key (tests compare with the reference values).
+  KeyedHash(uint64_t key0, uint64_t key1);
+
+  void Add(uint8_t byte);
+  // The four bytes of value, low byte first.
+  void AddInt32(uint32_t value);
+  // The hash of every byte added; the object is not used afterwards.
+  uint64_t Finish();
+
+ private:
+  void Compress(uint64_t word);
+
+  uint64_t v0_, v1_, v2_, v3_;
+  uint64_t pending_ = 0;  // bytes not yet compressed, low byte first
+  uint64_t count_ = 0;    // bytes added
+};
+
+}  // namespace vqm
