@@ -2,6 +2,7 @@
 installed package needs no environment variable. Build the library first
 (cmake --preset native && cmake --build --preset native)."""
 import os
+import re
 import shutil
 
 from setuptools import setup
@@ -10,6 +11,14 @@ from setuptools.command.build_py import build_py
 HERE = os.path.dirname(os.path.abspath(__file__))
 LIBRARY = os.environ.get("VQM_LIBRARY") or os.path.join(
     HERE, "..", "build", "native", "bin", "libVQM_FUNC1.so")
+
+
+
+
+def project_version():
+    """The one version number of the project, from CMakeLists.txt."""
+    with open(os.path.join(HERE, "..", "CMakeLists.txt")) as cmake:
+        return re.search(r"project\(VQM_FUNC1 VERSION ([0-9.]+)", cmake.read()).group(1)
 
 
 class BuildWithLibrary(build_py):
@@ -21,4 +30,4 @@ class BuildWithLibrary(build_py):
         shutil.copyfile(LIBRARY, target)
 
 
-setup(cmdclass={"build_py": BuildWithLibrary})
+setup(version=project_version(), cmdclass={"build_py": BuildWithLibrary})

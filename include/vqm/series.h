@@ -44,6 +44,9 @@ typedef struct vqm_series vqm_series; /* opaque */
 /* A fixed English text for a status; "unknown status" for any other value. Never null. */
 VQM_SERIES_API const char* vqm_error_text(int status);
 
+/* The library's version, "major.minor.patch" (the release it comes from). Never null. */
+VQM_SERIES_API const char* vqm_version(void);
+
 /* Starts the series afresh, as vqm_*_create left it. */
 VQM_SERIES_API int vqm_series_reset(vqm_series* series);
 /* Frees the series and all its memory; null is accepted. The handle is dead afterwards. */

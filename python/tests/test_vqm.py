@@ -2,6 +2,7 @@
 batch, streaming and export mode over the same random bars, all bit for bit equal; then the
 refusals of bad input, and a run that must leave the file system as it was."""
 import os
+import re
 import subprocess
 import sys
 
@@ -199,3 +200,9 @@ def test_importing_and_computing_writes_no_file(tmp_path):
     subprocess.run([sys.executable, "-c", WRITER], env=env, check=True, cwd=str(tmp_path))
     after = [snapshot(w) for w in watched]
     assert before == after
+
+
+def test_version_is_the_one_of_the_build():
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "CMakeLists.txt")) as cmake:
+        expected = re.search(r"project\(VQM_FUNC1 VERSION ([0-9.]+)", cmake.read()).group(1)
+    assert vqm.__version__ == expected

@@ -6,14 +6,15 @@ one result per bar; the streaming classes (RareAvg, TrendReversal, BuySellPressu
 PatternSearch, PriceNorm) take one bar at a time. Nothing here writes a file."""
 from . import _convert as _cv
 from ._errors import ParameterError, SeriesClosedError, VqmError
-from ._library import library_path
+from ._library import LIB as _LIB, library_path
 from ._series import (EXCURSIONS, BuySellPressure, PatternSearch, PriceNorm, RareAvg,
                       TrendReversal)
 
 __all__ = ["rare_avg", "trend_reversal", "bsp", "pattern_search", "price_norm", "RareAvg",
            "TrendReversal", "BuySellPressure", "PatternSearch", "PriceNorm", "VqmError",
            "ParameterError", "SeriesClosedError", "library_path", "EXCURSIONS"]
-__version__ = "1.0.0"
+# The version of the library in use: one number, kept in the build (CMakeLists.txt).
+__version__ = _LIB.vqm_version().decode("ascii")
 
 
 def rare_avg(values, timestamps=None, *, regr=20, wgt=0, resp_fac=60, bar_type=1,

@@ -12,6 +12,7 @@ _series_p = ctypes.c_void_p
 
 # name: (result, argument types)
 _PROTOTYPES = {
+    "vqm_version": (ctypes.c_char_p, []),
     "vqm_error_text": (ctypes.c_char_p, [ctypes.c_int]),
     "vqm_series_reset": (ctypes.c_int, [_series_p]),
     "vqm_series_free": (ctypes.c_int, [_series_p]),

@@ -3,6 +3,7 @@
 #pragma once
 
 #define VQM_SERIES_EXPORT_LIST(X) \
+  X(vqm_version)                  \
   X(vqm_error_text)               \
   X(vqm_series_reset)             \
   X(vqm_series_free)              \

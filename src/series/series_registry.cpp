@@ -60,6 +60,8 @@ bool FreeSeries(const vqm_series* handle) {
 
 }  // namespace vqm
 
+VQM_EXPORT const char* vqm_version(void) { return VQM_VERSION; }
+
 VQM_EXPORT const char* vqm_error_text(int status) {
   switch (status) {
     case VQM_OK: return "success";
