@@ -20,7 +20,12 @@ if(WIN32)
             -O coff -i ${VQM_RC_FILE} -o ${VQM_RC_OBJECT}
     DEPENDS ${VQM_RC_FILE}
     COMMENT "Version resource of VQM_FUNC1.DLL")
-  set_source_files_properties(${VQM_RC_OBJECT} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+  # The library is defined in another folder: a target here carries the command, and the
+  # object is marked generated where the library is.
+  add_custom_target(VQM_FUNC1_version_resource DEPENDS ${VQM_RC_OBJECT})
+  add_dependencies(VQM_FUNC1 VQM_FUNC1_version_resource)
+  set_source_files_properties(${VQM_RC_OBJECT} TARGET_DIRECTORY VQM_FUNC1
+                              PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
   target_sources(VQM_FUNC1 PRIVATE ${VQM_RC_OBJECT})
 else()
   # libVQM_FUNC1.so.1.0.0, with the soname libVQM_FUNC1.so.1 and the link libVQM_FUNC1.so.

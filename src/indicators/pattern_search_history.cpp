@@ -6,7 +6,6 @@
 #include <memory>
 #include <new>
 
-#include "base/lock_rule.h"
 #include "base/text.h"
 
 namespace vqm {
@@ -36,12 +35,10 @@ FindGemMode DecodeFindGemMode(int mode) {
 CFindGemDB::~CFindGemDB() { points.RemoveAll(); }
 
 bool CFindGemDB::HasSymbol(const char* symbol) const {
-  VQM_ASSERT_LIBRARY_LOCK_HELD();
   return StrCompareNoCase(symbol, this->symbol.c_str(), 1) == 0;
 }
 
 void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
-  VQM_ASSERT_LIBRARY_LOCK_HELD();
   points.RemoveAll();
   ascending_ = true;
   symbol = newSymbol;
@@ -51,7 +48,6 @@ void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
 }
 
 int CFindGemDB::Find(const DateTime& time) const {
-  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (points.GetSize() == 0) return -1;
   CFindGemPoint** slots = points.GetData();
   const void* hit = bsearch(&time, slots, static_cast<size_t>(points.GetSize()),
@@ -60,7 +56,6 @@ int CFindGemDB::Find(const DateTime& time) const {
 }
 
 int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
-  VQM_ASSERT_LIBRARY_LOCK_HELD();
   const int count = GetCount();
   const bool later = count == 0 || time.Compare(points.GetAt(count - 1)->time, 6) > 0;
   if (!(ascending_ && later) && Find(time) >= 0) return count;
@@ -113,7 +108,6 @@ void ScanExcursions(CFindGemPoint* const* bars, int first, int end, bool sameDay
 }  // namespace
 
 FindGemExcursions CFindGemDB::Measure(int reference) const {
-  VQM_ASSERT_LIBRARY_LOCK_HELD();
   FindGemExcursions e;
   const CFindGemPoint* p = points.GetAtOrNull(reference);
   if (p == nullptr) return e;

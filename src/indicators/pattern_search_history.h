@@ -2,7 +2,8 @@
 // added, searched by date-time, and the hindsight excursions after a reference bar.
 //
 // One history per process; a new symbol discards it. The history owns its bars. All
-// arithmetic is single precision. REQUIRES: the library-wide lock.
+// arithmetic is single precision. REQUIRES: one call at a time on a history (the
+// export holds the library-wide lock; a series handle is used by one thread at a time).
 #pragma once
 
 #include <cstdint>

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/lock_rule.h"
 #include "indicators/poly_fit.h"
 #include "indicators/rare_avg_series.h"
 
@@ -133,7 +132,6 @@ void CRareAvgSym::AdjustResponse(CRareAvgPoint* p, int F) {
 }
 
 int CRareAvgSym::Compute(int L, int W, int F, float* result) {
-  VQM_ASSERT_LIBRARY_LOCK_HELD();
   if (lastIndex < 0) return -1;
   CRareAvgPoint* p = PointAt(lastIndex);
   const float v = p->raw;

@@ -3,7 +3,8 @@
 //
 // The series owns its points; the point list never owns them by itself. Its storage grows
 // with the points held (doubling), so an idle series costs a few hundred bytes.
-// REQUIRES: one call at a time (the export holds the library-wide lock).
+// REQUIRES: one call at a time on a series (the export holds the library-wide lock; a
+// series handle is used by one thread at a time).
 #pragma once
 
 #include <cstdint>

@@ -10,7 +10,6 @@
 #include <xmmintrin.h>
 
 #include "averages/calc_stack.h"
-#include "base/lock_rule.h"
 
 namespace vqm {
 namespace {
@@ -38,7 +37,6 @@ CTrendRevSym::~CTrendRevSym() {
 }
 
 void CTrendRevSym::BuildRibbon() {
-  VQM_ASSERT_LIBRARY_LOCK_HELD();
   // 64-bit lengths: no step or sum of lengths can overflow, whatever the script passes.
   const int64_t divisor = steps < 1 ? 10 : steps;
   const int64_t span = int64_t{slow} - fast;
@@ -111,7 +109,6 @@ void CTrendRevSym::AddToLanes(float x) {
 }
 
 TrendRevResult CTrendRevSym::Measure(float x, float factor, SFltArray& /*values*/) {
-  VQM_ASSERT_LIBRARY_LOCK_HELD();
   TrendRevResult r;
   if (!laneGroups_.empty()) AddToLanes(x);
   // The lowest and highest of the averages bound the ribbon. No average is ever -0 (a sum

@@ -2,7 +2,8 @@
 // whose lengths run from `fast` to `slow` in equal steps.
 //
 // The series owns its averages (and through them their buffers). Arithmetic is single
-// precision in the order the measurement states. REQUIRES: the library-wide lock.
+// precision in the order the measurement states. REQUIRES: one call at a time on a series (the
+// export holds the library-wide lock; a series handle is used by one thread at a time).
 #pragma once
 
 #include <cstddef>

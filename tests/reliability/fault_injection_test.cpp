@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "frame/exports.h"
+#include "base/lock_rule.h"
 #include "base/log.h"
 #include "base/log_state.h"
 #include "base/paths.h"
@@ -77,6 +78,7 @@ int SaveCsv2(const char* symbol) {
 }
 
 std::string MultiplierOf(const char* key) {
+  ExportLock lock;  // the library's own settings reader, run as an export runs it
   char value[100];
   ReadIniString("Multiplier", key, "<none>", value, sizeof value, kMultipliers);
   return value;

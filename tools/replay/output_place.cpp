@@ -4,6 +4,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "base/lock_rule.h"
 #include "base/settings.h"
 #include "platform/platform.h"
 
@@ -73,7 +74,9 @@ bool PrepareOutputPlace(const OutputPlace& p, bool log, std::string* why) {
     *why = "cannot create the output directory " + p.directory + (ec ? " (" + ec.message() + ")" : "");
     return false;
   }
-  // With --log, the run's log starts afresh instead of growing across runs.
+  // With --log, the run's log starts afresh instead of growing across runs. The settings
+  // functions are the library's own, linked in: they run under its lock, as in an export.
+  ExportLock lock;
   if (WriteIniString("RELEASE", "WriteLog", log ? "YES" : "NO", nullptr) == 0 ||
       WriteIniString("SYS", "LogFileAppend", log ? "NO" : "YES", nullptr) == 0) {
     char ini[1000] = {};
