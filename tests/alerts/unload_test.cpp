@@ -58,8 +58,10 @@ TEST(ThreadedLibraryUnload, LoadTickUnloadAHundredTimesEndsPromptly) {
   }
   const auto total = Clock::now() - start;
   EXPECT_LT(total, std::chrono::seconds(30));
+  // A descriptor kept per load would add 100; under Wine its own (sound, the server's) come
+  // and go by a few.
   if (descriptors >= 0) {
-    EXPECT_LE(OpenDescriptors(), descriptors + 2);
+    EXPECT_LE(OpenDescriptors(), descriptors + 10);
   }
   printf("100 loads, ticks and unloads: %lld ms\n",
          static_cast<long long>(std::chrono::duration_cast<milliseconds>(total).count()));
