@@ -17,24 +17,13 @@
 
 #include "frame/exports.h"
 #include "testing/host_double.h"
+#include "testing/random_walk.h"
 
 namespace {
 
 constexpr int kCalls = 200000;
 
-// A deterministic random walk around 100.
-class Walk {
- public:
-  float Next() {
-    state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-    level_ += static_cast<float>(static_cast<int>(state_ >> 40 & 0xFFFF) - 0x8000) * 3e-5f;
-    return level_;
-  }
-
- private:
-  uint64_t state_ = 12345;
-  float level_ = 100.0f;
-};
+using Walk = vqm::test::RandomWalk;
 
 std::string FreshSymbol(const char* name) {
   static int run = 0;

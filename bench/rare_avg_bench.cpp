@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "frame/exports.h"
+#include "testing/random_walk.h"
 
 namespace {
 
@@ -21,19 +22,7 @@ std::string FreshSymbol(const char* name) {
   return std::string("Bench") + name + std::to_string(run++);
 }
 
-// A deterministic random walk around 100.
-class Walk {
- public:
-  float Next() {
-    state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-    level_ += static_cast<float>(static_cast<int>(state_ >> 40 & 0xFFFF) - 0x8000) * 3e-5f;
-    return level_;
-  }
-
- private:
-  uint64_t state_ = 12345;
-  float level_ = 100.0f;
-};
+using Walk = vqm::test::RandomWalk;
 
 // One series of 1 000 000 bars (bar type 2: no restart by date), one call per bar.
 void BM_RareAvgBars(benchmark::State& state) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "testing/random_walk.h"
 #include "vqm/series.h"
 
 namespace {
@@ -17,11 +18,10 @@ struct Bars {
   std::vector<int> date, time;
   std::vector<float> price, up, down;
   Bars() {
-    uint64_t state = 12345;
-    float level = 100.0f;
+    vqm::test::RandomWalk walk;
     for (size_t i = 0; i < kBars; ++i) {
-      state = state * 6364136223846793005ull + 1442695040888963407ull;
-      level += static_cast<float>(static_cast<int>(state >> 40 & 0xFFFF) - 0x8000) * 3e-5f;
+      const float level = walk.Next();
+      const uint64_t state = walk.State();
       date.push_back(1000101 + static_cast<int>(i / 390 / 28 / 12) * 10000 +
                      static_cast<int>(i / 390 / 28 % 12) * 100 + static_cast<int>(i / 390 % 28));
       time.push_back(930 + static_cast<int>(i % 390) / 60 * 100 + static_cast<int>(i % 390) % 60);

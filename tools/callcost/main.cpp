@@ -12,6 +12,7 @@
 
 #include "frame/exports.h"
 #include "testing/host_double.h"
+#include "testing/random_walk.h"
 
 // Every allocation of the process goes through malloc; these count the measured ones.
 extern "C" void* __libc_malloc(size_t);
@@ -39,20 +40,7 @@ namespace {
 constexpr int kWarmCalls = 3000;
 constexpr int kMeasuredCalls = 2000;
 
-// A deterministic random walk around 100.
-class Walk {
- public:
-  float Next() {
-    state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-    level_ += static_cast<float>(static_cast<int>(state_ >> 40 & 0xFFFF) - 0x8000) * 3e-5f;
-    return level_;
-  }
-  uint64_t Bits() { return state_ >> 33; }
-
- private:
-  uint64_t state_ = 12345;
-  float level_ = 100.0f;
-};
+using Walk = vqm::test::RandomWalk;
 
 // Host date and time of bar i: 400 one-minute bars a day.
 int DateOf(int i) { return 1240102 + i / 400; }
