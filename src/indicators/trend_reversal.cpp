@@ -57,8 +57,7 @@ int TrendReversal(const char* symbol, int date, int time, int barKey1, int barKe
 
   const DateTime barTime = HostBarTime(date, time);
   CTrendRevSym* series = SeriesForBar(symbol, barKey1, barKey2, barTime, fast, slow);
-  const TrendRevResult r =
-      TrendRevBar(*series, barTime, price, widthFactor, g_TrendRevMgr.MeasureValues());
+  const TrendRevResult r = TrendRevBar(*series, barTime, price, widthFactor);
   *position = r.position;
   *width = r.width;
   return r.status;

@@ -13,9 +13,9 @@ inline bool TrendRevGoesBack(const CTrendRevSym& s, const DateTime& barTime) {
 
 // Records the bar's date-time and measures its price against the ribbon.
 inline TrendRevResult TrendRevBar(CTrendRevSym& s, const DateTime& barTime, float price,
-                                  float widthFactor, SFltArray& values) {
+                                  float widthFactor) {
   s.lastTime = barTime;
-  return s.Measure(price, widthFactor, values);
+  return s.Measure(price, widthFactor);
 }
 
 }  // namespace vqm

@@ -27,6 +27,12 @@ uint64_t CTrendRevMgr::KeyHash(const char* symbol, int barKey1, int barKey2) {
 
 int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
+  if (lastFound_ >= 0) {
+    const CTrendRevSym* s = series_.GetAt(lastFound_);
+    if (s->barKey1 == barKey1 && s->barKey2 == barKey2 &&
+        StrCompareNoCase(s->symbol.c_str(), symbol, 1) == 0)
+      return lastFound_;
+  }
   const auto range = index_.equal_range(KeyHash(symbol, barKey1, barKey2));
   int first = -1;
   for (auto it = range.first; it != range.second; ++it) {
@@ -35,6 +41,7 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
         StrCompareNoCase(s->symbol.c_str(), symbol, 1) == 0 && (first < 0 || it->second < first))
       first = it->second;
   }
+  if (first >= 0) lastFound_ = first;
   return first;
 }
 

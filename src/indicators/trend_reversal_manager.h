@@ -35,15 +35,14 @@ class CTrendRevMgr {
   // index and deletes that one. REQUIRES: 0 <= index < GetSize().
   void Replace(int index, std::unique_ptr<CTrendRevSym> fresh);
 
-  // A list reused by every measurement, so that a bar allocates nothing for it.
-  SFltArray& MeasureValues() { return values_; }
-
  private:
   static uint64_t KeyHash(const char* symbol, int barKey1, int barKey2);
 
   CTypedPtrArray<SPtrArray, CTrendRevSym*> series_;
   std::unordered_multimap<uint64_t, int> index_;  // key hash -> array index
-  SFltArray values_;
+  // A chart calls the same series bar after bar: the one found last is tried before hashing.
+  // Keys are unique (a series is appended only when none was found), so it is the first match.
+  mutable int lastFound_ = -1;
 };
 
 extern CTrendRevMgr g_TrendRevMgr;

@@ -108,7 +108,7 @@ void CTrendRevSym::AddToLanes(float x) {
   }
 }
 
-TrendRevResult CTrendRevSym::Measure(float x, float factor, SFltArray& /*values*/) {
+TrendRevResult CTrendRevSym::Measure(float x, float factor) {
   TrendRevResult r;
   if (!laneGroups_.empty()) AddToLanes(x);
   // The lowest and highest of the averages bound the ribbon. No average is ever -0 (a sum

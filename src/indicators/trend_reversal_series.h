@@ -42,8 +42,8 @@ class CTrendRevSym {
 
   // Pushes x into every average and measures x against the initialised ones. A NaN among
   // them leaves the ribbon without an order, so it counts as no width (status 0, outputs
-  // 0). `values` is not needed any more (the lowest and highest are found in one scan).
-  TrendRevResult Measure(float x, float factor, SFltArray& values);
+  // 0).
+  TrendRevResult Measure(float x, float factor);
 
   std::string symbol;
   int barKey1 = 99;

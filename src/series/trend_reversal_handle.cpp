@@ -24,7 +24,7 @@ class TrendReversalSeries : public vqm_series {
     if (!SeriesBarTime(date, time, &barTime)) return VQM_E_DATE;
     // The export replaces a series whose bars go back by a fresh one; so does this.
     if (TrendRevGoesBack(*series_, barTime)) series_ = FreshSeries();
-    const TrendRevResult r = TrendRevBar(*series_, barTime, price, widthFactor_, values_);
+    const TrendRevResult r = TrendRevBar(*series_, barTime, price, widthFactor_);
     *status = r.status;
     *position = r.position;
     *width = r.width;
@@ -44,7 +44,6 @@ class TrendReversalSeries : public vqm_series {
   const int fast_, slow_;
   const float widthFactor_;
   std::unique_ptr<CTrendRevSym> series_;
-  SFltArray values_;  // reused by every measurement
 };
 
 }  // namespace
