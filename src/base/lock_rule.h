@@ -4,8 +4,9 @@
 // debug and sanitizer builds (VQM_CHECK_LOCK_RULE) such functions check it on entry with
 // VQM_ASSERT_LIBRARY_LOCK_HELD(), and a breach stops the process with the function's name.
 //
-// ExportLock takes the lock and counts it for the calling thread: the check needs nothing
-// from the lock's own type, whatever platform provides.
+// ExportLock takes the lock and, where the rule is checked, counts it for the calling thread:
+// the check needs nothing from the lock's own type, whatever platform provides. Other builds
+// keep no count, so an export pays for the lock alone.
 #pragma once
 
 #include <mutex>
@@ -23,8 +24,12 @@ int& LibraryLockDepth();
 class ExportLock {
  public:
   ExportLock() : ExportLock(platform::LibraryLock()) {}
+#if defined(VQM_CHECK_LOCK_RULE)
   explicit ExportLock(LibraryLockType& lock) : hold_(lock) { ++LibraryLockDepth(); }
   ~ExportLock() { --LibraryLockDepth(); }
+#else
+  explicit ExportLock(LibraryLockType& lock) : hold_(lock) {}
+#endif
   ExportLock(const ExportLock&) = delete;
   ExportLock& operator=(const ExportLock&) = delete;
 
