@@ -1,4 +1,5 @@
 #include "averages/calc_stack.h"
+#include "support/average_model.h"
 #include "support/float_bits.h"
 
 #include <gtest/gtest.h>
@@ -9,47 +10,7 @@
 
 namespace vqm {
 namespace {
-
-
-// The averages written the obvious way from the whole history since Init: where value i of
-// the history lands in the ring is i mod length, so the simple average sums, for each slot
-// in slot order, the newest value that landed there.
-class NaiveAverages {
- public:
-  NaiveAverages(int length, std::vector<float> weights) : length_(length), w_(weights) {}
-  float Simple(const std::vector<float>& h) const {
-    const size_t n = h.size() < static_cast<size_t>(length_) ? h.size() : length_;
-    float sum = 0.0f;
-    const size_t last = h.size() - 1;
-    for (size_t slot = 0; slot < n; ++slot) {
-      // the newest index i <= last with i mod length == slot
-      const size_t back = (last % length_ + length_ - slot) % length_;
-      sum += h[last - back];
-    }
-    return sum / static_cast<float>(n);
-  }
-  float Weighted(const std::vector<float>& h) const {
-    const size_t n = h.size() < static_cast<size_t>(length_) ? h.size() : length_;
-    float ws = 0.0f, vs = 0.0f;
-    for (size_t k = 0; k < n; ++k) {
-      const float w = k < w_.size() && w_[k] > 0.0f ? w_[k] : 1.0f;
-      ws += w;
-      vs += w * h[h.size() - 1 - k];
-    }
-    return vs / ws;
-  }
-  // A stack of length 1 always holds one value, so it always restarts from x.
-  float Exponential(float previous, float x, size_t count) const {
-    if (count == 1 || length_ == 1) return x;
-    return previous + (2.0f / static_cast<float>(length_ + 1)) * (x - previous);
-  }
-
- private:
-  int length_;
-  std::vector<float> w_;
-};
-
-TEST(CCalcStack, MatchesTheNaiveAveragesBitForBit) {
+TEST(CCalcStack, MatchesTheModelBitForBit) {
   std::mt19937 rng(20261208);
   std::uniform_real_distribution<float> price(-500.0f, 5000.0f);
   const int lengths[] = {1, 2, 3, 7, 30, 101, 1000};
@@ -67,24 +28,26 @@ TEST(CCalcStack, MatchesTheNaiveAveragesBitForBit) {
       ASSERT_EQ(1, ma.Init(length));
       ASSERT_EQ(1, ema.Init(length));
       ASSERT_EQ(1, wgt.Init(length));
-      std::vector<float> weights;
+      test::AverageModel simple, exponential, weighted;
+      simple.Init(length);
+      exponential.Init(length);
+      weighted.Init(length);
       for (int k = 0; k < length; ++k) {
-        weights.push_back(static_cast<float>((k * 7) % 5));  // zeros count as 1
-        wgt.SetWeight(weights.back(), k);
+        const float w = static_cast<float>((k * 7) % 5);  // zeros count as 1
+        wgt.SetWeight(w, k);
+        weighted.SetWeight(w, k);
       }
-      NaiveAverages naive(length, weights);
-      std::vector<float> history;
-      float e = 0.0f;
       for (int i = 0; i < 3 * length + 50; ++i) {
         const float x = price(rng);
-        history.push_back(x);
         ASSERT_EQ(1, ma.AddMA(x));
         ASSERT_EQ(1, ema.AddEMA(x));
         ASSERT_EQ(1, wgt.AddWgtAvg(x));
-        e = naive.Exponential(e, x, history.size());
-        ASSERT_EQ(test::FloatBits(naive.Simple(history)), test::FloatBits(ma.value)) << length << " at " << i;
-        ASSERT_EQ(test::FloatBits(e), test::FloatBits(ema.value)) << length << " at " << i;
-        ASSERT_EQ(test::FloatBits(naive.Weighted(history)), test::FloatBits(wgt.value)) << length << " at " << i;
+        simple.AddSimple(x);
+        exponential.AddExponential(x);
+        weighted.AddWeighted(x);
+        ASSERT_EQ(test::FloatBits(simple.value()), test::FloatBits(ma.value)) << length << " at " << i;
+        ASSERT_EQ(test::FloatBits(exponential.value()), test::FloatBits(ema.value)) << length << " at " << i;
+        ASSERT_EQ(test::FloatBits(weighted.value()), test::FloatBits(wgt.value)) << length << " at " << i;
       }
     }
   }

@@ -16,71 +16,6 @@ std::string UniqueSymbolPrefix(const char* name) {
   return std::string(name) + "~" + std::to_string(run) + "." + std::to_string(counter++) + "_";
 }
 
-// ---- averages ----
-
-void ModelAverage::Free() {
-  ring.clear();
-  weights.clear();
-  weighted = false;
-  length = 0;
-  count = 0;
-}
-
-void ModelAverage::Init(int n) {
-  const bool reuse = !ring.empty() && n == length;
-  if (!reuse) {
-    const bool keepWeighted = weighted;
-    Free();
-    weighted = keepWeighted;
-    if (n <= 0 || n > 1000000) return;
-    ring.resize(n);
-    if (weighted) weights.resize(n);
-  }
-  ring.assign(n, 0.0f);
-  if (!weights.empty()) weights.assign(n, 0.0f);
-  length = n;
-  next = 0;
-  count = 0;
-}
-
-void ModelAverage::SetWeight(float w, int age) {
-  if (age < 0 || age >= length) return;
-  if (weights.empty() || !weighted) weights.assign(length, 0.0f);
-  weights[age] = w;
-}
-
-bool ModelAverage::Store(float x) {
-  if (ring.empty()) return false;
-  if (next >= length) next = 0;
-  ring[next] = x;
-  ++next;
-  if (count < length) ++count;
-  return true;
-}
-
-void ModelAverage::AddMean(float x) {
-  if (!Store(x)) return;
-  float sum = 0.0f;
-  for (int i = 0; i < count; ++i) sum = sum + ring[i];
-  value = sum / static_cast<float>(count);
-}
-
-void ModelAverage::AddWeighted(float x) {
-  if (!Store(x)) return;
-  // Newest first: the slot before `next`, wrapping from the first slot to the last one used.
-  float sumW = 0.0f, sumWX = 0.0f;
-  int slot = next;
-  for (int age = 0; age < count; ++age) {
-    slot = slot - 1;
-    if (slot < 0) slot = count - 1;
-    float w = 1.0f;
-    if (!weights.empty() && weights[age] > 0.0f) w = weights[age];
-    sumW = sumW + w;
-    sumWX = sumWX + w * ring[slot];
-  }
-  value = sumWX / sumW;
-}
-
 // ---- fitter ----
 
 bool ModelPolyFit(const std::vector<float>& xs, const std::vector<float>& ys, int degree, float at,
@@ -149,9 +84,9 @@ bool SameSymbol(const std::string& a, const char* b) {
 void Restart(ModelSeries& s, ModelCoverage& coverage) {
   if (!s.points.empty()) ++coverage.restarts;
   s.points.clear();
-  s.changes.Free();
-  s.smoother.Free();
-  s.shortAvg.Free();
+  s.changes.Init(0);
+  s.smoother.Init(0);
+  s.shortAvg.Init(0);
   s.lastDate = 0;
 }
 
@@ -268,8 +203,6 @@ bool RareAvgModel::Compute(ModelSeries& s, int L, int W, int F, float* result) {
     return true;
   }
   if (F < 0) F = 60;
-
-  s.shortAvg.weighted = true;
   if (newest == 0) s.shortAvg.Init(h);
   const int k = n < h ? n : h;
   for (int i = 0; i < k; ++i) s.shortAvg.SetWeight(static_cast<float>(k - i), i);
@@ -278,11 +211,11 @@ bool RareAvgModel::Compute(ModelSeries& s, int L, int W, int F, float* result) {
   if (g < h) {
     ++coverage_.warmUp[kind];
     if (s.barType > 1) return false;
-    *result = s.shortAvg.value;
+    *result = s.shortAvg.value();
     return true;
   }
 
-  if (s.changes.count == 0) s.changes.Init(30);
+  if (s.changes.count() == 0) s.changes.Init(30);
   const float q = newest >= 1 ? s.points[newest - 1].raw : 0.0f;
   if (v == 0.0f) ++coverage_.zeroValues;
   if (v != 0.0f) {
@@ -290,11 +223,11 @@ bool RareAvgModel::Compute(ModelSeries& s, int L, int W, int F, float* result) {
     float pct = std::fabs(d) * 100.0f;
     pct = pct / std::fabs(v);
     if (pct > 100.0f) pct = 100.0f;
-    s.changes.AddMean(pct);
-    if (s.changes.count > 5) {
+    s.changes.AddSimple(pct);
+    if (s.changes.count() > 5) {
       if (pct > 0.0f) {
         float r = 1.0f;
-        if (s.changes.value > 0.0f) r = pct / s.changes.value;
+        if (s.changes.value() > 0.0f) r = pct / s.changes.value();
         if (F > 0) {
           const float ln = static_cast<float>(std::log(static_cast<double>(r)));
           const float f = static_cast<float>(F) / 100.0f + 1.0f;
@@ -321,8 +254,7 @@ bool RareAvgModel::Compute(ModelSeries& s, int L, int W, int F, float* result) {
   r0 = r0 * 0.25f;
   p.result = r0;
 
-  if (s.smoother.count == 0) {
-    s.smoother.weighted = true;
+  if (s.smoother.count() == 0) {
     if (s.wgtLength > 1) {
       s.smoother.Init(s.wgtLength);
       for (int j = 0; j < s.wgtLength; ++j)
@@ -331,13 +263,13 @@ bool RareAvgModel::Compute(ModelSeries& s, int L, int W, int F, float* result) {
   }
   if (s.wgtLength > 1) {
     s.smoother.AddWeighted(r0);
-    r0 = s.smoother.value;
+    r0 = s.smoother.value();
     p.result = r0;
   }
   ++(g == h ? coverage_.transition : coverage_.running)[kind];
   if (g > h && s.regr > coverage_.longestRunning) coverage_.longestRunning = s.regr;
   if (g == h) {
-    r0 = (s.shortAvg.value + r0) * 0.5f;
+    r0 = (s.shortAvg.value() + r0) * 0.5f;
     p.result = r0;
   }
   *result = r0;

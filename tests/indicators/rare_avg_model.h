@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/average_model.h"
 #include "support/float_bits.h"
 
 namespace vqm::test {
@@ -35,26 +36,6 @@ struct ModelPoint {
   int time;
 };
 
-// A ring of floats with a running average, as the averaging stacks keep it.
-struct ModelAverage {
-  bool weighted = false;
-  int length = 0;
-  std::vector<float> ring;     // empty: not initialised
-  std::vector<float> weights;  // empty: none
-  int next = 0;
-  int count = 0;
-  float value = 0.0f;
-
-  void Free();
-  void Init(int n);
-  void SetWeight(float w, int age);
-  void AddMean(float x);
-  void AddWeighted(float x);
-
- private:
-  bool Store(float x);
-};
-
 struct ModelSeries {
   std::string symbol;
   int regr, wgt, respFac, barType, day;
@@ -63,7 +44,7 @@ struct ModelSeries {
   int lastBar = -1;
   int lag = 3;
   int wgtLength = 0;
-  ModelAverage smoother, shortAvg, changes;
+  AverageModel smoother, shortAvg, changes;
 };
 
 // A symbol prefix used by no other call of this or any earlier test run, so that series of

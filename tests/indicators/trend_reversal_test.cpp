@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "indicators/bar_stream_model.h"
+#include "support/average_model.h"
 #include "support/backend_test.h"
 #include "support/float_bits.h"
 
@@ -78,20 +79,6 @@ class TrendModel {
     return lengths;
   }
 
-  // A ring of `length` slots holds, in slot s, the newest price pushed at an index equal to
-  // s modulo the length; the average sums the filled slots in slot order.
-  static float SimpleAverage(const std::vector<float>& prices, long long length) {
-    const long long n = static_cast<long long>(prices.size());
-    const long long filled = n < length ? n : length;
-    const long long newestSlot = (n - 1) % length;
-    float sum = 0.0f;
-    for (long long slot = 0; slot < filled; ++slot) {
-      const long long age = slot <= newestSlot ? newestSlot - slot : newestSlot - slot + length;
-      sum += prices[static_cast<size_t>(n - 1 - age)];
-    }
-    return sum / static_cast<float>(filled);
-  }
-
   static int Truncated(float q) {
     const double t = std::trunc(static_cast<double>(q));
     if (std::isnan(q) || t >= 2147483648.0 || t < -2147483648.0) return INT_MIN;
@@ -102,7 +89,7 @@ class TrendModel {
     TrendOut out;
     std::vector<float> values;
     for (long long length : s.lengths)
-      if (length > 0 && length <= 1000000) values.push_back(SimpleAverage(s.prices, length));
+      if (length > 0 && length <= 1000000) values.push_back(test::AverageModel::SimpleOfHistory(s.prices, static_cast<int>(length)));
     if (values.empty()) {
       out.status = -1;
       return out;

@@ -11,6 +11,7 @@
 
 #include "indicators/bsp/bsp_fixture.h"
 #include "indicators/bsp/bsp_set.h"
+#include "support/average_model.h"
 #include "support/float_bits.h"
 
 namespace vqm {
@@ -23,55 +24,19 @@ CBSPSet* AsInstance(int64_t handle) {
   return reinterpret_cast<CBSPSet*>(static_cast<intptr_t>(handle));
 }
 
-// A moving average the obvious way: a ring of `length` values, the simple mean summed over
-// the ring's slots in slot order, the exponential one stepped from the previous value. A
-// length of 0 or less leaves it idle, keeping its last value.
-struct ModelAverage {
-  int length = 0;
-  std::vector<float> ring;
-  size_t next = 0;
-  size_t count = 0;
-  float value = 0.0f;
-
-  void Restart(int n) {
-    length = n;
-    ring.assign(n > 0 ? static_cast<size_t>(n) : 0, 0.0f);
-    next = 0;
-    count = 0;
-  }
-  bool Store(float x) {
-    if (length <= 0) return false;
-    ring[next] = x;
-    next = (next + 1) % ring.size();
-    if (count < ring.size()) ++count;
-    return true;
-  }
-  void Simple(float x) {
-    if (!Store(x)) return;
-    float sum = 0.0f;
-    for (size_t i = 0; i < count; ++i) sum += ring[i];
-    value = sum / static_cast<float>(count);
-  }
-  void Exponential(float x) {
-    if (!Store(x)) return;
-    const float alpha = 2.0f / static_cast<float>(length + 1);
-    value = count == 1 ? x : value + alpha * (x - value);
-  }
-};
-
 struct ModelInstance {
-  ModelAverage volume, pressure, buy, sell;
+  test::AverageModel volume, pressure, buy, sell;
 
   void Restart(int avgLen, int volLen) {
-    volume.Restart(volLen);
-    pressure.Restart(avgLen);
-    buy.Restart(avgLen);
-    sell.Restart(avgLen);
+    volume.Init(volLen);
+    pressure.Init(avgLen);
+    buy.Init(avgLen);
+    sell.Init(avgLen);
   }
   float Bar(float up, float down, int style) {
     const float total = up + down;
-    volume.Simple(total);
-    const float ratio = volume.value > 0.0f ? total / volume.value : 1.0f;
+    volume.AddSimple(total);
+    const float ratio = volume.value() > 0.0f ? total / volume.value() : 1.0f;
     float share;
     if (up - down >= 0.0f) {
       share = up > 0.0f ? 1.0f - down / up : 1.0f;
@@ -81,25 +46,25 @@ struct ModelInstance {
     const float p = ratio * share;
     switch (style) {
       case 1:
-        if (p > 0.0f) buy.Exponential(p);
-        if (p < 0.0f) sell.Exponential(-p);
+        if (p > 0.0f) buy.AddExponential(p);
+        if (p < 0.0f) sell.AddExponential(-p);
         break;
       case 2:
-        buy.Exponential(p > 0.0f ? p : 0.0f);
-        sell.Exponential(p < 0.0f ? -p : 0.0f);
+        buy.AddExponential(p > 0.0f ? p : 0.0f);
+        sell.AddExponential(p < 0.0f ? -p : 0.0f);
         break;
       case 3:
-        if (p > 0.0f) buy.Simple(p);
-        if (p < 0.0f) sell.Simple(-p);
+        if (p > 0.0f) buy.AddSimple(p);
+        if (p < 0.0f) sell.AddSimple(-p);
         break;
       case 4:
-        buy.Simple(p > 0.0f ? p : 0.0f);
-        sell.Simple(p < 0.0f ? -p : 0.0f);
+        buy.AddSimple(p > 0.0f ? p : 0.0f);
+        sell.AddSimple(p < 0.0f ? -p : 0.0f);
         break;
       default:
         return p;
     }
-    pressure.Exponential(p);
+    pressure.AddExponential(p);
     return p;
   }
 };
@@ -210,10 +175,10 @@ TEST_P(BspCalcTest, AgreesWithTheModel) {
       }
       if (inProcess()) {
         const CBSPSet& inst = *AsInstance(h);
-        EXPECT_EQ(test::FloatBits(model.volume.value), test::FloatBits(inst.volumeAvg.value));
-        EXPECT_EQ(test::FloatBits(model.pressure.value), test::FloatBits(inst.pressureAvg.value));
-        EXPECT_EQ(test::FloatBits(model.buy.value), test::FloatBits(inst.buyAvg.value));
-        EXPECT_EQ(test::FloatBits(model.sell.value), test::FloatBits(inst.sellAvg.value));
+        EXPECT_EQ(test::FloatBits(model.volume.value()), test::FloatBits(inst.volumeAvg.value));
+        EXPECT_EQ(test::FloatBits(model.pressure.value()), test::FloatBits(inst.pressureAvg.value));
+        EXPECT_EQ(test::FloatBits(model.buy.value()), test::FloatBits(inst.buyAvg.value));
+        EXPECT_EQ(test::FloatBits(model.sell.value()), test::FloatBits(inst.sellAvg.value));
       }
     }
   }
