@@ -23,6 +23,18 @@ bash scripts/setup.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
+# The clang build checks the lock rule (-Wthread-safety): the probe touches guarded state
+# without the lock twice and once with it, and must be refused exactly twice.
+probe=$(clang++ -std=c++17 -fsyntax-only -Wthread-safety -Werror -Isrc -Iinclude \
+  scripts/checks/unlocked_access.cpp 2>&1 || true)
+refusals=$(grep -c "requires holding mutex 'kLibraryLock'" <<<"$probe" || true)
+if [ "$refusals" != 2 ]; then
+  echo "lock rule: the static check refused the probe $refusals times, not 2:" >&2
+  echo "$probe" >&2
+  exit 1
+fi
+echo "lock rule: static check active (probe refused where the lock is not held)"
+
 run=build/fuzz/run
 # Each target works in a sandbox directory of its own under TMPDIR; one that crashed leaves
 # it behind, so they live here and go at the next run.

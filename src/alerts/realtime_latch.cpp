@@ -4,7 +4,7 @@
 
 // The recorded value once recorded, otherwise -1.
 VQM_EXPORT int VQM_IfRealtime(int value, int thresholdSeconds) {
-  return vqm::ExportFrame(-1, [&] {
+  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     vqm::RealtimeLatch& latch = vqm::g_RealtimeLatch;
     if (latch.recorded > 0) return latch.recorded;
     if (latch.start.IsEmpty()) latch.start.SetNowLocal();

@@ -2,6 +2,7 @@
 // recorded by the first call made more than a threshold of seconds after that start.
 #pragma once
 
+#include "base/lock_rule.h"
 #include "datetime/date_time.h"
 
 namespace vqm {
@@ -11,6 +12,6 @@ struct RealtimeLatch {
   int recorded = -1;  // -1 until a positive value is recorded
 };
 
-extern RealtimeLatch g_RealtimeLatch;
+extern RealtimeLatch g_RealtimeLatch VQM_GUARDED_BY(kLibraryLock);
 
 }  // namespace vqm

@@ -63,7 +63,8 @@ int Speak(const char* command, const char* text, std::string* failure) {
 // the user, and other charts' calls must not wait with it.
 VQM_EXPORT int VQM_Speak(const char* command, const char* text, int /*notUsed*/) {
   std::string failure;
-  const int result = vqm::ExportFrame(-1, [&] { return vqm::Speak(command, text, &failure); });
+  const int result = vqm::ExportFrame(
+      -1, [&]() VQM_REQUIRES_LIBRARY_LOCK { return vqm::Speak(command, text, &failure); });
   if (!failure.empty()) {
     vqm::RunGuarded(
         [&] {

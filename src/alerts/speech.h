@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/lock_rule.h"
+
 namespace vqm {
 
 struct CSpeechState {
@@ -15,13 +17,13 @@ struct CSpeechState {
 };
 
 // The process-wide speech state (defined with the other process-wide objects).
-extern CSpeechState SpeechState;
+extern CSpeechState SpeechState VQM_GUARDED_BY(kLibraryLock);
 
 // The caption of the box that reports a COM start-up failure.
 constexpr const char* kSpeechFailureCaption = "Voice Initializeion Failure";
 
 // Answers one command. A COM start-up failure returns -1 with the text for the user in
 // *failure (left empty otherwise); the next call tries again.
-int Speak(const char* command, const char* text, std::string* failure);
+int Speak(const char* command, const char* text, std::string* failure) VQM_REQUIRES_LIBRARY_LOCK;
 
 }  // namespace vqm

@@ -60,7 +60,7 @@ void CTickPlayer::PlayTick(int note, int velocity, int milliseconds,
 // call initialise the device again. The library-wide lock is held while the player's state
 // is touched, not during the note, so other charts' calls go on meanwhile.
 VQM_EXPORT int VQM_TickSound(int /*notUsed*/, int note, int velocity, int program) {
-  vqm::ExportFrame(0, [&] {
+  vqm::ExportFrame(0, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     if (vqm::TickPlayer.program < 0) {
       std::string dropped;
       vqm::TickPlayer.InitDevice(&dropped);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "alerts/midi_out_device.h"
+#include "base/lock_rule.h"
 
 namespace vqm {
 
@@ -17,9 +18,9 @@ class CTickPlayer {
   // "MIDI: No device available" in errorText when there is no device; -2 with "MIDI: Error
   // during InitDev" when an exception was raised. An open failure is not looked at: its
   // message stays in the device's error text.
-  int InitDevice(std::string* errorText);
+  int InitDevice(std::string* errorText) VQM_REQUIRES_LIBRARY_LOCK;
   // Sends a program change on channel 0 and keeps the program number.
-  void ProgramChange(int program);
+  void ProgramChange(int program) VQM_REQUIRES_LIBRARY_LOCK;
   // Sends note-on, sleeps milliseconds on the calling thread, sends note-off. It holds
   // stateLock only while it sends, never during the sleep.
   // REQUIRES: the caller does not hold stateLock.

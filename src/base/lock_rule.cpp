@@ -5,6 +5,8 @@
 
 namespace vqm {
 
+LibraryLockName kLibraryLock;
+
 int& LibraryLockDepth() {
   thread_local int depth = 0;
   return depth;

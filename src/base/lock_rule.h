@@ -7,28 +7,43 @@
 // ExportLock takes the lock and, where the rule is checked, counts it for the calling thread:
 // the check needs nothing from the lock's own type, whatever platform provides. Other builds
 // keep no count, so an export pays for the lock alone.
+//
+// The same rule is checked statically under clang: kLibraryLock names the lock for the
+// thread-safety analysis, ExportLock acquires it, state the lock guards is declared
+// VQM_GUARDED_BY(kLibraryLock) and functions that need it VQM_REQUIRES_LIBRARY_LOCK, as is
+// the body an export hands to its frame.
 #pragma once
 
 #include <mutex>
 #include <type_traits>
 
+#include "base/thread_safety.h"
 #include "platform/platform.h"
 
 namespace vqm {
+
+// The library-wide lock as the thread-safety analysis sees it: a name, never locked itself.
+class VQM_CAPABILITY("mutex") LibraryLockName {};
+extern LibraryLockName kLibraryLock;
+
+#define VQM_REQUIRES_LIBRARY_LOCK VQM_REQUIRES(::vqm::kLibraryLock)
 
 using LibraryLockType = std::remove_reference_t<decltype(platform::LibraryLock())>;
 
 // How many ExportLocks the calling thread holds.
 int& LibraryLockDepth();
 
-class ExportLock {
+class VQM_SCOPED_CAPABILITY ExportLock {
  public:
-  ExportLock() : ExportLock(platform::LibraryLock()) {}
+  ExportLock() VQM_ACQUIRE(kLibraryLock) : ExportLock(platform::LibraryLock()) {}
 #if defined(VQM_CHECK_LOCK_RULE)
-  explicit ExportLock(LibraryLockType& lock) : hold_(lock) { ++LibraryLockDepth(); }
-  ~ExportLock() { --LibraryLockDepth(); }
+  explicit ExportLock(LibraryLockType& lock) VQM_ACQUIRE(kLibraryLock) : hold_(lock) {
+    ++LibraryLockDepth();
+  }
+  ~ExportLock() VQM_RELEASE() { --LibraryLockDepth(); }
 #else
-  explicit ExportLock(LibraryLockType& lock) : hold_(lock) {}
+  explicit ExportLock(LibraryLockType& lock) VQM_ACQUIRE(kLibraryLock) : hold_(lock) {}
+  ~ExportLock() VQM_RELEASE() {}
 #endif
   ExportLock(const ExportLock&) = delete;
   ExportLock& operator=(const ExportLock&) = delete;

@@ -36,13 +36,13 @@ size_t PutTwoDigits(char* out, int value) {
 // A write that stopped part way (a full disk) left the first `written` bytes of the line at
 // the end of the file: they are cut off again, or, when that fails, the next line starts
 // with a line end of its own.
-void CutBack(LogState& s, long written) {
+void CutBack(LogState& s, long written) VQM_REQUIRES_LIBRARY_LOCK {
   const long long size = platform::FileSize(s.file);
   s.lineCut = size < written || !platform::TruncateFile(s.file, size - written) ? 1 : 0;
 }
 
 // Steps 3 to 9 of an ordinary line: layout, one unbuffered write, the flush rule.
-int WriteLine(const char* category, char* text, LogLevel level) {
+int WriteLine(const char* category, char* text, LogLevel level) VQM_REQUIRES_LIBRARY_LOCK {
   LogState& s = g_LogState;
   if (s.file == nullptr) return 0;
   for (char* p = text; *p; ++p)
@@ -110,7 +110,7 @@ int WriteLine(const char* category, char* text, LogLevel level) {
   return 0;
 }
 
-int OpenLog(const char* path, LogLevel level) {
+int OpenLog(const char* path, LogLevel level) VQM_REQUIRES_LIBRARY_LOCK {
   LogState& s = g_LogState;
   int result;
   if (s.file != nullptr) {
@@ -134,7 +134,7 @@ int OpenLog(const char* path, LogLevel level) {
 }
 
 // The first call of the process: the settings decide whether and how the log opens.
-void OpenAtFirstCall() {
+void OpenAtFirstCall() VQM_REQUIRES_LIBRARY_LOCK {
   if (!GetIniYesNo("RELEASE", "WriteLog", 1, nullptr)) return;
   const platform::ClockReading now = platform::Now();
   char base[1001];
@@ -155,7 +155,7 @@ void OpenAtFirstCall() {
 
 }  // namespace
 
-LogState& TheLogState() { return g_LogState; }
+LogState& TheLogState() VQM_NO_THREAD_SAFETY_ANALYSIS { return g_LogState; }
 
 bool LogDropsLines() {
   ExportLock lock;

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "base/lock_rule.h"
+
 namespace vqm {
 
 struct LogState {
@@ -18,8 +20,9 @@ struct LogState {
   int lineCut = 0;               // 1: a failed write left part of a line that could not be cut off
 };
 
-extern LogState g_LogState;
+extern LogState g_LogState VQM_GUARDED_BY(kLibraryLock);
 
+// For tests, which read and reset it between calls, on one thread.
 LogState& TheLogState();
 
 }  // namespace vqm

@@ -91,7 +91,7 @@ bool AnyNull(const void* a, const void* b, const void* c, const void* d, const v
 VQM_EXPORT int VQM_SaveDataToCsv(int /*notUsed*/, const char* symbol, int date, int time,
                                  int divisor, int* open, int* high, int* low, int* close,
                                  int* volume, int appendFlag) {
-  return vqm::ExportFrame(-10, [&] {
+  return vqm::ExportFrame(-10, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     if (vqm::AnyNull(symbol, open, high, low, close, volume)) return -9;
     const int counter = vqm::CsvExportRun().Advance(symbol);
     vqm::BarFile file(symbol, ".csv", counter > 1 || appendFlag != 0);
@@ -109,7 +109,7 @@ VQM_EXPORT int VQM_SaveDataToCsv(int /*notUsed*/, const char* symbol, int date, 
 VQM_EXPORT int VQM_SaveDataToTxt(int /*notUsed*/, const char* symbol, int date, int time,
                                  int divisor, int* open, int* high, int* low, int* close,
                                  int* volume, int closeOnly) {
-  return vqm::ExportFrame(-10, [&] {
+  return vqm::ExportFrame(-10, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     if (vqm::AnyNull(symbol, open, high, low, close, volume)) return -9;
     const int counter = vqm::TextExportRun().Advance(symbol);
     vqm::BarFile file(symbol, ".txt", counter > 1);

@@ -103,7 +103,7 @@ std::string Row(const char* symbol, const Options& o, const CTxt& dateText,
 // call and the options are read, 4 once the file is open, 5 once the bar's date and time
 // are set, 6 while the header is written, 7 while the row is built and written, 8 after the
 // file is closed.
-int SaveBlock(const char* symbol, const ValueBlock* block, int& stage) {
+int SaveBlock(const char* symbol, const ValueBlock* block, int& stage) VQM_REQUIRES_LIBRARY_LOCK {
   const int counter = CsvExportRun().Advance(symbol);
   const Options options = ReadOptions(block);
   stage = 3;
@@ -141,9 +141,10 @@ int SaveBlock(const char* symbol, const ValueBlock* block, int& stage) {
 // disk cut short is removed again). After an unexpected failure the counter as it stands,
 // with the failure described in errorText (see RunBlockExportGuarded).
 VQM_EXPORT int VQM_SaveDataToCsv2(const char* symbol, ValueBlock* block, char* errorText) {
-  return vqm::ExportFrame(-10, [&] {
+  return vqm::ExportFrame(-10, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     if (symbol == nullptr || block == nullptr) return -9;
     return vqm::RunBlockExportGuarded(
-        [&](int& stage) { return vqm::SaveBlock(symbol, block, stage); }, errorText);
+        [&](int& stage) VQM_REQUIRES_LIBRARY_LOCK { return vqm::SaveBlock(symbol, block, stage); },
+        errorText);
   });
 }

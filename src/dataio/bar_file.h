@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/lock_rule.h"
 #include "datetime/host_forms.h"
 
 namespace vqm {
@@ -17,7 +18,7 @@ class BarFile {
   // "<base dir>/../CSV/<symbol><extension>" in binary mode, appending or truncating. A symbol
   // that would name a file elsewhere (a path separator, a drive colon, "..", a device name)
   // is not opened. REQUIRES: symbol non-null; the library-wide lock is held.
-  BarFile(const char* symbol, const char* extension, bool append);
+  BarFile(const char* symbol, const char* extension, bool append) VQM_REQUIRES_LIBRARY_LOCK;
   ~BarFile();
   BarFile(const BarFile&) = delete;
   BarFile& operator=(const BarFile&) = delete;

@@ -21,11 +21,12 @@ namespace vqm {
 
 // REQUIRES: the library-wide lock is held. body(int& stage) returns the export's result.
 template <class Body>
-int RunBlockExportGuarded(Body&& body, char* errorText) {
+VQM_REQUIRES_LIBRARY_LOCK int RunBlockExportGuarded(Body&& body, char* errorText) {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
   int stage = 1;
   int result = 0;
-  const Caught caught = RunGuarded([&] { result = body(stage); }, nullptr, 0);
+  const Caught caught =
+      RunGuarded([&]() VQM_REQUIRES_LIBRARY_LOCK { result = body(stage); }, nullptr, 0);
   if (caught == Caught::kNone) return result;
   if (caught == Caught::kFramework && stage < 8) return -10;
   if (caught == Caught::kOther) {

@@ -69,7 +69,7 @@ int RefuseName(const std::string& path, CTxt& error) {
 
 // Loads the file named by the script; false (error text copied) when it holds no lines.
 bool Load(ColumnLoaderState& s, const char* fileName, const DateTime& bar, int barNumber,
-          int column, char* errorText) {
+          int column, char* errorText) VQM_REQUIRES_LIBRARY_LOCK {
   s.lastFile = fileName;
   MakeDirectoryPath(kDirectory, 0);
   const std::string path = std::string(kDirectory) + "/" + fileName;
@@ -94,7 +94,7 @@ bool Load(ColumnLoaderState& s, const char* fileName, const DateTime& bar, int b
 }
 
 int LoadColumn(ColumnLoaderState& s, const char* fileName, ValueBlock* block, char* errorText,
-               int& stage) {
+               int& stage) VQM_REQUIRES_LIBRARY_LOCK {
   const int barNumber = ReadSlotInt(block, kBarNumber);
   const int column = ReadSlotInt(block, kColumn);
   DateTime bar;
@@ -146,14 +146,16 @@ int CommasToTabs(char* line, int length) {
 // no lines (reason in errorText); -3 no line at or after the bar; -4 past the end; -9 a null
 // file name or value block.
 VQM_EXPORT int VQM_LoadCol(const char* fileName, ValueBlock* block, char* errorText) {
-  return vqm::ExportFrame(-9, [&] {
+  return vqm::ExportFrame(-9, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     if (fileName == nullptr || block == nullptr) return -9;
     vqm::ColumnLoaderState& s = vqm::g_ColumnLoader;
     int stage = 2;
     int result = -9;
-    const vqm::Caught caught =
-        vqm::RunGuarded([&] { result = vqm::LoadColumn(s, fileName, block, errorText, stage); },
-                        nullptr, 0);
+    const vqm::Caught caught = vqm::RunGuarded(
+        [&]() VQM_REQUIRES_LIBRARY_LOCK {
+          result = vqm::LoadColumn(s, fileName, block, errorText, stage);
+        },
+        nullptr, 0);
     if (caught == vqm::Caught::kNone) return result;
     if (caught == vqm::Caught::kOther) {
       char text[64];

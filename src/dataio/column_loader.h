@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/lock_rule.h"
 #include "dataio/line_list.h"
 
 namespace vqm {
@@ -17,7 +18,7 @@ struct ColumnLoaderState {
   LineList lines;
 };
 
-extern ColumnLoaderState g_ColumnLoader;
+extern ColumnLoaderState g_ColumnLoader VQM_GUARDED_BY(kLibraryLock);
 
 // Rewrites one line in place: a double quote toggles quoting and is dropped; outside quotes
 // a comma becomes a TAB. Returns the new length.

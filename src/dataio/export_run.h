@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "base/lock_rule.h"
+
 namespace vqm {
 
 struct ExportRun {
@@ -21,11 +23,11 @@ struct ExportRun {
 
   // Counts a call for symbol and returns the counter: 1 when symbol differs from the last
   // one (ignoring case, same length), else one more than before. REQUIRES: symbol non-null.
-  int Advance(const char* symbol);
+  int Advance(const char* symbol) VQM_REQUIRES_LIBRARY_LOCK;
 };
 
-extern ExportRun g_CsvExportRun;
-extern ExportRun g_TextExportRun;
+extern ExportRun g_CsvExportRun VQM_GUARDED_BY(kLibraryLock);
+extern ExportRun g_TextExportRun VQM_GUARDED_BY(kLibraryLock);
 
 ExportRun& CsvExportRun();
 ExportRun& TextExportRun();

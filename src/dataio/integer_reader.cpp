@@ -39,7 +39,7 @@ int ReadLeadingNumber(FILE* f) {
 // regular file; 0 for a file without a leading number, or one that passes the check but
 // cannot then be opened.
 VQM_EXPORT int VQM_ReadInt(const char* path) {
-  return vqm::ExportFrame(-1, [&] {
+  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     const char* name = path != nullptr ? path : "";
     if (!vqm::platform::IsReadable(name) || !vqm::platform::IsRegularFile(name)) return -1;
     FILE* f = vqm::platform::OpenRegularFile(name);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/lock_rule.h"
 #include "dataio/text_string.h"
 
 namespace vqm {
@@ -34,7 +35,8 @@ class LineList {
   // appends), a positive limit stops at that many lines. Lines longer than 99999 bytes are
   // cut. Returns the number of lines held, or -1 with "Cannot open %s (%s)" in error (the
   // list then keeps its lines).
-  int Load(const char* path, CTxt& error, int limit, Rewrite rewrite = nullptr);
+  int Load(const char* path, CTxt& error, int limit,
+           Rewrite rewrite = nullptr) VQM_REQUIRES_LIBRARY_LOCK;
 
  private:
   // Room for n more characters at the end of the block; false when memory runs out.

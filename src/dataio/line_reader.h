@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+#include "base/lock_rule.h"
+
 namespace vqm {
 
 class LineReader {
@@ -45,6 +47,6 @@ class LineReader {
 
 // The one line reader of the process (the line lists load through it): it serves one file
 // at a time. Defined with the other process-wide state.
-extern LineReader g_LineReader;
+extern LineReader g_LineReader VQM_GUARDED_BY(kLibraryLock);
 
 }  // namespace vqm

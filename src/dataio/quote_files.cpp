@@ -42,7 +42,7 @@ int WriteQuote(const char* symbol, float value) {
   return line.WriteToFile(path.GetText(), 0);
 }
 
-int WriteMultiplier(const char* symbol, float value) {
+int WriteMultiplier(const char* symbol, float value) VQM_REQUIRES_LIBRARY_LOCK {
   if (value == 1.0f) return 0;
   const char* start = symbol + 1;
   if (*start == '@') ++start;
@@ -67,7 +67,7 @@ int WriteMultiplier(const char* symbol, float value) {
 // with "=", "[", "]" or a line end, or longer than 1000 characters).
 // A null symbol writes nothing and returns -1.
 VQM_EXPORT int VQM_RTPM(const char* symbol, float value) {
-  return vqm::ExportFrame(-1, [&] {
+  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     if (symbol == nullptr) return -1;
     return symbol[0] == '*' ? vqm::WriteMultiplier(symbol, value) : vqm::WriteQuote(symbol, value);
   });

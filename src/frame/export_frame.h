@@ -28,8 +28,10 @@ enum class Caught { kNone, kFramework, kOther };
 
 constexpr int kErrorTextCapacity = 1000;  // 999 characters and the terminator
 
+// Runs the body under whatever lock the caller holds: the thread-safety analysis checks a
+// body where it is written (an export's body is marked VQM_REQUIRES_LIBRARY_LOCK), not here.
 template <class Body>
-Caught RunGuarded(Body&& body, char* message, size_t size) {
+VQM_NO_THREAD_SAFETY_ANALYSIS Caught RunGuarded(Body&& body, char* message, size_t size) {
   if (message != nullptr && size > 0) message[0] = 0;
   try {
     body();
@@ -49,12 +51,14 @@ Caught RunGuarded(Body&& body, char* message, size_t size) {
 }
 
 // The outer frame of an export: holds the library-wide lock and turns any exception that
-// escaped the export's own handling into `failure`.
+// escaped the export's own handling into `failure`. The body is written
+// `[&]() VQM_REQUIRES_LIBRARY_LOCK { ... }`: it runs under the lock and may touch what it guards.
 template <class Result, class Body>
 Result ExportFrame(Result failure, Body&& body) {
   ExportLock lock;
   Result result = failure;
-  if (RunGuarded([&] { result = body(); }, nullptr, 0) != Caught::kNone) return failure;
+  if (RunGuarded([&]() VQM_REQUIRES_LIBRARY_LOCK { result = body(); }, nullptr, 0) != Caught::kNone)
+    return failure;
   return result;
 }
 

@@ -12,7 +12,8 @@ constexpr int kFirstDate = 900000;  // 1 January 1990 in the host's form
 
 // A null price or volume pointer refuses the bar (-4) before the history is touched.
 int FindGemAdd(const char* symbol, int date, int time, int divisor, const int* open,
-               const int* high, const int* low, const int* close, const int* volume, int mode) {
+               const int* high, const int* low, const int* close, const int* volume,
+               int mode) VQM_REQUIRES_LIBRARY_LOCK {
   if (date < kFirstDate) return -1;
   if (symbol == nullptr) return -2;
   if (divisor < 1) return -3;
@@ -39,7 +40,7 @@ int FindGemAdd(const char* symbol, int date, int time, int divisor, const int* o
 
 // All four outputs are cleared first. A null output pointer refuses the call (-3).
 int FindGemCalc(const char* symbol, int date, int time, float* fallBelowLow, float* riseAboveLow,
-                float* riseAboveHigh, float* fallBelowHigh) {
+                float* riseAboveHigh, float* fallBelowHigh) VQM_REQUIRES_LIBRARY_LOCK {
   float* outputs[4] = {fallBelowLow, riseAboveLow, riseAboveHigh, fallBelowHigh};
   bool missing = false;
   for (float* out : outputs) {
@@ -72,7 +73,7 @@ int FindGemCalc(const char* symbol, int date, int time, float* fallBelowLow, flo
 // A failure that no code above reports (memory exhausted) returns -1.
 VQM_EXPORT int VQM_FindGemAdd(int /*notUsed*/, const char* symbol, int date, int time, int divisor,
                               int* open, int* high, int* low, int* close, int* volume, int mode) {
-  return vqm::ExportFrame(-1, [&] {
+  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     return vqm::FindGemAdd(symbol, date, time, divisor, open, high, low, close, volume, mode);
   });
 }
@@ -80,7 +81,7 @@ VQM_EXPORT int VQM_FindGemAdd(int /*notUsed*/, const char* symbol, int date, int
 VQM_EXPORT int VQM_FindGemCalc(int /*notUsed*/, const char* symbol, int date, int time,
                                int /*notUsed2*/, float* fallBelowLow, float* riseAboveLow,
                                float* riseAboveHigh, float* fallBelowHigh) {
-  return vqm::ExportFrame(-1, [&] {
+  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     return vqm::FindGemCalc(symbol, date, time, fallBelowLow, riseAboveLow, riseAboveHigh,
                             fallBelowHigh);
   });

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/lock_rule.h"
 #include "containers/ptr_array.h"
 #include "datetime/date_time.h"
 
@@ -104,6 +105,6 @@ class CFindGemDB {
   bool ascending_ = true;
 };
 
-extern CFindGemDB g_FindGemDB;
+extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);
 
 }  // namespace vqm

@@ -17,7 +17,7 @@ bool NormalisePrices(float factor, const int (&in)[5], int (&out)[5]) {
 // All five values are read before any is written, so one variable passed twice is scaled
 // from its value at entry. A null pointer refuses the call (-1) before anything is written.
 VQM_EXPORT int VQM_F_PrcNorm(float factor, int* v1, int* v2, int* v3, int* v4, int* v5) {
-  return vqm::ExportFrame(-1, [&] {
+  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     int* targets[5] = {v1, v2, v3, v4, v5};
     for (int* t : targets)
       if (t == nullptr) return -1;

@@ -116,5 +116,6 @@ VQM_EXPORT float VQM_RareAvg(const char* symbol, int nScopeRegr, int nScopeWgt, 
   const vqm::RareAvgArgs args{symbol,   nScopeRegr, nScopeWgt, value,         date,     time,
                               nRespFac, diagnostic, barType,   dayContinuity, barNumber};
   vqm::RareAvgTrace trace{0, symbol, value, date, time};
-  return vqm::GuardRareAvg(trace, [&] { return vqm::RareAvgCall(args, trace); });
+  return vqm::GuardRareAvg(
+      trace, [&]() VQM_REQUIRES_LIBRARY_LOCK { return vqm::RareAvgCall(args, trace); });
 }

@@ -2,6 +2,7 @@
 // series in g_RareAvgMgr, called once per bar (and again on real-time updates of the bar).
 #pragma once
 
+#include "base/lock_rule.h"
 #include "frame/export_frame.h"
 #include "indicators/rare_avg_series.h"
 
@@ -45,7 +46,7 @@ float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, int time, float va
                       int barNumber, RareAvgTrace& trace);
 
 // One call, unguarded: may throw. REQUIRES: the library-wide lock is held.
-float RareAvgCall(const RareAvgArgs& args, RareAvgTrace& trace);
+float RareAvgCall(const RareAvgArgs& args, RareAvgTrace& trace) VQM_REQUIRES_LIBRARY_LOCK;
 
 // Logs "RareAvg: Internal Error1/2 occured ..." for what was caught (category "RareAvg",
 // level 1) and returns kRareAvgError.
@@ -54,10 +55,11 @@ float ReportRareAvgFailure(Caught caught, const char* message, const RareAvgTrac
 // Runs body (returning the result) so that no exception leaves it: an exception becomes the
 // logged internal-error text and kRareAvgError. The series keeps whatever state it reached.
 template <class Body>
-float GuardRareAvg(const RareAvgTrace& trace, Body&& body) {
+VQM_REQUIRES_LIBRARY_LOCK float GuardRareAvg(const RareAvgTrace& trace, Body&& body) {
   char message[kErrorTextCapacity];
   float result = kRareAvgError;
-  const Caught caught = RunGuarded([&] { result = body(); }, message, sizeof message);
+  const Caught caught =
+      RunGuarded([&]() VQM_REQUIRES_LIBRARY_LOCK { result = body(); }, message, sizeof message);
   return caught == Caught::kNone ? result : ReportRareAvgFailure(caught, message, trace);
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/lock_rule.h"
 #include "containers/ptr_array.h"
 #include "indicators/rare_avg_series.h"
 
@@ -33,9 +34,9 @@ class CRareAvgManager {
   CRareAvgManager& operator=(const CRareAvgManager&) = delete;
 
   // The first series created with these keys, or null.
-  CRareAvgSym* Find(const RareAvgKeys& keys) const;
+  CRareAvgSym* Find(const RareAvgKeys& keys) const VQM_REQUIRES_LIBRARY_LOCK;
   // Creates a series with these keys and appends it; null when it cannot be created.
-  CRareAvgSym* Create(const RareAvgKeys& keys);
+  CRareAvgSym* Create(const RareAvgKeys& keys) VQM_REQUIRES_LIBRARY_LOCK;
 
   int GetSize() const { return series_.GetSize(); }
   CRareAvgSym* GetAt(int index) const { return static_cast<CRareAvgSym*>(series_.GetAt(index)); }
@@ -56,6 +57,6 @@ class CRareAvgManager {
   mutable CRareAvgSym* lastFound_ = nullptr;  // series are never removed while loaded
 };
 
-extern CRareAvgManager g_RareAvgMgr;
+extern CRareAvgManager g_RareAvgMgr VQM_GUARDED_BY(kLibraryLock);
 
 }  // namespace vqm

@@ -33,7 +33,7 @@ std::unique_ptr<CTrendRevSym> CreateSeries(const char* symbol, int barKey1, int 
 // The series of this bar: found, replaced by a fresh one when the bar's time goes back
 // before the series' latest call, or created.
 CTrendRevSym* SeriesForBar(const char* symbol, int barKey1, int barKey2, const DateTime& time,
-                           int fast, int slow) {
+                           int fast, int slow) VQM_REQUIRES_LIBRARY_LOCK {
   CTrendRevMgr& mgr = g_TrendRevMgr;
   const int index = mgr.Find(symbol, barKey1, barKey2);
   if (index >= 0 && !TrendRevGoesBack(*mgr.GetAt(index), time)) return mgr.GetAt(index);
@@ -48,7 +48,8 @@ CTrendRevSym* SeriesForBar(const char* symbol, int barKey1, int barKey2, const D
 // Both outputs are cleared first, so a refused call leaves zeros. A null output pointer
 // refuses the call (-3) before the series is touched.
 int TrendReversal(const char* symbol, int date, int time, int barKey1, int barKey2, float price,
-                  float widthFactor, int fast, int slow, float* position, float* width) {
+                  float widthFactor, int fast, int slow, float* position,
+                  float* width) VQM_REQUIRES_LIBRARY_LOCK {
   if (position != nullptr) *position = 0.0f;
   if (width != nullptr) *width = 0.0f;
   if (date < kFirstDate) return -1;
@@ -70,7 +71,7 @@ int TrendReversal(const char* symbol, int date, int time, int barKey1, int barKe
 VQM_EXPORT int VQM_TrendReversal(int /*notUsed*/, const char* symbol, int date, int time,
                                  int barKey1, int barKey2, float price, float widthFactor, int fast,
                                  int slow, float* position, float* width) {
-  return vqm::ExportFrame(-1, [&] {
+  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     return vqm::TrendReversal(symbol, date, time, barKey1, barKey2, price, widthFactor, fast, slow,
                               position, width);
   });

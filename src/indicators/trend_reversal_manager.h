@@ -11,6 +11,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "base/lock_rule.h"
 #include "containers/ptr_array.h"
 #include "indicators/trend_reversal_series.h"
 
@@ -24,16 +25,16 @@ class CTrendRevMgr {
   CTrendRevMgr& operator=(const CTrendRevMgr&) = delete;
 
   // Array index of the first series with this symbol and keys, or -1. symbol: not null.
-  int Find(const char* symbol, int barKey1, int barKey2) const;
+  int Find(const char* symbol, int barKey1, int barKey2) const VQM_REQUIRES_LIBRARY_LOCK;
   CTrendRevSym* GetAt(int index) const { return series_.GetAt(index); }
   int GetSize() const { return series_.GetSize(); }
 
   // Takes the series and appends it; returns its index. On memory exhaustion throws
   // std::bad_alloc and the caller keeps the series.
-  int Append(std::unique_ptr<CTrendRevSym>& series);
+  int Append(std::unique_ptr<CTrendRevSym>& series) VQM_REQUIRES_LIBRARY_LOCK;
   // Puts a fresh series (same symbol, ignoring case, and keys) in the slot of the one at
   // index and deletes that one. REQUIRES: 0 <= index < GetSize().
-  void Replace(int index, std::unique_ptr<CTrendRevSym> fresh);
+  void Replace(int index, std::unique_ptr<CTrendRevSym> fresh) VQM_REQUIRES_LIBRARY_LOCK;
 
  private:
   static uint64_t KeyHash(const char* symbol, int barKey1, int barKey2);
@@ -45,6 +46,6 @@ class CTrendRevMgr {
   mutable int lastFound_ = -1;
 };
 
-extern CTrendRevMgr g_TrendRevMgr;
+extern CTrendRevMgr g_TrendRevMgr VQM_GUARDED_BY(kLibraryLock);
 
 }  // namespace vqm

@@ -97,7 +97,7 @@ int BindHostObjects(CBSPSet* inst, HostScriptObject* script, const char* key, ch
 // The guarded steps of VQM_BSP. inst receives the instance as soon as it is known, for the
 // failure report.
 int SetUpInstance(const char* subKey, int keyNum1, int keyNum2, char* keyText,
-                  HostScriptObject* script, CBSPSet*& inst) {
+                  HostScriptObject* script, CBSPSet*& inst) VQM_REQUIRES_LIBRARY_LOCK {
   Key key;
   BuildKey(key, keyText, subKey, keyNum1, keyNum2);
   const int index = g_BSPMgr.FindOrAddInstance(key);
@@ -165,7 +165,7 @@ VQM_EXPORT int VQM_BSP(const char* subKey, int keyNum1, int keyNum2, char* keyTe
   int result = -9;
   char error[kErrorTextCapacity];
   const Caught caught = RunGuarded(
-      [&] {
+      [&]() VQM_REQUIRES_LIBRARY_LOCK {
         if (host == nullptr) {
           sendError(keyText, kNullHostError, "Host object missing", nullptr);
           result = -kNullHostError;
@@ -196,7 +196,7 @@ VQM_EXPORT int VQM_BSP(const char* subKey, int keyNum1, int keyNum2, char* keyTe
 VQM_EXPORT int64_t VQM_BSPHandle(const char* subKey, int keyNum1, int keyNum2,
                                  const char* keyText) {
   using namespace vqm;
-  return ExportFrame<int64_t>(0, [&]() -> int64_t {
+  return ExportFrame<int64_t>(0, [&]() VQM_REQUIRES_LIBRARY_LOCK -> int64_t {
     Key key;
     BuildKey(key, keyText, subKey, keyNum1, keyNum2);
     const int index = g_BSPMgr.FindInstance(key);

@@ -36,7 +36,7 @@ float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
 // any other value, which is never dereferenced, the output is set to 0 and the result is -1.
 // A null output refuses the call with -1 before anything changes.
 VQM_EXPORT int VQM_BSPCalc(CBSPSet* instance, float up, float down, int style, float* pressure) {
-  return vqm::ExportFrame(-1, [&] {
+  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     if (pressure == nullptr) return -1;
     if (!vqm::g_BSPMgr.Holds(instance)) {
       *pressure = 0.0f;

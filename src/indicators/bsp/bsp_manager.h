@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/lock_rule.h"
 #include "containers/ptr_array.h"
 #include "indicators/bsp/bsp_set.h"
 
@@ -24,10 +25,10 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
   CBSPManager& operator=(const CBSPManager&) = delete;
 
   // Index of the first instance whose name equals key ignoring case, or -1.
-  int FindInstance(const char* key) const;
+  int FindInstance(const char* key) const VQM_REQUIRES_LIBRARY_LOCK;
   // FindInstance, or else a new instance named key appended (and logged); -1 when the array
   // cannot grow.
-  int FindOrAddInstance(const char* key);
+  int FindOrAddInstance(const char* key) VQM_REQUIRES_LIBRARY_LOCK;
   // True when instance is one of this manager's. Compares addresses only: instance is never
   // dereferenced, so any value may be asked about.
   bool Holds(const void* instance) const { return live_.count(instance) != 0; }
@@ -38,6 +39,6 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
 };
 
 // The process-wide manager (defined with the other process-wide objects).
-extern CBSPManager g_BSPMgr;
+extern CBSPManager g_BSPMgr VQM_GUARDED_BY(kLibraryLock);
 
 }  // namespace vqm
