@@ -9,6 +9,7 @@
 #include "base/lock_rule.h"
 #include "base/log_state.h"
 #include "base/paths.h"
+#include "base/printf_format.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "platform/platform.h"
@@ -219,7 +220,7 @@ int LOGTRACE(const char* category, LogLevel level, const char* format, ...) {
   char buffer[kMessageCapacity];
   va_list args;
   va_start(args, format);
-  int n = vsnprintf(buffer, sizeof buffer, format, args);
+  int n = FormatPrintf(buffer, sizeof buffer, format, args);
   va_end(args);
   // The text must fit whole: a longer message is dropped, as a bounded formatter reports -1.
   if (n >= kMessageCapacity) n = -1;

@@ -7,6 +7,7 @@
 
 #include "base/lock_rule.h"
 #include "base/paths.h"
+#include "base/printf_format.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "dataio/file_names.h"
@@ -75,14 +76,14 @@ void AppendFormat(std::string& text, const char* format, ...) {
   va_copy(again, args);
   // A row fits the stack buffer: one formatting pass. Longer texts (long symbols) take two.
   char buffer[512];
-  const int n = vsnprintf(buffer, sizeof buffer, format, args);
+  const int n = FormatPrintf(buffer, sizeof buffer, format, args);
   va_end(args);
   if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
     text.append(buffer, static_cast<size_t>(n));
   } else if (n > 0) {
     const size_t at = text.size();
     text.resize(at + static_cast<size_t>(n) + 1);
-    vsnprintf(&text[at], static_cast<size_t>(n) + 1, format, again);
+    FormatPrintf(&text[at], static_cast<size_t>(n) + 1, format, again);
     text.resize(at + static_cast<size_t>(n));
   }
   va_end(again);
