@@ -62,10 +62,10 @@ int WriteLine(const char* category, char* text, LogLevel level) {
   if (category != nullptr) {
     size_t c = 0;
     while (c < 16 && category[c] != 0) ++c;
-    memcpy(line, category, c);
-    memset(line + c, ' ', 16 - c);
-    line[16] = '|';
-    n = 17;
+    memcpy(line + n, category, c);
+    memset(line + n + c, ' ', 16 - c);
+    line[n + 16] = '|';
+    n += 17;
   }
   if (s.showTime) {
     const platform::CivilTime& t = now.local;

@@ -38,7 +38,11 @@ BarFile::BarFile(const char* symbol, const char* extension, bool append) {
     MakeDirectoryPath(directory.c_str(), 0);
     file_ = platform::OpenFile(path_.c_str(), mode);
   }
-  if (file_ != nullptr) startLength_ = platform::FileSize(file_);
+  if (file_ == nullptr) return;
+  // The text goes out in one write of its own: no stream buffer to allocate (and size by
+  // asking the file system) for a single row.
+  setvbuf(file_, nullptr, _IONBF, 0);
+  startLength_ = append ? platform::FileSize(file_) : 0;
 }
 
 BarFile::~BarFile() {
