@@ -15,12 +15,18 @@ class Output {
  public:
   Output(char* out, size_t capacity) : out_(out), room_(capacity > 0 ? capacity - 1 : 0) {}
 
+  // Pieces of a log line are a few bytes long: copied byte by byte, not through a call.
   void Put(const char* text, size_t n) {
-    if (length_ < room_) memcpy(out_ + length_, text, n < room_ - length_ ? n : room_ - length_);
+    const size_t kept = length_ < room_ ? (n < room_ - length_ ? n : room_ - length_) : 0;
+    if (kept > 16)
+      memcpy(out_ + length_, text, kept);
+    else
+      for (size_t i = 0; i < kept; ++i) out_[length_ + i] = text[i];
     length_ += n;
   }
   void Repeat(char c, size_t n) {
-    if (length_ < room_) memset(out_ + length_, c, n < room_ - length_ ? n : room_ - length_);
+    const size_t kept = length_ < room_ ? (n < room_ - length_ ? n : room_ - length_) : 0;
+    for (size_t i = 0; i < kept; ++i) out_[length_ + i] = c;
     length_ += n;
   }
   // Pads text to width: blanks on the left, blanks on the right ('-'), or zeros after the
@@ -144,12 +150,10 @@ bool Convert(const Spec& s, va_list* args, Output& out) {
 bool FormatFast(Output& out, const char* format, va_list* args) {
   const char* p = format;
   while (*p) {
-    const char* percent = strchr(p, '%');
-    if (percent == nullptr) {
-      out.Put(p, strlen(p));
-      break;
-    }
+    const char* percent = p;
+    while (*percent != 0 && *percent != '%') ++percent;
     out.Put(p, static_cast<size_t>(percent - p));
+    if (*percent == 0) break;
     p = percent + 1;
     if (*p == '%') {
       out.Put("%", 1);
