@@ -9,6 +9,7 @@
 #include "base/lock_rule.h"
 #include "base/log_state.h"
 #include "base/paths.h"
+#include "base/printf_format.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "platform/platform.h"
@@ -61,10 +62,10 @@ int WriteLine(const char* category, char* text, LogLevel level) VQM_REQUIRES_LIB
   if (category != nullptr) {
     size_t c = 0;
     while (c < 16 && category[c] != 0) ++c;
-    memcpy(line, category, c);
-    memset(line + c, ' ', 16 - c);
-    line[16] = '|';
-    n = 17;
+    memcpy(line + n, category, c);
+    memset(line + n + c, ' ', 16 - c);
+    line[n + 16] = '|';
+    n += 17;
   }
   if (s.showTime) {
     const platform::CivilTime& t = now.local;
@@ -219,7 +220,7 @@ int LOGTRACE(const char* category, LogLevel level, const char* format, ...) {
   char buffer[kMessageCapacity];
   va_list args;
   va_start(args, format);
-  int n = vsnprintf(buffer, sizeof buffer, format, args);
+  int n = FormatPrintf(buffer, sizeof buffer, format, args);
   va_end(args);
   // The text must fit whole: a longer message is dropped, as a bounded formatter reports -1.
   if (n >= kMessageCapacity) n = -1;

@@ -7,6 +7,7 @@
 
 #include "base/lock_rule.h"
 #include "base/paths.h"
+#include "base/printf_format.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "dataio/file_names.h"
@@ -37,7 +38,11 @@ BarFile::BarFile(const char* symbol, const char* extension, bool append) {
     MakeDirectoryPath(directory.c_str(), 0);
     file_ = platform::OpenFile(path_.c_str(), mode);
   }
-  if (file_ != nullptr) startLength_ = platform::FileSize(file_);
+  if (file_ == nullptr) return;
+  // The text goes out in one write of its own: no stream buffer to allocate (and size by
+  // asking the file system) for a single row.
+  setvbuf(file_, nullptr, _IONBF, 0);
+  startLength_ = append ? platform::FileSize(file_) : 0;
 }
 
 BarFile::~BarFile() {
@@ -75,14 +80,14 @@ void AppendFormat(std::string& text, const char* format, ...) {
   va_copy(again, args);
   // A row fits the stack buffer: one formatting pass. Longer texts (long symbols) take two.
   char buffer[512];
-  const int n = vsnprintf(buffer, sizeof buffer, format, args);
+  const int n = FormatPrintf(buffer, sizeof buffer, format, args);
   va_end(args);
   if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
     text.append(buffer, static_cast<size_t>(n));
   } else if (n > 0) {
     const size_t at = text.size();
     text.resize(at + static_cast<size_t>(n) + 1);
-    vsnprintf(&text[at], static_cast<size_t>(n) + 1, format, again);
+    FormatPrintf(&text[at], static_cast<size_t>(n) + 1, format, again);
     text.resize(at + static_cast<size_t>(n));
   }
   va_end(again);

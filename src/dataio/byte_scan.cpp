@@ -2,6 +2,8 @@
 
 #include <emmintrin.h>
 
+#include <cstring>
+
 namespace vqm {
 
 size_t PlainLineRun(const char* p, size_t size) {
@@ -24,18 +26,22 @@ size_t PlainLineRun(const char* p, size_t size) {
   return size;
 }
 
-void ReplaceByte(char* p, size_t size, char from, char to) {
+size_t ReplaceByteBeforeStop(char* p, size_t size, char from, char to, char stop) {
   const __m128i match = _mm_set1_epi8(from);
   const __m128i replacement = _mm_set1_epi8(to);
+  const __m128i stopper = _mm_set1_epi8(stop);
   size_t i = 0;
   for (; i + 16 <= size; i += 16) {
     __m128i* at = reinterpret_cast<__m128i*>(p + i);
     const __m128i v = _mm_loadu_si128(at);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, stopper)) != 0) return i;
     const __m128i hit = _mm_cmpeq_epi8(v, match);
     _mm_storeu_si128(at, _mm_or_si128(_mm_andnot_si128(hit, v), _mm_and_si128(hit, replacement)));
   }
+  if (memchr(p + i, stop, size - i) != nullptr) return i;
   for (; i < size; ++i)
     if (p[i] == from) p[i] = to;
+  return size;
 }
 
 }  // namespace vqm

@@ -9,7 +9,9 @@ namespace vqm {
 // at: LF, CR, NUL and Ctrl-Z.
 size_t PlainLineRun(const char* p, size_t size);
 
-// Replaces every byte `from` in p[0..size) by `to`.
-void ReplaceByte(char* p, size_t size, char from, char to);
+// Replaces the bytes `from` in p[0..size) by `to`, up to the 16-byte piece that holds the
+// first byte `stop`; returns where that piece starts (size when p holds no `stop`): the
+// bytes from there on are left as they are.
+size_t ReplaceByteBeforeStop(char* p, size_t size, char from, char to, char stop);
 
 }  // namespace vqm

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "dataio/byte_scan.h"
 #include "dataio/line_reader.h"
 
 namespace vqm {
@@ -57,11 +58,72 @@ int LineList::SetAt(int index, const char* text) {
   return 0;
 }
 
+void LineList::Empty() {
+  used_ = 0;
+  starts_.clear();
+}
+
 void LineList::Clear() {
   block_.reset();
   used_ = capacity_ = 0;
   starts_.clear();
   starts_.shrink_to_fit();
+}
+
+// The reader's bytes go straight into the block and are split there: a line ending in LF
+// or CR LF is terminated where its CR or LF stands, so no byte moves. The rules are the
+// line reader's (ReadLine): LF, NUL and Ctrl-Z end a line, CR is skipped wherever it stands
+// (only a CR inside a line moves the rest of the line), a line is cut to kLineBufferSize - 1
+// bytes and the rest dropped, a Ctrl-Z that begins a line ends the file.
+void LineList::ReadLines(LineReader& reader, int limit, Rewrite rewrite) {
+  const size_t chunk = static_cast<size_t>(reader.BlockSize());
+  const size_t longest = kLineBufferSize - 1;
+  size_t read = used_;       // next byte to look at
+  size_t lineStart = used_;  // the current line's first byte
+  size_t write = used_;      // end of the current line's stored bytes
+  bool inLine = false;       // a byte of the current line has been taken
+  for (;;) {
+    bool ended = false;
+    if (read == used_) {
+      if (!Reserve(chunk + 1)) break;
+      const long long n = reader.ReadBytes(block_.get() + used_, static_cast<long long>(chunk), inLine);
+      if (n < 0) break;
+      if (n > 0) {
+        used_ += static_cast<size_t>(n);
+        continue;
+      }
+      // The bytes ended inside a line (or a read found none where the file said more were):
+      // the line ends there.
+      ended = true;
+    } else {
+      char* b = block_.get();
+      const size_t run = PlainLineRun(b + read, used_ - read);
+      const size_t stored = write - lineStart;
+      const size_t keep = run < longest - stored ? run : longest - stored;
+      if (keep > 0 && write != read) memmove(b + write, b + read, keep);
+      write += keep;
+      read += run;
+      inLine = inLine || run > 0;
+      if (read == used_) continue;
+      const char c = b[read++];
+      // NUL and LF end the line below, as Ctrl-Z does after a stored byte.
+      inLine = true;
+      if (c == '\r') continue;
+      if (c == 0x1a && write == lineStart) break;  // the end of the file
+    }
+    char* line = block_.get() + lineStart;
+    int length = static_cast<int>(write - lineStart);
+    line[length] = 0;
+    if (rewrite != nullptr) {
+      length = rewrite(line, length);
+      line[length] = 0;
+    }
+    starts_.push_back(static_cast<int64_t>(lineStart));
+    lineStart = write = read;
+    inLine = false;
+    if (ended || (limit > 0 && GetSize() >= limit)) break;
+  }
+  used_ = lineStart;
 }
 
 int LineList::Load(const char* path, CTxt& error, int limit, Rewrite rewrite) {
@@ -71,23 +133,19 @@ int LineList::Load(const char* path, CTxt& error, int limit, Rewrite rewrite) {
     error.Format("Cannot open %s (%s)", path ? path : "", ErrorText(reader.OpenError()));
     return -1;
   }
-  if (limit >= 0) Clear();
-  // The lines of a file take at most its size: one block, sized once.
-  if (reader.FileSize() > 0) Reserve(static_cast<size_t>(reader.FileSize()) + kLineBufferSize + 2);
-  // Lines are read straight into the block: each needs room for the longest line.
-  while (limit <= 0 || GetSize() < limit) {
-    if (!Reserve(kLineBufferSize + 1)) break;
-    char* at = block_.get() + used_;
-    int n = reader.ReadLine(at, kLineBufferSize);
-    if (n < 0) break;
-    if (rewrite != nullptr) {
-      n = rewrite(at, n);
-      at[n] = 0;
-    }
-    starts_.push_back(static_cast<int64_t>(used_));
-    used_ += static_cast<size_t>(n) + 1;
+  if (limit >= 0) Empty();
+  // The lines of a file take at most its size: one block, sized once. A block kept from an
+  // earlier load is used again (a reload of the same file touches no new memory), unless it
+  // is far larger than this file needs.
+  const size_t need = reader.FileSize() > 0 ? static_cast<size_t>(reader.FileSize()) : 0;
+  if (used_ == 0 && capacity_ / 2 > need + (size_t{1} << 20)) {
+    block_.reset();
+    capacity_ = 0;
   }
+  if (need > 0) Reserve(need + static_cast<size_t>(reader.BlockSize()) + 2);
+  ReadLines(reader, limit, rewrite);
   reader.Close();
+  if (starts_.capacity() / 2 > starts_.size() + 65536) starts_.shrink_to_fit();
   return GetSize();
 }
 

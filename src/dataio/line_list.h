@@ -29,6 +29,7 @@ class LineList {
   // -1 for a negative index; otherwise replaces (or creates) the line at index, growing the
   // list with empty entries if needed, and returns 0.
   int SetAt(int index, const char* text);
+  // Removes every line and gives the memory back.
   void Clear();
 
   // Loads the file's lines: a limit of 0 or more clears the list first (a negative limit
@@ -42,6 +43,10 @@ class LineList {
   // Room for n more characters at the end of the block; false when memory runs out.
   bool Reserve(size_t n);
   int Append(const char* text, size_t length);
+  // Removes every line, keeping the memory for the next load.
+  void Empty();
+  // Load's reading and splitting, after the open.
+  void ReadLines(class LineReader& reader, int limit, Rewrite rewrite);
 
   std::unique_ptr<char[]> block_;
   size_t used_ = 0;

@@ -106,6 +106,26 @@ int LineReader::ReadLine(char* buffer, int size) {
   return static_cast<int>(stored);
 }
 
+long long LineReader::ReadBytes(char* dest, long long size, bool lineStarted) {
+  if (position_ < 0 || block_ == nullptr || size <= 0) return -1;
+  if (position_ < bytesInBlock_) {
+    const long long n = bytesInBlock_ - position_ < size ? bytesInBlock_ - position_ : size;
+    memcpy(dest, block_ + position_, static_cast<size_t>(n));
+    position_ += n;
+    return n;
+  }
+  if (!lineStarted && totalRead_ >= fileSize_) return -1;
+  if (file_ == nullptr) return 0;
+  // Read as NextBlock does, into the caller's memory instead of the block.
+  const size_t request = static_cast<size_t>(size < blockCapacity_ ? size : blockCapacity_);
+  const size_t n = fread(dest, 1, request, file_);
+  bytesInBlock_ = 0;
+  position_ = 0;
+  totalRead_ += static_cast<long long>(n);
+  if (n < request && totalRead_ < fileSize_) fileSize_ = totalRead_;
+  return static_cast<long long>(n);
+}
+
 int LineReader::Close() {
   if (file_ != nullptr) fclose(file_);
   file_ = nullptr;

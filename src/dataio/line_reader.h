@@ -24,6 +24,13 @@ class LineReader {
   // Length of the line stored in buffer (0 for an empty line), or -1 at the end of the file.
   int ReadLine(char* buffer, int size);
   int Close();
+  // The bytes ReadLine would take next, unsplit, up to size of them: first what the block
+  // holds, then blocks read straight into dest. As ReadLine, a new line is not begun past
+  // the file's size: -1 then. 0 when a read brought nothing (the file ended early).
+  // lineStarted: the caller is inside a line, which goes on to the bytes' true end.
+  long long ReadBytes(char* dest, long long size, bool lineStarted);
+  // Bytes per block read.
+  long long BlockSize() const { return blockCapacity_; }
 
   int OpenError() const { return openError_; }
   // Size of the open file in bytes, -1 when unknown.

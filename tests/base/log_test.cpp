@@ -8,6 +8,7 @@
 #include "base/log_state.h"
 #include "testing/clock_reading.h"
 #include "testing/fake_env.h"
+#include "testing/fault_env.h"
 #include "support/files.h"
 #include "support/fresh_log.h"
 
@@ -88,6 +89,26 @@ TEST_F(LogTest, EmptyAndOversizedMessagesWriteNothing) {
   EXPECT_EQ(before, LogContent());
   EXPECT_EQ(0, LOGTRACE("A", 1, "%s", std::string(9999, 'y').c_str()));
   EXPECT_EQ(before.size() + 16 + 1 + 14 + 9999 + 2, LogContent().size());
+}
+
+// A line a full disk cut short that cannot be cut off again: the next line, category and
+// all, starts on a line of its own.
+TEST_F(LogTest, ALineLeftPartialIsEndedBeforeTheNext) {
+  struct NoTruncation : test::FaultEnv {
+    bool TruncateFile(FILE*, long long) override { return false; }
+  } faults;
+  LOGTRACE("A", 1, "first");
+  {
+    test::ScopedEnv use(&faults);
+    faults.FailAt(1);  // the next write stores half its bytes
+    LOGTRACE("B", 1, "broken line");
+  }
+  LOGTRACE("C", 1, "next");
+  const std::string content = LogContent();
+  const std::string tail = "A               |14:03:07.218a|first\r\nB               |14:03\r\n"
+                           "C               |14:03:07.218a|next\r\n";
+  ASSERT_GE(content.size(), tail.size());
+  EXPECT_EQ(tail, content.substr(content.size() - tail.size()));
 }
 
 TEST_F(LogTest, ControlTexts) {

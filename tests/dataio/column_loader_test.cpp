@@ -262,7 +262,12 @@ TEST(CommasToTabs, QuotesToggleAndAreDropped) {
   struct Case {
     std::string in, out;
   } cases[] = {{"a,b", "a\tb"}, {"\"1,5\",x", "1,5\tx"}, {"\"\"", ""}, {"\"open", "open"},
-               {"a\"b,c\"d,e", "ab,cd\te"}};
+               {"a\"b,c\"d,e", "ab,cd\te"},
+               // Longer than one 16-byte piece: commas before, in and after the piece of the
+               // first quote.
+               {"a,b,c,d,e,f,g,h,i,j,\"k,l\",m", "a\tb\tc\td\te\tf\tg\th\ti\tj\tk,l\tm"},
+               {"0123456789abcd,,x\"y,z\",w", "0123456789abcd\t\tx" "y,z\tw"},
+               {"20240315,0930,1.5,2.5,3.5,4.5,5.5", "20240315\t0930\t1.5\t2.5\t3.5\t4.5\t5.5"}};
   for (Case& c : cases) {
     std::string line = c.in;
     line.resize(static_cast<size_t>(CommasToTabs(&line[0], static_cast<int>(line.size()))));

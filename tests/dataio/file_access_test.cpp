@@ -31,6 +31,16 @@ std::vector<std::string> ReadAll(const std::string& path, int size, std::vector<
   return lines;
 }
 
+// The lines a list loads: the reader's lines, split in the list's own block.
+std::vector<std::string> LoadAll(const std::string& path) {
+  LineList list;
+  CTxt error;
+  const int n = list.Load(path.c_str(), error, 0);
+  std::vector<std::string> lines;
+  for (int i = 0; i < n; ++i) lines.push_back(list.TextAt(i));
+  return lines;
+}
+
 class FileAccessTest : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = test::FreshTestDirectory("fileaccess"); }
@@ -54,6 +64,7 @@ TEST_F(FileAccessTest, LineEndings) {
   for (const Case& c : cases) {
     WriteFileBytes(Path("e.txt"), c.bytes);
     EXPECT_EQ(c.lines, ReadAll(Path("e.txt"), 100, nullptr));
+    EXPECT_EQ(c.lines, LoadAll(Path("e.txt")));
   }
 }
 
@@ -67,6 +78,7 @@ TEST_F(FileAccessTest, LongLinesAreCutAndTheRestDropped) {
   EXPECT_EQ(std::string(99999, 'L'), lines[0]);
   EXPECT_EQ("next", lines[1]);
   EXPECT_EQ((std::vector<int>{99999, 4, -1}), results);
+  EXPECT_EQ(lines, LoadAll(Path("long.txt")));
 }
 
 TEST_F(FileAccessTest, SmallBlocksStillReturnWholeLines) {
@@ -80,6 +92,21 @@ TEST_F(FileAccessTest, SmallBlocksStillReturnWholeLines) {
   }
   WriteFileBytes(Path("blocks.txt"), content);
   EXPECT_EQ(expected, ReadAll(Path("blocks.txt"), 1000, nullptr));
+
+  // A list splits its lines in its own block as the reader would: random bytes rich in
+  // line ends, CRs, NULs and Ctrl-Zs, with lines that cross the 1010-byte blocks.
+  unsigned seed = 17;
+  for (int file = 0; file < 200; ++file) {
+    std::string bytes;
+    const int length = static_cast<int>((seed = seed * 69069 + 1) >> 20);
+    for (int i = 0; i < length; ++i) {
+      seed = seed * 69069 + 1;
+      const unsigned pick = seed >> 24;
+      bytes += pick < 8 ? "\n\r\0\x1a\"\n\r,"[pick] : static_cast<char>('a' + pick % 26);
+    }
+    WriteFileBytes(Path("random.txt"), bytes);
+    ASSERT_EQ(ReadAll(Path("random.txt"), 100000, nullptr), LoadAll(Path("random.txt"))) << file;
+  }
 }
 
 TEST_F(FileAccessTest, AFileCutWhileReadEndsItsLines) {

@@ -1,0 +1,183 @@
+#include "base/printf_format.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace vqm {
+namespace {
+
+constexpr int kMaxFixedPrecision = 40;  // keeps every finite double within the digit buffer
+
+// The text so far: characters past the capacity are counted, not stored.
+class Output {
+ public:
+  Output(char* out, size_t capacity) : out_(out), room_(capacity > 0 ? capacity - 1 : 0) {}
+
+  // Pieces of a log line are a few bytes long: copied byte by byte, not through a call.
+  void Put(const char* text, size_t n) {
+    const size_t kept = length_ < room_ ? (n < room_ - length_ ? n : room_ - length_) : 0;
+    if (kept > 16)
+      memcpy(out_ + length_, text, kept);
+    else
+      for (size_t i = 0; i < kept; ++i) out_[length_ + i] = text[i];
+    length_ += n;
+  }
+  void Repeat(char c, size_t n) {
+    const size_t kept = length_ < room_ ? (n < room_ - length_ ? n : room_ - length_) : 0;
+    for (size_t i = 0; i < kept; ++i) out_[length_ + i] = c;
+    length_ += n;
+  }
+  // Pads text to width: blanks on the left, blanks on the right ('-'), or zeros after the
+  // sign ('0', numbers only).
+  void Field(const char* text, size_t n, size_t width, bool left, bool zeros) {
+    const size_t pad = n < width ? width - n : 0;
+    if (left) {
+      Put(text, n);
+      Repeat(' ', pad);
+    } else if (zeros) {
+      const size_t sign = n > 0 && text[0] == '-' ? 1 : 0;
+      Put(text, sign);
+      Repeat('0', pad);
+      Put(text + sign, n - sign);
+    } else {
+      Repeat(' ', pad);
+      Put(text, n);
+    }
+  }
+  void Finish(size_t capacity) {
+    if (capacity > 0) out_[length_ < room_ ? length_ : room_] = 0;
+  }
+  size_t length() const { return length_; }
+
+ private:
+  char* out_;
+  size_t room_;
+  size_t length_ = 0;
+};
+
+struct Spec {
+  bool left = false, zeros = false, longLong = false;
+  size_t width = 0;
+  int precision = -1;
+  char conversion = 0;
+};
+
+size_t ReadNumber(const char*& p) {
+  size_t n = 0;
+  while (*p >= '0' && *p <= '9' && n < 100000) n = n * 10 + static_cast<size_t>(*p++ - '0');
+  return n;
+}
+
+// Reads the specification after a '%'; false for one this formatter leaves to vsnprintf.
+bool ReadSpec(const char*& p, Spec& s) {
+  for (;; ++p) {
+    if (*p == '-')
+      s.left = true;
+    else if (*p == '0')
+      s.zeros = true;
+    else
+      break;
+  }
+  if (*p == '*') return false;
+  s.width = ReadNumber(p);
+  if (*p == '.') {
+    ++p;
+    if (*p == '*') return false;
+    s.precision = static_cast<int>(ReadNumber(p));
+  }
+  if (p[0] == 'l' && p[1] == 'l') {
+    s.longLong = true;
+    p += 2;
+  }
+  s.conversion = *p++;
+  switch (s.conversion) {
+    case 'd': case 'i': case 'X': case 'x':
+      return s.precision < 0;
+    case 'f':
+      return !s.longLong && s.precision <= kMaxFixedPrecision;
+    case 's': case 'c':
+      return !s.longLong && !s.zeros && (s.conversion == 's' || s.precision < 0);
+    default:
+      return false;
+  }
+}
+
+// One conversion; false to leave the whole text to vsnprintf.
+bool Convert(const Spec& s, va_list* args, Output& out) {
+  char digits[400];
+  std::to_chars_result r{digits, std::errc()};
+  switch (s.conversion) {
+    case 'd': case 'i':
+      r = s.longLong ? std::to_chars(digits, digits + sizeof digits, va_arg(*args, long long))
+                     : std::to_chars(digits, digits + sizeof digits, va_arg(*args, int));
+      break;
+    case 'X': case 'x':
+      r = s.longLong
+              ? std::to_chars(digits, digits + sizeof digits, va_arg(*args, unsigned long long), 16)
+              : std::to_chars(digits, digits + sizeof digits, va_arg(*args, unsigned), 16);
+      if (s.conversion == 'X')
+        for (char* c = digits; c < r.ptr; ++c)
+          if (*c >= 'a') *c = static_cast<char>(*c - 'a' + 'A');
+      break;
+    case 'f': {
+      const double v = va_arg(*args, double);
+      // Infinities and NaN: the C libraries spell and sign them their own ways.
+      if (!std::isfinite(v)) return false;
+      r = std::to_chars(digits, digits + sizeof digits, v, std::chars_format::fixed,
+                        s.precision < 0 ? 6 : s.precision);
+      break;
+    }
+    case 'c':
+      digits[0] = static_cast<char>(va_arg(*args, int));
+      r.ptr = digits + 1;
+      break;
+    case 's': {
+      const char* text = va_arg(*args, const char*);
+      if (text == nullptr) return false;  // "(null)" or nothing: the C library's choice
+      const size_t n = s.precision < 0 ? strlen(text)
+                                       : strnlen(text, static_cast<size_t>(s.precision));
+      out.Field(text, n, s.width, s.left, false);
+      return true;
+    }
+  }
+  if (r.ec != std::errc()) return false;
+  out.Field(digits, static_cast<size_t>(r.ptr - digits), s.width, s.left, s.zeros && !s.left);
+  return true;
+}
+
+bool FormatFast(Output& out, const char* format, va_list* args) {
+  const char* p = format;
+  while (*p) {
+    const char* percent = p;
+    while (*percent != 0 && *percent != '%') ++percent;
+    out.Put(p, static_cast<size_t>(percent - p));
+    if (*percent == 0) break;
+    p = percent + 1;
+    if (*p == '%') {
+      out.Put("%", 1);
+      ++p;
+      continue;
+    }
+    Spec spec;
+    if (!ReadSpec(p, spec) || !Convert(spec, args, out)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int FormatPrintf(char* out, size_t capacity, const char* format, va_list args) {
+  // The fast pass reads its own copy of the arguments; a fallback starts again from them.
+  va_list work;
+  va_copy(work, args);
+  Output text(out, capacity);
+  const bool done = FormatFast(text, format, &work);
+  va_end(work);
+  if (!done) return vsnprintf(out, capacity, format, args);
+  text.Finish(capacity);
+  return static_cast<int>(text.length());
+}
+
+}  // namespace vqm
