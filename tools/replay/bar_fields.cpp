@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vqm::replay {
 namespace {
 
@@ -73,9 +77,48 @@ bool DateOnly(std::string_view t, DateOrder order, Clock* out, std::string* why)
   return false;
 }
 
+#if defined(__SSE2__)
+// A line without quotes, the usual kind, split where its delimiters are, found 16 bytes at
+// a time: a branch per field rather than a hard-to-guess one per character. False, with
+// the fields unfinished, for a line with a quote.
+bool SplitUnquoted(std::string_view line, char delimiter, std::vector<std::string_view>* fields) {
+  fields->clear();
+  const char* const s = line.data();
+  const size_t n = line.size();
+  const __m128i delimiters = _mm_set1_epi8(delimiter), quotes = _mm_set1_epi8('"');
+  size_t start = 0;
+  // The field from start to end, without the blanks around it.
+  auto field = [&](size_t end) {
+    size_t b = start, e = end;
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && (s[e - 1] == ' ' || (delimiter != '\t' && s[e - 1] == '\t'))) --e;
+    fields->emplace_back(s + b, e - b);
+  };
+  for (size_t base = 0; base < n; base += 16) {
+    char tail[16] = {};
+    const char* at = s + base;
+    if (n - base < 16) at = static_cast<const char*>(memcpy(tail, at, n - base));
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, quotes)) != 0) return false;
+    unsigned found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, delimiters)));
+    if (n - base < 16) found &= (1u << (n - base)) - 1;
+    for (; found != 0; found &= found - 1) {
+      const size_t end = base + static_cast<size_t>(__builtin_ctz(found));
+      field(end);
+      start = end + 1;
+    }
+  }
+  field(n);
+  return true;
+}
+#endif
+
 }  // namespace
 
 void SplitFields(std::string_view line, char delimiter, std::vector<std::string_view>* fields) {
+#if defined(__SSE2__)
+  if (SplitUnquoted(line, delimiter, fields)) return;
+#endif
   fields->clear();
   size_t i = 0;
   const size_t n = line.size();
@@ -88,13 +131,11 @@ void SplitFields(std::string_view line, char delimiter, std::vector<std::string_
       e = i < n ? i++ : n;
       while (i < n && line[i] != delimiter) ++i;  // anything after the closing quote
     } else {
-      // memchr: a short call per field instead of a branch per character.
-      const void* at = i < n ? memchr(line.data() + i, delimiter, n - i) : nullptr;
-      i = at != nullptr ? static_cast<size_t>(static_cast<const char*>(at) - line.data()) : n;
+      while (i < n && line[i] != delimiter) ++i;
       e = i;
       while (e > b && (line[e - 1] == ' ' || (delimiter != '\t' && line[e - 1] == '\t'))) --e;
     }
-    fields->push_back(line.substr(b, e - b));
+    fields->emplace_back(line.data() + b, e - b);
     if (i >= n) break;
     ++i;  // the delimiter
   }

@@ -27,7 +27,7 @@ char* PutText(char* p, const char* text, size_t size) {
 
 ReplayCsv::ReplayCsv(FILE* file, bool tickVolumes, bool daily, const std::vector<std::string>& columns)
     : file_(file), tickVolumes_(tickVolumes), daily_(daily), columns_(columns.size()),
-      rowLimit_(256 + 4 * kPriceText + 32 * columns.size()) {
+      rowLimit_(256 + 4 * kPriceText + (kShortestFloatRoom + 1) * columns.size()) {
   std::string header = "timestamp,line,bar,tick,open,high,low,close,volume";
   if (tickVolumes_) header += ",upvolume,downvolume";
   for (const std::string& name : columns) header += "," + name;

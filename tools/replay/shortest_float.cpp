@@ -48,10 +48,28 @@ uint32_t PutDigitsBefore(char* end, uint32_t n, int count) {
   return n;
 }
 
+// The digits are put together in a 64-bit word, the first in the lowest byte, and stored
+// whole: digits stored one by one and read back as a block would stall the processor.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "words are stored lowest byte first");
+
+// The eight digits of n below 10^8 (leading zeros included), two lanes of four at a time.
+uint64_t EightDigits(uint32_t n) {
+  const uint64_t merged = (n / 10000) | (uint64_t{n % 10000} << 32);
+  const uint64_t hundreds = ((merged * 10486) >> 20) & 0x0000007F0000007Full;  // lane / 100
+  const uint64_t pairs = (merged - hundreds * 100) << 16 | hundreds;
+  const uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Full;  // lane / 10
+  const uint64_t digits = (pairs - tens * 10) << 8 | tens;
+  return digits + 0x3030303030303030ull;
+}
+
+void Store(char* p, uint64_t word) { memcpy(p, &word, sizeof word); }
+
+constexpr uint64_t kEightZeros = 0x3030303030303030ull;
+
 // digits x 10^exponent, the digits without trailing zeros, laid out as std::to_chars does:
 // plain or scientific, whichever is shorter, plain when they are as long.
 char* Layout(char* p, uint32_t digits, int exponent) {
-  const int k = DigitCount(digits);
+  const int k = DigitCount(digits);  // 9 at most
   const int scientificExponent = k - 1 + exponent;
   const int magnitude = scientificExponent < 0 ? -scientificExponent : scientificExponent;
   const int scientificLength = k + (k > 1 ? 1 : 0) + 2 + (magnitude >= 100 ? 3 : 2);
@@ -72,26 +90,33 @@ char* Layout(char* p, uint32_t digits, int exponent) {
     *p++ = static_cast<char>('0' + magnitude % 10);
     return p;
   }
-  if (exponent >= 0) {
-    PutDigitsBefore(p + k, digits, k);
-    p += k;
-    memset(p, '0', static_cast<size_t>(exponent));
-    return p + exponent;
+  // The plain forms: a float's shortest digits are nine at most, the first apart when
+  // there are nine. Bytes stored past the end are overwritten later or not read.
+  const int extra = k > 8 ? 1 : 0;
+  const uint64_t word = extra != 0 ? EightDigits(digits % 100000000) : EightDigits(digits) >> (8 * (8 - k));
+  const char lead = static_cast<char>('0' + digits / 100000000);
+  if (exponent >= 0) {  // a whole number below 2^24: seven zeros at most
+    if (extra != 0) *p = lead;
+    Store(p + extra, word);
+    Store(p + k, kEightZeros);
+    return p + k + exponent;
   }
   const int whole = k + exponent;  // digits before the point
   if (whole > 0) {
-    char* const end = p + k + 1;
-    const uint32_t left = PutDigitsBefore(end, digits, -exponent);
-    end[exponent - 1] = '.';
-    PutDigitsBefore(end + exponent - 1, left, whole);
-    return end;
+    if (extra != 0) *p = lead;
+    Store(p + extra, word);
+    p[whole] = '.';
+    Store(p + whole + 1, word >> (8 * (whole - extra)));
+    return p + k + 1;
   }
-  *p++ = '0';
-  *p++ = '.';
-  memset(p, '0', static_cast<size_t>(-whole));
-  p += -whole + k;
-  PutDigitsBefore(p, digits, k);
-  return p;
+  p[0] = '0';
+  p[1] = '.';
+  Store(p + 2, kEightZeros);
+  Store(p + 10, kEightZeros);  // 15 zeros at most after the point
+  char* const d = p + 2 - whole;
+  if (extra != 0) *d = lead;
+  Store(d + extra, word);
+  return d + k;
 }
 
 // 2^exponent, for exponents a double holds as a normal number.
@@ -149,7 +174,22 @@ char* WriteShortest(char* p, float value) {
   auto between = [edgesRead](double x, double lo, double hi) {
     return lo < x && x < hi ? true : (x == lo || x == hi) && edgesRead;
   };
-  for (int decimals = 1; decimals <= kDoubleDecimals; ++decimals) {
+  int tried = 0;  // decimals known to give no number between the edges
+  if (fraction != 0) {
+    // The edges lie as far below the float as above it, so if any whole number is between
+    // them, the one nearest the float is: only that one is tried. Adding and taking away
+    // 2^52 rounds to it (ties to even) in two short steps.
+    constexpr double kRounder = 4503599627370496.0;  // 2^52
+    for (; tried < kDoubleDecimals; ++tried) {
+      const double scale = kTens[tried + 1];
+      const double exact = exactValue * scale;
+      if (exact >= kRounder) break;
+      const double nearest = (exact + kRounder) - kRounder;
+      if (between(nearest, lowEdge * scale, highEdge * scale))
+        return Laid(p, static_cast<uint32_t>(nearest), -(tried + 1));
+    }
+  }
+  for (int decimals = tried + 1; decimals <= kDoubleDecimals; ++decimals) {
     const double scale = kTens[decimals];
     const double lo = lowEdge * scale, hi = highEdge * scale;
     // The highest whole number up to the high edge: is it above the low edge?

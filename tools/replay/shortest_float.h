@@ -7,8 +7,9 @@
 
 namespace vqm::replay {
 
-// Room a float's text may take.
-constexpr int kShortestFloatRoom = 32;
+// Room the writer needs at p: a float's text is 15 characters at most, but it writes in
+// blocks that may reach further.
+constexpr int kShortestFloatRoom = 48;
 
 // Writes the text at p (room for kShortestFloatRoom characters) and returns its end.
 char* WriteShortest(char* p, float value);
