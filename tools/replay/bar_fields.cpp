@@ -1,6 +1,7 @@
 #include "bar_fields.h"
 
 #include <charconv>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -301,19 +302,26 @@ bool ParseFloat(std::string_view t, bool decimalComma, float* v) {
 
 bool ParsePrice(std::string_view t, bool decimalComma, double* value, float* single) {
   PlainDecimal d;
-  const bool plain = ReadPlain(t, decimalComma, &d);
-  if (!(plain && ExactDouble(d, value)) && !ParseNumber(t, decimalComma, value)) return false;
-  if (plain && ExactFloat(d, single)) return true;
+  if (!(ReadPlain(t, decimalComma, &d) && ExactDouble(d, value)) && !ParseNumber(t, decimalComma, value))
+    return false;
   // The double rounded to a float is the float nearest the text, unless the double lies
   // exactly halfway between two floats (rounded twice, it might fall on the wrong side):
-  // only then is the text read again.
-  const float f = static_cast<float>(*value);
-  const double error = *value - static_cast<double>(f);
-  if (error != 0 && std::isfinite(f)) {
-    const float next = std::nextafter(f, error > 0 ? INFINITY : -INFINITY);
-    if (std::fabs(error) * 2 == std::fabs(static_cast<double>(next) - static_cast<double>(f)))
-      return ParseNumber(t, decimalComma, single);
+  // only then is the text read again. In the floats' normal range, halfway is the 29 bits
+  // a float lacks reading 1 and 28 zeros.
+  const double v = *value;
+  const float f = static_cast<float>(v);
+  bool halfway;
+  if (std::fabs(v) >= FLT_MIN && std::isfinite(f)) {
+    uint64_t bits;
+    memcpy(&bits, &v, sizeof bits);
+    halfway = (bits & 0x1FFFFFFF) == 0x10000000;
+  } else {
+    const double error = v - static_cast<double>(f);
+    halfway = error != 0 && std::isfinite(f) &&
+              std::fabs(error) * 2 == std::fabs(static_cast<double>(std::nextafter(f, error > 0 ? INFINITY : -INFINITY)) -
+                                                static_cast<double>(f));
   }
+  if (halfway) return ParseNumber(t, decimalComma, single);
   *single = f;
   return std::isfinite(f);
 }

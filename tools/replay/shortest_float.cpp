@@ -93,7 +93,7 @@ char* Layout(char* p, uint32_t digits, int exponent) {
   // The plain forms: a float's shortest digits are nine at most, the first apart when
   // there are nine. Bytes stored past the end are overwritten later or not read.
   const int extra = k > 8 ? 1 : 0;
-  const uint64_t word = extra != 0 ? EightDigits(digits % 100000000) : EightDigits(digits) >> (8 * (8 - k));
+  const uint64_t word = EightDigits(digits % 100000000) >> (8 * (8 - k + extra));
   const char lead = static_cast<char>('0' + digits / 100000000);
   if (exponent >= 0) {  // a whole number below 2^24: seven zeros at most
     if (extra != 0) *p = lead;
@@ -127,37 +127,19 @@ double PowerOfTwo(int exponent) {
   return v;
 }
 
-char* Laid(char* p, uint32_t digits, int exponent) {
-  while (digits % 10 == 0) {
-    digits /= 10;
-    ++exponent;
-  }
-  return Layout(p, digits, exponent);
-}
-
-}  // namespace
-
-char* WriteShortest(char* p, float value) {
-  uint32_t bits;
-  memcpy(&bits, &value, sizeof bits);
-  const uint32_t biased = bits >> 23 & 0xff;
-  const uint32_t fraction = bits & 0x7fffff;
-  if (biased == 0 && fraction == 0) {
-    if (bits >> 31 != 0) *p++ = '-';
-    *p++ = '0';
-    return p;
-  }
-  if (biased < kLowestExponent || biased > kHighestExponent)
-    return std::to_chars(p, p + kShortestFloatRoom, value).ptr;
-  char* const start = p;
-  if (bits >> 31 != 0) *p++ = '-';
-  // |value| = m x 2^-shift exactly, shift from 0 to 43.
+// The shortest digits of |value| = m x 2^-shift (shift from 0 to 43) as digits x 10^exponent;
+// false if none were found (not met: nine digits always do).
+bool ShortestDigits(float value, uint32_t fraction, int shift, uint32_t* digits, int* exponent) {
   const uint64_t m = fraction | 0x800000u;
-  const int shift = static_cast<int>(kHighestExponent - biased);
+  auto found = [&](uint32_t d, int e) {
+    *digits = d;
+    *exponent = e;
+    return true;
+  };
   if ((m & ((uint64_t{1} << shift) - 1)) == 0) {
     // A whole number below 2^24: its own digits are the shortest (any other number within
     // half a step of it is not whole, and a step is at most 1).
-    return Laid(p, static_cast<uint32_t>(m >> shift), 0);
+    return found(static_cast<uint32_t>(m >> shift), 0);
   }
   // The fewest decimals with a number between the edges of the values that read back as
   // this float (the halfway points to its neighbours, included when m is even); of two
@@ -186,7 +168,7 @@ char* WriteShortest(char* p, float value) {
       if (exact >= kRounder) break;
       const double nearest = (exact + kRounder) - kRounder;
       if (between(nearest, lowEdge * scale, highEdge * scale))
-        return Laid(p, static_cast<uint32_t>(nearest), -(tried + 1));
+        return found(static_cast<uint32_t>(nearest), -(tried + 1));
     }
   }
   for (int decimals = tried + 1; decimals <= kDoubleDecimals; ++decimals) {
@@ -204,7 +186,7 @@ char* WriteShortest(char* p, float value) {
     const int64_t nearer = belowNearer ? below : below + 1;
     const int64_t farther = belowNearer ? below + 1 : below;
     const int64_t chosen = between(static_cast<double>(nearer), lo, hi) ? nearer : farther;
-    return Laid(p, static_cast<uint32_t>(chosen), -decimals);
+    return found(static_cast<uint32_t>(chosen), -decimals);
   }
   // More decimals (numbers below 0.01) in 128-bit whole numbers, in units of
   // 2^-(shift + 2): the float is 4m, its edges 4m - 2 (4m - 1 below a power of two, where the
@@ -223,14 +205,39 @@ char* WriteShortest(char* p, float value) {
     const Wide exact = Wide{m} * scale;  // value x 10^decimals x 2^shift
     const Wide below = exact >> shift;
     const Wide rest = exact - (below << shift);
-    if (rest == 0) return Laid(p, static_cast<uint32_t>(below), -decimals);
+    if (rest == 0) return found(static_cast<uint32_t>(below), -decimals);
     const bool belowNearer = rest < half || (rest == half && (below & 1) == 0);
     const Wide nearer = belowNearer ? below : below + 1;
     const Wide farther = belowNearer ? below + 1 : below;
-    if (inside(nearer, scale)) return Laid(p, static_cast<uint32_t>(nearer), -decimals);
-    if (inside(farther, scale)) return Laid(p, static_cast<uint32_t>(farther), -decimals);
+    if (inside(nearer, scale)) return found(static_cast<uint32_t>(nearer), -decimals);
+    if (inside(farther, scale)) return found(static_cast<uint32_t>(farther), -decimals);
   }
-  return std::to_chars(start, start + kShortestFloatRoom, value).ptr;  // not reached
+  return false;
+}
+
+}  // namespace
+
+char* WriteShortest(char* p, float value) {
+  uint32_t bits;
+  memcpy(&bits, &value, sizeof bits);
+  const uint32_t biased = bits >> 23 & 0xff;
+  const uint32_t fraction = bits & 0x7fffff;
+  if (biased == 0 && fraction == 0) {
+    if (bits >> 31 != 0) *p++ = '-';
+    *p++ = '0';
+    return p;
+  }
+  uint32_t digits;
+  int exponent;
+  if (biased < kLowestExponent || biased > kHighestExponent ||
+      !ShortestDigits(value, fraction, static_cast<int>(kHighestExponent - biased), &digits, &exponent))
+    return std::to_chars(p, p + kShortestFloatRoom, value).ptr;
+  if (bits >> 31 != 0) *p++ = '-';
+  while (digits % 10 == 0) {
+    digits /= 10;
+    ++exponent;
+  }
+  return Layout(p, digits, exponent);
 }
 
 }  // namespace vqm::replay
