@@ -1,5 +1,6 @@
 #include "bars.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vqm::replay {
@@ -48,9 +49,12 @@ bool BarReader::Start(std::string_view line, std::string* why) {
     header_ = std::string(line);
     for (std::string_view f : fields_) names_.emplace_back(f);
     std::vector<std::string_view> names(names_.begin(), names_.end());
-    return MapHeader(names, &columns_, why);
+    if (!MapHeader(names, &columns_, why)) return false;
+  } else if (!MapPositions(fields_.size(), &columns_, why)) {
+    return false;
   }
-  return MapPositions(fields_.size(), &columns_, why);
+  for (int r = 1; r < kRoles; ++r) widest_ = std::max(widest_, static_cast<size_t>(columns_.at[r] + 1));
+  return true;
 }
 
 int BarReader::Next(Bar* bar, std::string* error) {
@@ -99,7 +103,7 @@ bool BarReader::ToBar(int lineNumber, Bar* b, std::string* error) {
     return false;
   }
   // Every column the header names must be on the line.
-  for (int r = 1; r < kRoles; ++r) {
+  for (int r = 1; r < kRoles && fields_.size() < widest_; ++r) {
     if (columns_.at[r] >= 0 && static_cast<size_t>(columns_.at[r]) >= fields_.size()) {
       *error = at() + "expected " + std::to_string(columns_.at[r] + 1) + " fields or more for the " +
                RoleName(static_cast<Role>(r)) + " column, found " + std::to_string(fields_.size());
@@ -136,6 +140,7 @@ bool BarReader::ToBar(int lineNumber, Bar* b, std::string* error) {
     if (*values[k] <= 0) return fail(r, Shown(t) + " is not above zero");
     if (t.size() >= kPriceText) return fail(r, Shown(t) + " is longer than " + std::to_string(kPriceText - 1) + " characters");
     memcpy(b->text[k], t.data(), t.size());
+    b->textSize[k] = static_cast<uint8_t>(t.size());
   }
   if (columns_[Role::kVolume] >= 0 && !ParseVolume(field(Role::kVolume), &b->volume))
     return fail(Role::kVolume, Shown(field(Role::kVolume)) + " is not a whole number from 0 to 2147483647");

@@ -26,9 +26,11 @@ struct Bar {
   int hostDate = 0;  // (year - 1900) x 10000 + month x 100 + day, as the host passes it
   int hostTime = 0;  // hour x 100 + minute; 0 for daily bars
   int second = 0;    // as written; the host's times stop at the minute
-  // Prices as written (text), as doubles, and as the 32-bit floats the exports receive
-  // (rounded once from the text, not through the double). A price the file lacks is the close.
+  // Prices as written (text and its length), as doubles, and as the 32-bit floats the
+  // exports receive (rounded once from the text, not through the double). A price the file
+  // lacks is the close.
   char text[4][kPriceText] = {};
+  uint8_t textSize[4] = {};
   double open = 0, high = 0, low = 0, close = 0;
   float openF = 0, highF = 0, lowF = 0, closeF = 0;
   int volume = 0;
@@ -67,6 +69,7 @@ class BarReader {
   std::vector<std::string> names_;  // the header's, empty without one
   std::string header_;
   ColumnMap columns_;
+  size_t widest_ = 0;  // fields a line needs for every column in use
   bool started_ = false;
   bool decimalComma_ = false;
   bool daily_ = false;

@@ -14,16 +14,7 @@ void Column::Merge(const Column& next) {
 }
 
 void ChartData::Add(const Bar& bar, const float (&values)[kSeriesCount]) {
-  Column c;
-  c.date = bar.hostDate;
-  c.time = bar.hostTime;
-  c.dayStart = bars_ == 0 || bar.hostDate != last_.hostDate;
-  c.bars = 1;
-  c.open = bar.open;
-  c.high = bar.high;
-  c.low = bar.low;
-  c.close = bar.close;
-  for (int s = 0; s < kSeriesCount; ++s) c.series[s].Add(values[s]);
+  const bool dayStart = bars_ == 0 || bar.hostDate != last_.hostDate;
   // Only the date and time of the first and last bar are kept (for the title).
   if (bars_ == 0) {
     first_.hostDate = bar.hostDate;
@@ -33,7 +24,14 @@ void ChartData::Add(const Bar& bar, const float (&values)[kSeriesCount]) {
   last_.hostTime = bar.hostTime;
   ++bars_;
   if (!columns_.empty() && columns_.back().bars < perColumn_) {
-    columns_.back().Merge(c);
+    // Pooled into the last column, as Merge would pool a column of this one bar.
+    Column& c = columns_.back();
+    c.dayStart = c.dayStart || dayStart;
+    ++c.bars;
+    c.high = std::max(c.high, bar.high);
+    c.low = std::min(c.low, bar.low);
+    c.close = bar.close;
+    for (int s = 0; s < kSeriesCount; ++s) c.series[s].Add(values[s]);
     return;
   }
   if (columns_.size() == 2 * width_) {
@@ -45,6 +43,16 @@ void ChartData::Add(const Bar& bar, const float (&values)[kSeriesCount]) {
     columns_.resize(width_);
     perColumn_ *= 2;
   }
+  Column c;
+  c.date = bar.hostDate;
+  c.time = bar.hostTime;
+  c.dayStart = dayStart;
+  c.bars = 1;
+  c.open = bar.open;
+  c.high = bar.high;
+  c.low = bar.low;
+  c.close = bar.close;
+  for (int s = 0; s < kSeriesCount; ++s) c.series[s].Add(values[s]);
   columns_.push_back(c);
 }
 

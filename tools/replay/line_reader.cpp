@@ -1,5 +1,6 @@
 #include "line_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -65,6 +66,7 @@ bool LineReader::Fill(std::string* error) {
   end_ = left;
   const size_t got = fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
   end_ += got;
+  nextLf_ = nextCr_ = kUnknown;
   if (got == 0) {
     if (ferror(file_)) {
       *error = source_ + ": read error (" + strerror(errno) + ")";
@@ -86,8 +88,14 @@ int LineReader::Next(std::string_view* line, std::string* error) {
       }
     }
     // Looks for the line's end in the bytes at hand.
-    size_t p = begin_;
-    while (p < end_ && data[p] != '\n' && data[p] != '\r') ++p;
+    auto next = [&](size_t* at, char c) {
+      if (*at == kUnknown || *at < begin_) {
+        const void* found = memchr(data + begin_, c, end_ - begin_);
+        *at = found != nullptr ? static_cast<size_t>(static_cast<const char*>(found) - data) : end_;
+      }
+      return *at;
+    };
+    const size_t p = std::min(next(&nextLf_, '\n'), next(&nextCr_, '\r'));
     if (p - begin_ > kMaxBarLine) {
       *error = LongLine(source_, lineNumber_ + 1);
       return -1;

@@ -47,6 +47,11 @@ class LineReader {
   size_t begin_ = 0, end_ = 0;   // unread bytes in buffer_ (or text_)
   bool eof_ = false;
   bool skipLf_ = false;          // the last line ended in CR: a LF right after belongs to it
+  // Where the next LF and CR at or after begin_ are (end_ when there is none before it), or
+  // kUnknown: each is searched for again only once passed, so a file that uses one of the
+  // two is searched for the other once per block, not once per line.
+  static constexpr size_t kUnknown = ~size_t{0};
+  size_t nextLf_ = kUnknown, nextCr_ = kUnknown;
   int lineNumber_ = 0;
   uint64_t consumed_ = 0, size_ = 0;
 };

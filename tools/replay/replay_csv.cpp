@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "shortest_float.h"
+
 namespace vqm::replay {
 namespace {
 
@@ -11,22 +13,21 @@ constexpr size_t kFlushAt = 1 << 16;
 
 // Appends at p and returns the end: numbers, zero-padded digits and texts.
 char* PutInt(char* p, long long v) { return std::to_chars(p, p + 24, v).ptr; }
-char* PutFloat(char* p, float v) { return std::to_chars(p, p + 32, v).ptr; }
+char* PutFloat(char* p, float v) { return WriteShortest(p, v); }
 char* PutDigits(char* p, int v, int width) {
   for (int i = width - 1; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
   return p + width;
 }
-char* PutText(char* p, const char* text) {
-  const size_t n = strlen(text);
-  memcpy(p, text, n);
-  return p + n;
+char* PutText(char* p, const char* text, size_t size) {
+  memcpy(p, text, size);
+  return p + size;
 }
 
 }  // namespace
 
 ReplayCsv::ReplayCsv(FILE* file, bool tickVolumes, bool daily, const std::vector<std::string>& columns)
     : file_(file), tickVolumes_(tickVolumes), daily_(daily), columns_(columns.size()),
-      rowLimit_(256 + 4 * kPriceText + 32 * columns.size()) {
+      rowLimit_(256 + 4 * kPriceText + (kShortestFloatRoom + 1) * columns.size()) {
   std::string header = "timestamp,line,bar,tick,open,high,low,close,volume";
   if (tickVolumes_) header += ",upvolume,downvolume";
   for (const std::string& name : columns) header += "," + name;
@@ -63,9 +64,9 @@ void ReplayCsv::Row(const Bar& b, int barNumber, int tick, const Cell* cells) {
   p = PutInt(p, barNumber);
   *p++ = ',';
   p = PutInt(p, tick);
-  for (const char* text : b.text) {
+  for (int k = 0; k < 4; ++k) {
     *p++ = ',';
-    p = PutText(p, text);
+    p = PutText(p, b.text[k], b.textSize[k]);
   }
   *p++ = ',';
   p = PutInt(p, b.volume);

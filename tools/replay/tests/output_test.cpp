@@ -1,14 +1,19 @@
 // The replay's outputs: the CSV rows of every call (ticks included) and the SVG chart.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "bars.h"
 #include "chart_data.h"
 #include "replay_csv.h"
+#include "shortest_float.h"
 #include "svg_chart.h"
 
 namespace vqm::replay {
@@ -64,6 +69,25 @@ TEST(ReplayCsv, OneRowPerCallWithPricesAsWrittenAndEmptyFieldsForNoResult) {
             "2024-03-11,2,1,0,7.25,7.25,7.25,7.25,0\n",
             ReadBack(f));
   EXPECT_TRUE(dcsv.Close());
+
+  // Floats go through the replay's own writer: the bytes of std::to_chars on both builds.
+  // Each power of two it handles with its neighbours, then bit patterns across its range.
+  std::vector<float> floats;
+  for (int e = -21; e <= 24; ++e) {
+    const float two = std::ldexp(1.0f, e);
+    floats.insert(floats.end(), {two, std::nextafter(two, 0.0f), std::nextafter(two, INFINITY), -two});
+  }
+  for (uint32_t bits = 0x35000000u; bits < 0x4b800000u; bits += 9973u) {
+    float v;
+    memcpy(&v, &bits, sizeof v);
+    floats.push_back(v);
+  }
+  for (const float v : floats) {
+    char want[64], got[kShortestFloatRoom + 1];
+    *std::to_chars(want, want + sizeof want, v).ptr = '\0';
+    *WriteShortest(got, v) = '\0';
+    ASSERT_STREQ(want, got);
+  }
 }
 
 // Bars one step apart from 2 January 2023 (one minute or one day), a slow wave with one
