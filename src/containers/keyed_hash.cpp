@@ -1,5 +1,6 @@
 #include "containers/keyed_hash.h"
 
+#include <cctype>
 #include <chrono>
 #include <random>
 
@@ -71,7 +72,34 @@ void KeyedHash::Add(uint8_t byte) {
 }
 
 void KeyedHash::AddInt32(uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) Add(static_cast<uint8_t>(value >> shift));
+  const unsigned shift = 8 * static_cast<unsigned>(count_ % 8);
+  pending_ |= static_cast<uint64_t>(value) << shift;
+  count_ += 4;
+  if (shift < 32) return;
+  // The word is full: its first bytes go, the rest of value starts the next one.
+  Compress(pending_);
+  pending_ = shift == 32 ? 0 : static_cast<uint64_t>(value) >> (64 - shift);
+}
+
+void KeyedHash::AddUpperCased(const char* text) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  auto fold = [](unsigned char c) { return static_cast<uint64_t>(toupper(c) & 0xFF); };
+  for (; count_ % 8 != 0; ++p) {
+    if (*p == 0) return;
+    Add(static_cast<uint8_t>(fold(*p)));
+  }
+  for (;;) {
+    uint64_t word = 0;
+    unsigned n = 0;
+    for (; n < 8 && p[n] != 0; ++n) word |= fold(p[n]) << (8 * n);
+    count_ += n;
+    if (n < 8) {
+      pending_ = word;
+      return;
+    }
+    Compress(word);
+    p += 8;
+  }
 }
 
 uint64_t KeyedHash::Finish() {
