@@ -105,4 +105,15 @@ class HashIndex {
   size_t held_ = 0;
 };
 
+// A hash of an address for an index of objects by address. Addresses come from the allocator,
+// not from the script: a plain mix that spreads them over the low bits a probe starts from is
+// enough.
+inline uint64_t AddressHash(const void* address) {
+  uint64_t x = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(address));
+  x ^= x >> 33;
+  x *= 0xff51afd7ed558ccdull;
+  x ^= x >> 33;
+  return x;
+}
+
 }  // namespace vqm

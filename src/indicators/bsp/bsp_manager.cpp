@@ -18,16 +18,6 @@ uint64_t KeyHash(const char* key) {
   return h.Finish();
 }
 
-// The instances' addresses come from the allocator, not from the script: a plain mix that
-// spreads them over the low bits the index probes by is enough.
-uint64_t AddressHash(const void* address) {
-  uint64_t x = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(address));
-  x ^= x >> 33;
-  x *= 0xff51afd7ed558ccdull;
-  x ^= x >> 33;
-  return x;
-}
-
 }  // namespace
 
 CBSPManager::~CBSPManager() {
