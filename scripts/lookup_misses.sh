@@ -39,7 +39,7 @@ measure() {
       printf "%.0f %.1f %.1f %.0f\n", ir, d1, ll, ir + 10 * d1 + 100 * ll; exit }' "$work/$1.cg.1"
 }
 
-printf '| %-13s | %21s | %21s | %21s | %5s |\n' manager "instructions 1 / 10k" "L1 misses 1 / 10k" \
+printf '| %-13s | %21s | %21s | %21s | %10s |\n' manager "instructions 1 / 10k" "L1 misses 1 / 10k" \
   "LL misses 1 / 10k" "cost ratio"
 printf '|%s|%s|%s|%s|%s|\n' --------------- ----------------------- ----------------------- \
   ----------------------- ------------
