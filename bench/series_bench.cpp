@@ -96,6 +96,38 @@ void BM_SeriesLoop(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kBars));
 }
 
+// N live pattern-search series called in turn, one bar at a time: the pattern search keeps
+// one history per process behind its exports (another symbol discards it), so its histories
+// multiply through the series API, each found through the registry of live handles.
+void BM_PatternSearchLiveSeries(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  constexpr int kWarmBars = 30;  // past the scope of 20: every call measures 20 bars
+  vqm::test::RandomWalk walk;
+  std::vector<vqm_series*> series(static_cast<size_t>(n));
+  for (vqm_series*& s : series) vqm_pattern_search_create(20, 100, &s);
+  int status = 0;
+  float excursions[4];
+  auto push = [&](vqm_series* s, int64_t bar) {
+    const int level = static_cast<int>(walk.Next() * 100.0f);
+    const int minute = static_cast<int>(bar % 390);
+    vqm_pattern_search_push(s, 1240102 + static_cast<int>(bar / 390),
+                            1000 + minute / 60 * 100 + minute % 60, level, level + 25, level - 25,
+                            level + 5, 100, &status, excursions);
+  };
+  for (int bar = 0; bar < kWarmBars; ++bar)
+    for (vqm_series* s : series) push(s, bar);
+  int64_t call = 0;
+  for (auto _ : state) {
+    push(series[static_cast<size_t>(call % n)], kWarmBars + call / n);
+    benchmark::DoNotOptimize(excursions);
+    ++call;
+  }
+  for (vqm_series* s : series) vqm_series_free(s);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PatternSearchLiveSeries)->Arg(1)->Arg(100)->Arg(10000)->Iterations(300000)
+    ->Repetitions(3)->ReportAggregatesOnly(true);
+
 // Arguments: 0 regression average, 1 trend reversal, 2 buy/sell pressure.
 BENCHMARK(BM_SeriesBatch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SeriesLoop)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -47,7 +47,9 @@ def main():
     for manager, prefix in [("RareAvg series, called in turn", "BM_RareAvgLiveSeries/"),
                             ("RareAvg series, the newest one", "BM_RareAvgFindAmongLiveSeries/"),
                             ("TrendRev series, called in turn", "BM_TrendRevLiveSeries/"),
-                            ("BSP instances, called in turn", "BM_BSPLiveInstances/")]:
+                            ("BSP instances, called in turn", "BM_BSPLiveInstances/"),
+                            ("pattern-search series, called in turn",
+                             "BM_PatternSearchLiveSeries/")]:
         ratio("lookup cost 10 000 : 1 - " + manager, find(runs, prefix + "10000/"),
               find(runs, prefix + "1/"), "<= 1.2 (time)", False)
     for export, floor in [("VQM_RareAvg, nScopeRegr 10", "RareAvg%s/10"),

@@ -67,7 +67,7 @@ int CCalcStack::Init(int requested) {
   return 1;
 }
 
-bool CCalcStack::Push(float x, const char* notInitialisedMessage) {
+bool CCalcStack::Push(float x, const char* notInitialisedMessage, bool store) {
   if (items == nullptr) {
     LOGTRACE(kCategory, 0, "%s", notInitialisedMessage);
     return false;
@@ -76,7 +76,8 @@ bool CCalcStack::Push(float x, const char* notInitialisedMessage) {
   if (x > high) high = x;
   if (x < low) low = x;
   if (writePos >= capacity && capacity != 0) writePos = 0;
-  items[writePos++] = x;
+  if (store) items[writePos] = x;
+  ++writePos;
   if (filled < capacity) ++filled;
   return true;
 }

@@ -32,6 +32,9 @@ class CCalcStack {
   // The push steps of AddMA alone, for an owner that sums the ring itself (in slot order,
   // as AddMA does) and sets `value`: 1, or 0 when the stack is not initialised.
   int StoreMA(float x) { return Push(x, "AddMA: Stack not initialized") ? 1 : 0; }
+  // StoreMA for an owner that keeps the ring's values in storage of its own: the ring's
+  // slots are not written (they keep what they held), so a push touches the stack alone.
+  int AdvanceMA(float x) { return Push(x, "AddMA: Stack not initialized", false) ? 1 : 0; }
 
   // Weight by age (index 0 is the newest value). 1 when stored, 0 when refused. Unless
   // `weighted` is 1, only the weight set last survives.
@@ -54,7 +57,7 @@ class CCalcStack {
     return weights != nullptr && weights[k] > 0.0f ? weights[k] : 1.0f;
   }
   // The push steps common to the three averages; false when not initialised.
-  bool Push(float x, const char* notInitialisedMessage);
+  bool Push(float x, const char* notInitialisedMessage, bool store = true);
 
   // Sum of the weights of the `weightSumFilled_` newest values; 0: to be recomputed.
   float weightSum_ = 0.0f;

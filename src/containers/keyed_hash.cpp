@@ -1,5 +1,6 @@
 #include "containers/keyed_hash.h"
 
+#include <cctype>
 #include <chrono>
 #include <random>
 
@@ -8,7 +9,9 @@ namespace {
 
 uint64_t Rotate(uint64_t x, int b) { return (x << b) | (x >> (64 - b)); }
 
-void Round(uint64_t& v0, uint64_t& v1, uint64_t& v2, uint64_t& v3) {
+// Inlined: a lookup hashes a few words, and a call per round would cost as much as the round.
+[[gnu::always_inline]] inline void Round(uint64_t& v0, uint64_t& v1, uint64_t& v2,
+                                        uint64_t& v3) {
   v0 += v1;
   v1 = Rotate(v1, 13);
   v1 ^= v0;
@@ -71,7 +74,34 @@ void KeyedHash::Add(uint8_t byte) {
 }
 
 void KeyedHash::AddInt32(uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) Add(static_cast<uint8_t>(value >> shift));
+  const unsigned shift = 8 * static_cast<unsigned>(count_ % 8);
+  pending_ |= static_cast<uint64_t>(value) << shift;
+  count_ += 4;
+  if (shift < 32) return;
+  // The word is full: its first bytes go, the rest of value starts the next one.
+  Compress(pending_);
+  pending_ = shift == 32 ? 0 : static_cast<uint64_t>(value) >> (64 - shift);
+}
+
+void KeyedHash::AddUpperCased(const char* text) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  auto fold = [](unsigned char c) { return static_cast<uint64_t>(toupper(c) & 0xFF); };
+  for (; count_ % 8 != 0; ++p) {
+    if (*p == 0) return;
+    Add(static_cast<uint8_t>(fold(*p)));
+  }
+  for (;;) {
+    uint64_t word = 0;
+    unsigned n = 0;
+    for (; n < 8 && p[n] != 0; ++n) word |= fold(p[n]) << (8 * n);
+    count_ += n;
+    if (n < 8) {
+      pending_ = word;
+      return;
+    }
+    Compress(word);
+    p += 8;
+  }
 }
 
 uint64_t KeyedHash::Finish() {

@@ -17,6 +17,9 @@ class KeyedHash {
   void Add(uint8_t byte);
   // The four bytes of value, low byte first.
   void AddInt32(uint32_t value);
+  // The bytes of a zero-terminated text, each folded with toupper as the case-insensitive
+  // comparison folds it (texts that compare equal ignoring case hash alike), eight to a word.
+  void AddUpperCased(const char* text);
   // The hash of every byte added; the object is not used afterwards.
   uint64_t Finish();
 

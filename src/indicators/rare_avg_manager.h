@@ -9,9 +9,9 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "base/lock_rule.h"
+#include "containers/hash_index.h"
 #include "containers/ptr_array.h"
 #include "indicators/rare_avg_series.h"
 
@@ -42,18 +42,10 @@ class CRareAvgManager {
   CRareAvgSym* GetAt(int index) const { return static_cast<CRareAvgSym*>(series_.GetAt(index)); }
 
  private:
-  // One slot of the index: the hash of a series' keys and the series, or null when empty.
-  struct Slot {
-    uint64_t hash;
-    CRareAvgSym* series;
-  };
-  bool Index(uint64_t hash, CRareAvgSym* series);
-
   SPlainPtrArray series_;  // CRareAvgSym*, in order of creation
-  // Open addressing with linear probing over a power-of-two table at most half full. Series
-  // are never removed, so slots are never vacated; a probe compares the stored hash first and
-  // confirms with the full comparison of the keys (symbol folded to upper case).
-  std::vector<Slot> index_;
+  // Key hash -> series; a probe compares the stored hash first and confirms with the full
+  // comparison of the keys (symbol folded to upper case).
+  HashIndex<CRareAvgSym*> index_;
   mutable CRareAvgSym* lastFound_ = nullptr;  // series are never removed while loaded
 };
 

@@ -1,6 +1,5 @@
 #include "indicators/trend_reversal_manager.h"
 
-#include <cctype>
 #include <new>
 
 #include "base/lock_rule.h"
@@ -18,40 +17,41 @@ CTrendRevMgr::~CTrendRevMgr() {
 // texts that compare equal hash equal, and no names chosen in advance collide.
 uint64_t CTrendRevMgr::KeyHash(const char* symbol, int barKey1, int barKey2) {
   KeyedHash h;
-  for (const char* p = symbol; *p != 0; ++p)
-    h.Add(static_cast<uint8_t>(toupper(static_cast<unsigned char>(*p))));
+  h.AddUpperCased(symbol);
   h.AddInt32(static_cast<uint32_t>(barKey1));
   h.AddInt32(static_cast<uint32_t>(barKey2));
   return h.Finish();
 }
 
+namespace {
+
+bool Matches(const CTrendRevSym& s, const char* symbol, int barKey1, int barKey2) {
+  return s.barKey1 == barKey1 && s.barKey2 == barKey2 &&
+         StrCompareNoCase(s.symbol.c_str(), symbol, 1) == 0;
+}
+
+}  // namespace
+
 int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
-  if (lastFound_ >= 0) {
-    const CTrendRevSym* s = series_.GetAt(lastFound_);
-    if (s->barKey1 == barKey1 && s->barKey2 == barKey2 &&
-        StrCompareNoCase(s->symbol.c_str(), symbol, 1) == 0)
-      return lastFound_;
-  }
-  const auto range = index_.equal_range(KeyHash(symbol, barKey1, barKey2));
-  int first = -1;
-  for (auto it = range.first; it != range.second; ++it) {
-    const CTrendRevSym* s = series_.GetAt(it->second);
-    if (s->barKey1 == barKey1 && s->barKey2 == barKey2 &&
-        StrCompareNoCase(s->symbol.c_str(), symbol, 1) == 0 && (first < 0 || it->second < first))
-      first = it->second;
-  }
-  if (first >= 0) lastFound_ = first;
-  return first;
+  if (lastFound_ >= 0 && Matches(*series_.GetAt(lastFound_), symbol, barKey1, barKey2))
+    return lastFound_;
+  // A series is appended only when none has its keys: at most one entry matches, the first.
+  const Entry* found = index_.Find(KeyHash(symbol, barKey1, barKey2), [&](const Entry& e) {
+    return Matches(*e.series, symbol, barKey1, barKey2);
+  });
+  if (found == nullptr) return -1;
+  return lastFound_ = found->index;
 }
 
 int CTrendRevMgr::Append(std::unique_ptr<CTrendRevSym>& series) {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
   const int index = series_.GetSize();
-  const auto entry =
-      index_.emplace(KeyHash(series->symbol.c_str(), series->barKey1, series->barKey2), index);
-  if (series_.Add(series.get()) < 0) {
-    index_.erase(entry);
+  CTrendRevSym* s = series.get();
+  const uint64_t hash = KeyHash(s->symbol.c_str(), s->barKey1, s->barKey2);
+  if (!index_.Insert(hash, Entry{s, index})) throw std::bad_alloc();
+  if (series_.Add(s) < 0) {
+    index_.Erase(hash, [&](const Entry& e) { return e.series == s; });
     throw std::bad_alloc();
   }
   series.release();
@@ -60,8 +60,11 @@ int CTrendRevMgr::Append(std::unique_ptr<CTrendRevSym>& series) {
 
 void CTrendRevMgr::Replace(int index, std::unique_ptr<CTrendRevSym> fresh) {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
-  // Same identity, same hash: the index entry of the slot stays right as it is.
+  // Same identity, same hash: the entry stays in its slot and takes the fresh series.
   CTrendRevSym* old = series_.GetAt(index);
+  Entry* entry = index_.Find(KeyHash(old->symbol.c_str(), old->barKey1, old->barKey2),
+                             [&](const Entry& e) { return e.series == old; });
+  if (entry != nullptr) entry->series = fresh.get();
   series_.SetAt(index, fresh.release());
   delete old;
 }

@@ -9,9 +9,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 
 #include "base/lock_rule.h"
+#include "containers/hash_index.h"
 #include "containers/ptr_array.h"
 #include "indicators/trend_reversal_series.h"
 
@@ -39,8 +39,15 @@ class CTrendRevMgr {
  private:
   static uint64_t KeyHash(const char* symbol, int barKey1, int barKey2);
 
+  // An index entry: the series beside its array index, so that a probe reads the series
+  // itself and no array slot.
+  struct Entry {
+    CTrendRevSym* series;
+    int index;
+  };
+
   CTypedPtrArray<SPtrArray, CTrendRevSym*> series_;
-  std::unordered_multimap<uint64_t, int> index_;  // key hash -> array index
+  HashIndex<Entry> index_;  // key hash -> the series with those keys (keys are unique)
   // A chart calls the same series bar after bar: the one found last is tried before hashing.
   // Keys are unique (a series is appended only when none was found), so it is the first match.
   mutable int lastFound_ = -1;

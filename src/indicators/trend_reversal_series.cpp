@@ -31,10 +31,7 @@ CCalcStack* AverageAt(const SPlainPtrArray& ribbon, int i) {
 
 }  // namespace
 
-CTrendRevSym::~CTrendRevSym() {
-  for (int i = 0; i < ribbon.GetSize(); ++i) delete AverageAt(ribbon, i);
-  ribbon.RemoveAll();
-}
+CTrendRevSym::~CTrendRevSym() { ribbon.RemoveAll(); }
 
 void CTrendRevSym::BuildRibbon() {
   // 64-bit lengths: no step or sum of lengths can overflow, whatever the script passes.
@@ -42,13 +39,15 @@ void CTrendRevSym::BuildRibbon() {
   const int64_t span = int64_t{slow} - fast;
   if (span < 0) return;
   const int64_t step = span < divisor ? 1 : span / divisor;
-  // Fewer than 2 x steps + 1 averages: the slot block is sized to fit them exactly.
-  ribbon.SetGrowth(static_cast<int>(span / step + 1), -1);
-  for (int64_t length = fast; length <= slow; length += step) {
-    std::unique_ptr<CCalcStack> average(new CCalcStack);
-    average->Init(static_cast<int>(length));
-    if (ribbon.Add(average.get()) < 0) throw std::bad_alloc();
-    average.release();
+  // Fewer than 2 x steps + 1 averages: the slot block is sized to fit them exactly, and the
+  // averages lie side by side in one block, which every bar walks.
+  const int count = static_cast<int>(span / step + 1);
+  ribbon.SetGrowth(count, -1);
+  averages_.reset(new CCalcStack[static_cast<size_t>(count)]);
+  for (int i = 0; i < count; ++i) {
+    CCalcStack* average = &averages_[static_cast<size_t>(i)];
+    average->Init(static_cast<int>(fast + i * step));
+    if (ribbon.Add(average) < 0) throw std::bad_alloc();
   }
   BuildLanes();
 }
@@ -86,7 +85,7 @@ void CTrendRevSym::AddToLanes(float x) {
     LaneSlot* slots = &lanes_[g.base];
     for (int k = 0; k < g.members; ++k) {
       CCalcStack* average = AverageAt(ribbon, g.first + k);
-      average->StoreMA(x);
+      average->AdvanceMA(x);  // the lanes hold the ring's values
       slots[average->writePos - 1].lane[k] = x;
     }
     // One accumulator, slots in order: unrolled, not reassociated.

@@ -7,9 +7,11 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "averages/calc_stack.h"
 #include "containers/ptr_array.h"
 #include "datetime/date_time.h"
 
@@ -29,7 +31,7 @@ class CTrendRevSym {
   static constexpr const char* kVersion = "1.2c";
 
   CTrendRevSym() = default;
-  ~CTrendRevSym();  // deletes every average of the ribbon
+  ~CTrendRevSym();
   CTrendRevSym(const CTrendRevSym&) = delete;
   CTrendRevSym& operator=(const CTrendRevSym&) = delete;
 
@@ -53,7 +55,7 @@ class CTrendRevSym {
   int slow = 120;
   int steps = 11;
   int exp = 0;            // averaging kind: always simple averages
-  SPlainPtrArray ribbon;  // owned CCalcStack*, shortest first
+  SPlainPtrArray ribbon;  // CCalcStack*, shortest first, each in averages_
 
  private:
   // The rings of the initialised averages again, side by side in groups of four: slot t of
@@ -70,6 +72,8 @@ class CTrendRevSym {
   void BuildLanes();
   // AddMA of x into every initialised average, its sum taken from the lanes.
   void AddToLanes(float x);
+
+  std::unique_ptr<CCalcStack[]> averages_;  // the ribbon's averages, owned
 
   struct alignas(16) LaneSlot {
     float lane[4];

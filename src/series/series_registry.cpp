@@ -2,8 +2,8 @@
 // texts, reset and free.
 #include <mutex>
 #include <shared_mutex>
-#include <unordered_set>
 
+#include "containers/hash_index.h"
 #include "frame/export_frame.h"
 #include "series/series_handle.h"
 
@@ -13,7 +13,11 @@ namespace {
 // A function-local static: built on first use, so that loading the library builds nothing.
 struct Registry {
   std::shared_mutex lock;
-  std::unordered_set<const vqm_series*> live;
+  HashIndex<const vqm_series*> live;  // by address: a lookup reads one slot, no node
+
+  bool Holds(const vqm_series* s) const {
+    return live.Find(AddressHash(s), [&](const vqm_series* x) { return x == s; }) != nullptr;
+  }
 };
 
 Registry& TheRegistry() {
@@ -25,10 +29,14 @@ Registry& TheRegistry() {
 
 int RegisterSeries(vqm_series* series, vqm_series** out) {
   Registry& r = TheRegistry();
+  bool added = false;
   try {
     std::unique_lock<std::shared_mutex> hold(r.lock);
-    r.live.insert(series);
+    added = r.live.Insert(AddressHash(series), series);
   } catch (...) {
+    // The lock could not be taken: the series is not added.
+  }
+  if (!added) {
     delete series;
     return VQM_E_MEMORY;
   }
@@ -40,7 +48,7 @@ vqm_series* LiveSeries(const vqm_series* handle) {
   Registry& r = TheRegistry();
   std::shared_lock<std::shared_mutex> hold(r.lock);
   // Only the address is compared: an unknown handle is never read.
-  return r.live.count(handle) != 0 ? const_cast<vqm_series*>(handle) : nullptr;
+  return r.Holds(handle) ? const_cast<vqm_series*>(handle) : nullptr;
 }
 
 vqm_series* LiveSeries(const vqm_series* handle, SeriesKind kind) {
@@ -52,7 +60,8 @@ bool FreeSeries(const vqm_series* handle) {
   Registry& r = TheRegistry();
   {
     std::unique_lock<std::shared_mutex> hold(r.lock);
-    if (r.live.erase(handle) == 0) return false;
+    if (!r.live.Erase(AddressHash(handle), [&](const vqm_series* x) { return x == handle; }))
+      return false;
   }
   delete handle;
   return true;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "containers/keyed_hash.h"
 
 namespace vqm {
@@ -17,11 +19,26 @@ TEST(KeyedHash, ReferenceValues) {
     for (int i = 0; i < c.length; ++i) h.Add(static_cast<uint8_t>(i));
     EXPECT_EQ(c.hash, h.Finish()) << c.length;
   }
-  KeyedHash whole(0x0706050403020100ull, 0x0f0e0d0c0b0a0908ull);
-  KeyedHash bytes(0x0706050403020100ull, 0x0f0e0d0c0b0a0908ull);
-  whole.AddInt32(0x03020100u);
-  for (int i = 0; i < 4; ++i) bytes.Add(static_cast<uint8_t>(i));
-  EXPECT_EQ(bytes.Finish(), whole.Finish());
+  // Integers and folded texts fed a word at a time hash as their bytes one by one, at every
+  // alignment within a word and across words.
+  const char* const texts[] = {"", "e", "esZ24", "portfolio_1234", "a-much-longer-symbol.name/x"};
+  for (int before = 0; before < 8; ++before)
+    for (const char* text : texts) {
+      KeyedHash words(0x0706050403020100ull, 0x0f0e0d0c0b0a0908ull);
+      KeyedHash bytes(0x0706050403020100ull, 0x0f0e0d0c0b0a0908ull);
+      for (int i = 0; i < before; ++i) {
+        words.Add(static_cast<uint8_t>(i));
+        bytes.Add(static_cast<uint8_t>(i));
+      }
+      words.AddUpperCased(text);
+      for (const char* c = text; *c != 0; ++c)
+        bytes.Add(static_cast<uint8_t>(toupper(static_cast<unsigned char>(*c))));
+      for (uint32_t v : {0x03020100u, 0xFFFFFFFFu, 0x80000001u}) {
+        words.AddInt32(v);
+        for (int shift = 0; shift < 32; shift += 8) bytes.Add(static_cast<uint8_t>(v >> shift));
+      }
+      EXPECT_EQ(bytes.Finish(), words.Finish()) << before << " " << text;
+    }
   // The process key is not the all-zero key a forgotten draw would leave.
   KeyedHash process;
   KeyedHash zero(0, 0);

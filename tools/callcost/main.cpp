@@ -9,10 +9,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "frame/exports.h"
 #include "testing/host_double.h"
 #include "testing/random_walk.h"
+#include "vqm/series.h"
 
 // Every allocation of the process goes through malloc; these count the measured ones.
 extern "C" void* __libc_malloc(size_t);
@@ -109,7 +111,98 @@ void PrcNorm(int i) {
   VQM_F_PrcNorm(i % 2 ? 0.5f : 2.5f, &v[0], &v[1], &v[2], &v[3], &v[4]);
 }
 
+// Lookup scaling: kSeries series of one export called in turn, as a host calculates a
+// portfolio's charts. Every measured call finds another series, not touched for kSeries
+// calls; run with --cache-sim=yes to count the cache lines a call misses (against the same
+// scenario over one series).
+template <int kSeries>
+const std::string& SymbolOf(int i) {
+  static const std::vector<std::string> symbols = [] {
+    std::vector<std::string> v;
+    for (int k = 0; k < kSeries; ++k) v.push_back("Portfolio_" + std::to_string(k));
+    return v;
+  }();
+  return symbols[static_cast<size_t>(i % kSeries)];
+}
+
+// 40 bars per series before the first call counted (bar type 2: no restart by date).
+template <int kSeries>
+void RareAvgInTurn(int i) {
+  if (i == 0)
+    for (int k = 0; k < 40 * kSeries; ++k)
+      VQM_RareAvg(SymbolOf<kSeries>(k).c_str(), 10, 0, g_walk.Next(), 1240102, 930, 60, 0, 2, 0,
+                  k / kSeries);
+  if (i < kWarmCalls) return;
+  VQM_RareAvg(SymbolOf<kSeries>(i).c_str(), 10, 0, g_walk.Next(), 1240102, 930, 60, 0, 2, 0,
+              40 + i / kSeries);
+}
+
+// Two bars per series before the first call counted.
+template <int kSeries>
+void TrendReversalInTurn(int i) {
+  float position = 0, width = 0;
+  auto call = [&](int k, int bar) {
+    VQM_TrendReversal(0, SymbolOf<kSeries>(k).c_str(), DateOf(bar), TimeOf(bar), 1, 0,
+                      g_walk.Next(), 1.0f, 10, 120, &position, &width);
+  };
+  if (i == 0)
+    for (int k = 0; k < 2 * kSeries; ++k) call(k, k / kSeries);
+  if (i < kWarmCalls) return;
+  call(i, 2 + i / kSeries);
+}
+
+// VQM_BSP, VQM_BSPHandle and VQM_BSPCalc, as a script calls them on each bar.
+template <int kSeries>
+void BSPInTurn(int i) {
+  if (g_host == nullptr) {
+    g_host = new vqm::test::HostDouble;
+    g_host->SetParameters(14, 20, 1);
+  }
+  char keyText[256] = "bench";
+  if (i == 0)
+    for (int k = 0; k < kSeries; ++k) {
+      g_host->SetAbsoluteBar(0);
+      VQM_BSP("live", k, 0, keyText, g_host, 0);
+    }
+  if (i < kWarmCalls) return;
+  g_host->SetAbsoluteBar(1 + i / kSeries);
+  VQM_BSP("live", i % kSeries, 0, keyText, g_host, 0);
+  CBSPSet* instance = reinterpret_cast<CBSPSet*>(VQM_BSPHandle("live", i % kSeries, 0, "bench"));
+  float pressure = 0;
+  VQM_BSPCalc(instance, 100.0f + static_cast<float>(i % 13), 90.0f + static_cast<float>(i % 7), 1,
+              &pressure);
+}
+
+// The pattern search keeps one history behind its exports; its histories multiply through
+// the series API, found through the registry of live handles. Scope 20, 30 bars warm.
+template <int kSeries>
+void PatternSearchInTurn(int i) {
+  static std::vector<vqm_series*> series;
+  auto push = [](vqm_series* s, int bar) {
+    const int level = static_cast<int>(g_walk.Next() * 100.0f);
+    int status = 0;
+    float excursions[4];
+    vqm_pattern_search_push(s, DateOf(bar), TimeOf(bar), level, level + 25, level - 25, level + 5,
+                            100, &status, excursions);
+  };
+  if (i == 0) {
+    series.resize(kSeries);
+    for (vqm_series*& s : series) vqm_pattern_search_create(20, 100, &s);
+    for (int k = 0; k < 30 * kSeries; ++k) push(series[static_cast<size_t>(k % kSeries)], k / kSeries);
+  }
+  if (i < kWarmCalls) return;
+  push(series[static_cast<size_t>(i % kSeries)], 30 + i / kSeries);
+}
+
 const Scenario kScenarios[] = {
+    {"rareavg-turn1", RareAvgInTurn<1>},
+    {"rareavg-turn10000", RareAvgInTurn<10000>},
+    {"trendrev-turn1", TrendReversalInTurn<1>},
+    {"trendrev-turn10000", TrendReversalInTurn<10000>},
+    {"bsp-turn1", BSPInTurn<1>},
+    {"bsp-turn10000", BSPInTurn<10000>},
+    {"patternsearch-turn1", PatternSearchInTurn<1>},
+    {"patternsearch-turn10000", PatternSearchInTurn<10000>},
     {"rareavg10", RareAvg<10>},   {"rareavg50", RareAvg<50>},   {"rareavg200", RareAvg<200>},
     {"trendrev", TrendReversal},  {"findgemadd", FindGemAdd},   {"findgemcalc", FindGemCalc},
     {"bspcalc", BSPCalc},         {"prcnorm", PrcNorm},

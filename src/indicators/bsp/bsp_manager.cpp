@@ -1,6 +1,5 @@
 #include "indicators/bsp/bsp_manager.h"
 
-#include <cctype>
 #include <memory>
 
 #include "base/lock_rule.h"
@@ -15,7 +14,7 @@ namespace {
 // chosen in advance collide.
 uint64_t KeyHash(const char* key) {
   KeyedHash h;
-  for (; *key != 0; ++key) h.Add(static_cast<uint8_t>(toupper(static_cast<unsigned char>(*key))));
+  h.AddUpperCased(key);
   return h.Finish();
 }
 
@@ -27,15 +26,16 @@ CBSPManager::~CBSPManager() {
 
 int CBSPManager::FindInstance(const char* key) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
-  int found = -1;
-  const auto range = byKey_.equal_range(KeyHash(key));
-  for (auto it = range.first; it != range.second; ++it) {
-    const int index = it->second;
-    if ((found < 0 || index < found) &&
-        StrCompareNoCase(GetAt(index)->name.c_str(), key, 1) == 0)
-      found = index;
-  }
-  return found;
+  // An instance is added only when none has its key: at most one entry matches, the first.
+  const Entry* found = byKey_.Find(KeyHash(key), [&](const Entry& e) {
+    return StrCompareNoCase(e.instance->name.c_str(), key, 1) == 0;
+  });
+  return found == nullptr ? -1 : found->index;
+}
+
+bool CBSPManager::Holds(const void* instance) const {
+  return live_.Find(AddressHash(instance), [&](const void* a) { return a == instance; }) !=
+         nullptr;
 }
 
 int CBSPManager::FindOrAddInstance(const char* key) {
@@ -43,21 +43,22 @@ int CBSPManager::FindOrAddInstance(const char* key) {
   const int existing = FindInstance(key);
   if (existing >= 0) return existing;
   auto instance = std::make_unique<CBSPSet>(key);
+  CBSPSet* added = instance.get();
   // The index entries go in first: if they cannot, nothing has changed.
   const int index = GetSize();
-  const auto entry = byKey_.emplace(KeyHash(key), index);
-  try {
-    live_.insert(instance.get());
-  } catch (...) {
-    byKey_.erase(entry);
-    throw;
-  }
-  if (Add(instance.get()) < 0) {
-    live_.erase(instance.get());
-    byKey_.erase(entry);
+  const uint64_t hash = KeyHash(key);
+  auto isAdded = [&](const Entry& e) { return e.instance == added; };
+  if (!byKey_.Insert(hash, Entry{added, index})) return -1;
+  if (!live_.Insert(AddressHash(added), added)) {
+    byKey_.Erase(hash, isAdded);
     return -1;
   }
-  CBSPSet* added = instance.release();
+  if (Add(added) < 0) {
+    live_.Erase(AddressHash(added), [&](const void* a) { return a == added; });
+    byKey_.Erase(hash, isAdded);
+    return -1;
+  }
+  instance.release();
   LOGTRACE("BSPMgr", 1, "Added new BSP Instance: ID=%s, Idx=%d, BSP=" PTR_FMT ", Mgr=" PTR_FMT,
            key, index, PtrArg(added), PtrArg(this));
   return index;

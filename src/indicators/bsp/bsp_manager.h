@@ -8,10 +8,9 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "base/lock_rule.h"
+#include "containers/hash_index.h"
 #include "containers/ptr_array.h"
 #include "indicators/bsp/bsp_set.h"
 
@@ -31,11 +30,17 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
   int FindOrAddInstance(const char* key) VQM_REQUIRES_LIBRARY_LOCK;
   // True when instance is one of this manager's. Compares addresses only: instance is never
   // dereferenced, so any value may be asked about.
-  bool Holds(const void* instance) const { return live_.count(instance) != 0; }
+  bool Holds(const void* instance) const;
 
  private:
-  std::unordered_multimap<uint64_t, int> byKey_;  // case-folded key hash -> index
-  std::unordered_set<const void*> live_;          // addresses of the instances
+  // An index entry: the instance beside its array index, so that a probe reads the instance
+  // itself and no array slot.
+  struct Entry {
+    CBSPSet* instance;
+    int index;
+  };
+  HashIndex<Entry> byKey_;       // case-folded key hash -> the instance (keys are unique)
+  HashIndex<const void*> live_;  // address hash -> the address of each instance
 };
 
 // The process-wide manager (defined with the other process-wide objects).
