@@ -21,6 +21,7 @@ static_assert(sizeof(CRITICAL_SECTION) <= 40 && alignof(CRITICAL_SECTION) <= 8,
 LibraryMutex::LibraryMutex() {
   InitializeCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(section_));
 }
+LibraryMutex::~LibraryMutex() { DeleteCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(section_)); }
 void LibraryMutex::lock() { EnterCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(section_)); }
 bool LibraryMutex::try_lock() {
   return TryEnterCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(section_)) != 0;

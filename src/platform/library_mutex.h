@@ -20,7 +20,8 @@ namespace vqm::platform {
 
 class LibraryMutex {
  public:
-  LibraryMutex();  // never destroyed: see LibraryLock()
+  LibraryMutex();
+  ~LibraryMutex();  // the library's own is never destroyed: see LibraryLock()
   LibraryMutex(const LibraryMutex&) = delete;
   LibraryMutex& operator=(const LibraryMutex&) = delete;
 
