@@ -22,14 +22,20 @@ trap 'rm -rf "$work"' EXIT
 printf '[RELEASE]\nWriteLog=NO\n' > "$work/vqm-callspeed.ini"
 printf '[RELEASE]\nWriteLog=NO\n' > "$root/build/win64/bin/vqm-callspeed.ini"
 
-echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
-VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives" "$native" "$@" > "$work/native.txt"
-(cd "$work" && WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all \
-   WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 "$win" "$@" | tr -d '\r') \
-   > "$work/dll.txt"
-echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+# The two programs take turns, VQM_SPEED_TURNS times each (default 3), and each export keeps
+# its fastest figure: a burst of other work on the machine then hits both sides alike.
+turns=${VQM_SPEED_TURNS:-3}
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+for ((t = 0; t < turns; t++)); do
+  VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives" "$native" "$@" >> "$work/native.txt"
+  (cd "$work" && WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all \
+     WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 "$win" "$@" | tr -d '\r') \
+     >> "$work/dll.txt"
+done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
+fastest() { awk '!($1 in m) || $2 < m[$1] { m[$1] = $2 } END { for (k in m) print k, m[k] }' "$1" | sort; }
 printf '| %-12s | %14s | %14s | %9s |\n' export "native ns/call" "DLL ns/call" "DLL/native"
 printf '|%s|%s|%s|%s|\n' -------------- ---------------- ---------------- -----------
-join <(awk '{print $1, $2}' "$work/native.txt" | sort) <(awk '{print $1, $2}' "$work/dll.txt" | sort) |
+join <(fastest "$work/native.txt") <(fastest "$work/dll.txt") |
   awk '{ printf "| %-12s | %14.1f | %14.1f | %9.2f |\n", $1, $2, $3, $3 / $2 }'
