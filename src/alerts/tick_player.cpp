@@ -43,14 +43,14 @@ void CTickPlayer::ProgramChange(int newProgram) {
 }
 
 void CTickPlayer::PlayTick(int note, int velocity, int milliseconds,
-                           std::recursive_mutex& stateLock) {
+                           platform::LibraryMutex& stateLock) {
   {
-    std::lock_guard<std::recursive_mutex> hold(stateLock);
+    std::lock_guard<platform::LibraryMutex> hold(stateLock);
     CShortMsg(kNoteOn, 0, static_cast<unsigned>(note), static_cast<unsigned>(velocity))
         .SendMsg(device);
   }
   platform::SleepMilliseconds(milliseconds);
-  std::lock_guard<std::recursive_mutex> hold(stateLock);
+  std::lock_guard<platform::LibraryMutex> hold(stateLock);
   CShortMsg(kNoteOff, 0, static_cast<unsigned>(note), 0).SendMsg(device);
 }
 

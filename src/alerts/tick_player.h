@@ -9,6 +9,7 @@
 
 #include "alerts/midi_out_device.h"
 #include "base/lock_rule.h"
+#include "platform/library_mutex.h"
 
 namespace vqm {
 
@@ -24,7 +25,7 @@ class CTickPlayer {
   // Sends note-on, sleeps milliseconds on the calling thread, sends note-off. It holds
   // stateLock only while it sends, never during the sleep.
   // REQUIRES: the caller does not hold stateLock.
-  void PlayTick(int note, int velocity, int milliseconds, std::recursive_mutex& stateLock);
+  void PlayTick(int note, int velocity, int milliseconds, platform::LibraryMutex& stateLock);
 
   CMIDIOutDevice device;
   int program = -1;

@@ -1,5 +1,6 @@
 #include "averages/calc_stack.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -11,6 +12,15 @@ namespace {
 constexpr const char* kCategory = "CalcPack";
 
 float* AllocateFloats(int n) { return new (std::nothrow) float[static_cast<size_t>(n)]; }
+
+// The weights' buffer: n weights as set, then the n factors they stand for.
+float* AllocateWeights(int n) { return AllocateFloats(2 * n); }
+
+// All weights unset: 0 as set, factor 1.
+void ClearWeights(float* weights, int n) {
+  memset(weights, 0, sizeof(float) * static_cast<size_t>(n));
+  std::fill_n(weights + n, n, 1.0f);
+}
 
 }  // namespace
 
@@ -47,7 +57,7 @@ int CCalcStack::Init(int requested) {
       return 0;
     }
     if (weighted == 1 && weights == nullptr) {
-      weights = AllocateFloats(requested);
+      weights = AllocateWeights(requested);
       if (weights == nullptr) {
         LOGTRACE(kCategory, 0, "Out of Memory (MaxWgt=%d)", requested);
         // Without its weights the stack stays uninitialised rather than half built.
@@ -58,7 +68,7 @@ int CCalcStack::Init(int requested) {
     }
   }
   memset(items, 0, sizeof(float) * static_cast<size_t>(requested));
-  if (weights != nullptr) memset(weights, 0, sizeof(float) * static_cast<size_t>(requested));
+  if (weights != nullptr) ClearWeights(weights, requested);
   length = requested;
   capacity = static_cast<uint32_t>(requested);
   writePos = 0;
@@ -67,25 +77,15 @@ int CCalcStack::Init(int requested) {
   return 1;
 }
 
-bool CCalcStack::Push(float x, const char* notInitialisedMessage, bool store) {
-  if (items == nullptr) {
-    LOGTRACE(kCategory, 0, "%s", notInitialisedMessage);
-    return false;
-  }
-  if (filled == 0) high = low = x;
-  if (x > high) high = x;
-  if (x < low) low = x;
-  if (writePos >= capacity && capacity != 0) writePos = 0;
-  if (store) items[writePos] = x;
-  ++writePos;
-  if (filled < capacity) ++filled;
-  return true;
+void CCalcStack::ReportNotInitialised(const char* message) {
+  LOGTRACE(kCategory, 0, "%s", message);
 }
 
 int CCalcStack::AddMA(float x) {
   if (!Push(x, "AddMA: Stack not initialized")) return 0;
   // Recomputed from the ring in slot order on every push: the result never drifts.
   float sum = 0.0f;
+#pragma GCC unroll 4
   for (uint32_t i = 0; i < filled; ++i) sum += items[i];
   value = sum / static_cast<float>(filled);
   return 1;
@@ -110,16 +110,25 @@ int CCalcStack::AddWgtAvg(float x) {
   // their sum is kept until then.
   if (weightSumFilled_ != filled) {
     float weightSum = 0.0f;
-    for (uint32_t k = 0; k < filled; ++k) weightSum += WeightOfAge(k);
+    const float* const factor = weights != nullptr ? weights + length : nullptr;
+    for (uint32_t k = 0; k < filled; ++k) weightSum += factor != nullptr ? factor[k] : 1.0f;
     weightSum_ = weightSum;
     weightSumFilled_ = filled;
   }
   // Newest first: the slots before writePos down to 0, then from the end of the filled part
   // down to writePos.
+  // Without weights every factor is 1: the same products, without a load per value.
   float valueSum = 0.0f;
-  uint32_t k = 0;
-  for (uint32_t slot = writePos; slot-- > 0; ++k) valueSum += WeightOfAge(k) * items[slot];
-  for (uint32_t slot = filled; slot-- > writePos; ++k) valueSum += WeightOfAge(k) * items[slot];
+  if (weights == nullptr) {
+    for (uint32_t slot = writePos; slot-- > 0;) valueSum += 1.0f * items[slot];
+    for (uint32_t slot = filled; slot-- > writePos;) valueSum += 1.0f * items[slot];
+  } else {
+    const float* factor = weights + length;
+#pragma GCC unroll 4
+    for (uint32_t slot = writePos; slot-- > 0;) valueSum += *factor++ * items[slot];
+#pragma GCC unroll 4
+    for (uint32_t slot = filled; slot-- > writePos;) valueSum += *factor++ * items[slot];
+  }
   value = valueSum / weightSum_;
   return 1;
 }
@@ -128,15 +137,16 @@ int CCalcStack::SetWeight(float weight, int index) {
   if (index < 0 || index >= length) return 0;
   weightSumFilled_ = 0;
   if (weights == nullptr) {
-    weights = AllocateFloats(length);
+    weights = AllocateWeights(length);
     if (weights == nullptr) {
       LOGTRACE(kCategory, 0, "Out of Memory (MaxWgt=%d)", length);
       return 0;
     }
-    memset(weights, 0, sizeof(float) * static_cast<size_t>(length));
+    ClearWeights(weights, length);
   }
-  if (weighted == 0) memset(weights, 0, sizeof(float) * static_cast<size_t>(length));
+  if (weighted == 0) ClearWeights(weights, length);
   weights[index] = weight;
+  weights[length + index] = weight > 0.0f ? weight : 1.0f;
   return 1;
 }
 

@@ -49,15 +49,28 @@ class CCalcStack {
   float low = 0.0f;       // smallest value pushed since the last Init
   int32_t weighted = 0;   // 1: Init also allocates weights, SetWeight keeps the others
   float* items = nullptr;    // the ring; null: not initialised
-  float* weights = nullptr;  // weights by age, `length` entries, or null
+  // Weights by age as set, `length` entries, or null; followed by the factors they stand for
+  // (a positive weight itself, else 1), kept with them so that a push tests none.
+  float* weights = nullptr;
 
  private:
-  // The weight of the k-th newest value: its entry when positive, else 1.
-  float WeightOfAge(uint32_t k) const {
-    return weights != nullptr && weights[k] > 0.0f ? weights[k] : 1.0f;
+  // The push steps common to the three averages; false when not initialised. Inline: it is
+  // most of a short average's work.
+  bool Push(float x, const char* notInitialisedMessage, bool store = true) {
+    if (items == nullptr) {
+      ReportNotInitialised(notInitialisedMessage);
+      return false;
+    }
+    if (filled == 0) high = low = x;
+    if (x > high) high = x;
+    if (x < low) low = x;
+    if (writePos >= capacity && capacity != 0) writePos = 0;
+    if (store) items[writePos] = x;
+    ++writePos;
+    if (filled < capacity) ++filled;
+    return true;
   }
-  // The push steps common to the three averages; false when not initialised.
-  bool Push(float x, const char* notInitialisedMessage, bool store = true);
+  static void ReportNotInitialised(const char* message);
 
   // Sum of the weights of the `weightSumFilled_` newest values; 0: to be recomputed.
   float weightSum_ = 0.0f;

@@ -62,4 +62,13 @@ Result ExportFrame(Result failure, Body&& body) {
   return result;
 }
 
+// The frame of an export that touches no process-wide state and writes no log line: the
+// exception guard alone, so that it never waits for another thread's export.
+template <class Result, class Body>
+Result StatelessExportFrame(Result failure, Body&& body) {
+  Result result = failure;
+  if (RunGuarded([&] { result = body(); }, nullptr, 0) != Caught::kNone) return failure;
+  return result;
+}
+
 }  // namespace vqm

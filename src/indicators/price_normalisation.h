@@ -25,6 +25,15 @@ inline int RoundPrice(float x, int scale) {
 // Five prices rescaled by factor: false (out untouched) when the factor is not above 0 or is
 // exactly 1; otherwise every value of in, read first, is written to out as
 // RoundPrice(value x factor, 1). in and out may be the same array.
-bool NormalisePrices(float factor, const int (&in)[5], int (&out)[5]);
+// Inline and unrolled: the export is little more than this.
+inline bool NormalisePrices(float factor, const int (&in)[5], int (&out)[5]) {
+  float values[5];
+#pragma GCC unroll 5
+  for (int i = 0; i < 5; ++i) values[i] = static_cast<float>(in[i]);
+  if (!(factor > 0.0f) || factor == 1.0f) return false;
+#pragma GCC unroll 5
+  for (int i = 0; i < 5; ++i) out[i] = RoundPrice(values[i] * factor, 1);
+  return true;
+}
 
 }  // namespace vqm

@@ -67,12 +67,14 @@ int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) co
     const CRareAvgPoint* point = &pointStore_[static_cast<size_t>(end - jLong)];
     const CRareAvgPoint* const shortFirst = point + (jLong - std::max(jShort, jLast - 1));
     const CRareAvgPoint* const last = point + (jLong - jLast);
+#pragma GCC unroll 2
     for (; point < shortFirst; ++point, x += 1.0) {
       const double y = point->adjusted;
       l0 += y;
       l1 += y * x;
       l2 += y * (x * x);
     }
+#pragma GCC unroll 2
     for (; point <= last; ++point, x += 1.0) {
       const double y = point->adjusted;
       const double yx = y * x;

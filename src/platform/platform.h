@@ -14,6 +14,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/library_mutex.h"
+
 namespace vqm::platform {
 
 // A broken-down wall-clock time. month is 1..12, millisecond 0..999.
@@ -128,6 +130,6 @@ int ProfileWrite(const char* section, const char* key, const char* value,
 // ---- threads ----
 
 // The library-wide lock that every export holds while it touches process-wide state.
-std::recursive_mutex& LibraryLock();
+LibraryMutex& LibraryLock();
 
 }  // namespace vqm::platform
