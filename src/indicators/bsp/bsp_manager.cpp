@@ -33,9 +33,11 @@ int CBSPManager::FindInstance(const char* key) const {
   return found == nullptr ? -1 : found->index;
 }
 
-bool CBSPManager::Holds(const void* instance) const {
-  return live_.Find(AddressHash(instance), [&](const void* a) { return a == instance; }) !=
-         nullptr;
+bool CBSPManager::HoldsIndexed(const void* instance) const {
+  if (live_.Find(AddressHash(instance), [&](const void* a) { return a == instance; }) == nullptr)
+    return false;
+  heldLast_ = instance;
+  return true;
 }
 
 int CBSPManager::FindOrAddInstance(const char* key) {

@@ -29,8 +29,12 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
   // cannot grow.
   int FindOrAddInstance(const char* key) VQM_REQUIRES_LIBRARY_LOCK;
   // True when instance is one of this manager's. Compares addresses only: instance is never
-  // dereferenced, so any value may be asked about.
-  bool Holds(const void* instance) const;
+  // dereferenced, so any value may be asked about. A script calls with one instance bar after
+  // bar, and instances are never removed: the one found last is tried first.
+  bool Holds(const void* instance) const {
+    if (instance != nullptr && instance == heldLast_) return true;
+    return HoldsIndexed(instance);
+  }
 
  private:
   // An index entry: the instance beside its array index, so that a probe reads the instance
@@ -41,6 +45,9 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
   };
   HashIndex<Entry> byKey_;       // case-folded key hash -> the instance (keys are unique)
   HashIndex<const void*> live_;  // address hash -> the address of each instance
+  mutable const void* heldLast_ = nullptr;  // the instance Holds found last
+
+  bool HoldsIndexed(const void* instance) const;
 };
 
 // The process-wide manager (defined with the other process-wide objects).
