@@ -10,20 +10,12 @@
 # (and what they call) are collected. Needs valgrind and the native build
 # (cmake --preset native && cmake --build --preset native).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-bin=build/native/bin/vqm-callcost
-[ -x "$bin" ] || { echo "build $bin first (cmake --build --preset native)" >&2; exit 1; }
-command -v valgrind >/dev/null || { echo "valgrind is missing (apt-get install valgrind)" >&2; exit 1; }
+source "$(dirname "$0")/callcost_env.sh"
 
 scenarios=("$@")
 [ ${#scenarios[@]} -gt 0 ] || scenarios=(rareavg10 rareavg50 rareavg200 trendrev findgemadd \
   findgemcalc bspcalc prcnorm)
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# The log off: the settings file beside the host says so; any file lands in the work folder.
-export VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives"
-printf '[RELEASE]\nWriteLog=NO\n' > "$work/vqm-callcost.ini"
 
 printf '| %-12s | %22s | %26s |\n' scenario "instructions per call" "heap allocations per call"
 printf '|%s|%s|%s|\n' -------------- ------------------------ ----------------------------

@@ -11,18 +11,11 @@
 # first-level miss as 10 instructions and a last-level miss as 100, a rough guide to time.
 # Needs valgrind and the native build (cmake --preset native && cmake --build --preset native).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-bin=build/native/bin/vqm-callcost
-[ -x "$bin" ] || { echo "build $bin first (cmake --build --preset native)" >&2; exit 1; }
-command -v valgrind >/dev/null || { echo "valgrind is missing (apt-get install valgrind)" >&2; exit 1; }
+source "$(dirname "$0")/callcost_env.sh"
 
 managers=("$@")
 [ ${#managers[@]} -gt 0 ] || managers=(rareavg trendrev bsp patternsearch)
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives"
-printf '[RELEASE]\nWriteLog=NO\n' > "$work/vqm-callcost.ini"
 
 # Per call: instructions, first-level data misses, last-level data misses, cost.
 measure() {
