@@ -16,7 +16,6 @@ scenarios=("$@")
 [ ${#scenarios[@]} -gt 0 ] || scenarios=(rareavg10 rareavg50 rareavg200 trendrev findgemadd \
   findgemcalc bspcalc prcnorm)
 
-
 printf '| %-12s | %22s | %26s |\n' scenario "instructions per call" "heap allocations per call"
 printf '|%s|%s|%s|\n' -------------- ------------------------ ----------------------------
 for s in "${scenarios[@]}"; do
