@@ -59,9 +59,9 @@ TEST(ThreadedLibraryUnload, LoadTickUnloadAHundredTimesEndsPromptly) {
   const auto total = Clock::now() - start;
   EXPECT_LT(total, std::chrono::seconds(30));
   // A descriptor kept per load would add 100; under Wine its own (sound, the server's) come
-  // and go by a few.
+  // and go, by a dozen on a busy machine.
   if (descriptors >= 0) {
-    EXPECT_LE(OpenDescriptors(), descriptors + 10);
+    EXPECT_LE(OpenDescriptors(), descriptors + 50);
   }
   printf("100 loads, ticks and unloads: %lld ms\n",
          static_cast<long long>(std::chrono::duration_cast<milliseconds>(total).count()));
