@@ -4,7 +4,7 @@
 # DLL / native per export. A measurement on a shared machine, not a test: run it when the
 # machine is quiet, and read the load average it prints with it.
 #
-#   bash scripts/dll_speed.sh [vqm-callspeed options and scenarios]
+#   bash scripts/dll_speed.sh [--calls N] [--rounds N] [SCENARIO...]
 #
 # Needs both builds (cmake --build --preset native; cmake --build --preset win64) and Wine.
 set -euo pipefail
@@ -24,13 +24,27 @@ printf '[RELEASE]\nWriteLog=NO\n' > "$root/build/win64/bin/vqm-callspeed.ini"
 
 # The two programs take turns, VQM_SPEED_TURNS times each (default 3), and each export keeps
 # its fastest figure: a burst of other work on the machine then hits both sides alike.
+# Each export runs in a process of its own: the exports share process-wide state (one
+# pattern-search history, the random walk), so one export's figure must not depend on which
+# ran before it.
 turns=${VQM_SPEED_TURNS:-3}
+options=() scenarios=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --*) options+=("$1" "$2"); shift 2 ;;
+    *) scenarios+=("$1"); shift ;;
+  esac
+done
+[ ${#scenarios[@]} -gt 0 ] || scenarios=(rareavg50 trendrev findgemadd findgemcalc bspcalc prcnorm)
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((t = 0; t < turns; t++)); do
-  VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives" "$native" "$@" >> "$work/native.txt"
-  (cd "$work" && WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all \
-     WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 "$win" "$@" | tr -d '\r') \
-     >> "$work/dll.txt"
+  for s in "${scenarios[@]}"; do
+    VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives" "$native" ${options[@]+"${options[@]}"} \
+      "$s" >> "$work/native.txt"
+    (cd "$work" && WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all \
+       WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 "$win" ${options[@]+"${options[@]}"} \
+       "$s" | tr -d '\r') >> "$work/dll.txt"
+  done
 done
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
