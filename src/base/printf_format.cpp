@@ -57,11 +57,11 @@ class Output {
   size_t length_ = 0;
 };
 
-struct Spec {
+struct Conversion {
   bool left = false, zeros = false, longLong = false;
   size_t width = 0;
   int precision = -1;
-  char conversion = 0;
+  char letter = 0;  // d, i, x, X, c, s or f; any other goes to vsnprintf
 };
 
 size_t ReadNumber(const char*& p) {
@@ -70,8 +70,8 @@ size_t ReadNumber(const char*& p) {
   return n;
 }
 
-// Reads the specification after a '%'; false for one this formatter leaves to vsnprintf.
-bool ReadSpec(const char*& p, Spec& s) {
+// Reads the conversion after a '%'; false for one this formatter leaves to vsnprintf.
+bool ReadConversion(const char*& p, Conversion& s) {
   for (;; ++p) {
     if (*p == '-')
       s.left = true;
@@ -91,24 +91,24 @@ bool ReadSpec(const char*& p, Spec& s) {
     s.longLong = true;
     p += 2;
   }
-  s.conversion = *p++;
-  switch (s.conversion) {
+  s.letter = *p++;
+  switch (s.letter) {
     case 'd': case 'i': case 'X': case 'x':
       return s.precision < 0;
     case 'f':
       return !s.longLong && s.precision <= kMaxFixedPrecision;
     case 's': case 'c':
-      return !s.longLong && !s.zeros && (s.conversion == 's' || s.precision < 0);
+      return !s.longLong && !s.zeros && (s.letter == 's' || s.precision < 0);
     default:
       return false;
   }
 }
 
 // One conversion; false to leave the whole text to vsnprintf.
-bool Convert(const Spec& s, va_list* args, Output& out) {
+bool Convert(const Conversion& s, va_list* args, Output& out) {
   char digits[400];
   std::to_chars_result r{digits, std::errc()};
-  switch (s.conversion) {
+  switch (s.letter) {
     case 'd': case 'i':
       r = s.longLong ? std::to_chars(digits, digits + sizeof digits, va_arg(*args, long long))
                      : std::to_chars(digits, digits + sizeof digits, va_arg(*args, int));
@@ -117,7 +117,7 @@ bool Convert(const Spec& s, va_list* args, Output& out) {
       r = s.longLong
               ? std::to_chars(digits, digits + sizeof digits, va_arg(*args, unsigned long long), 16)
               : std::to_chars(digits, digits + sizeof digits, va_arg(*args, unsigned), 16);
-      if (s.conversion == 'X')
+      if (s.letter == 'X')
         for (char* c = digits; c < r.ptr; ++c)
           if (*c >= 'a') *c = static_cast<char>(*c - 'a' + 'A');
       break;
@@ -160,8 +160,8 @@ bool FormatFast(Output& out, const char* format, va_list* args) {
       ++p;
       continue;
     }
-    Spec spec;
-    if (!ReadSpec(p, spec) || !Convert(spec, args, out)) return false;
+    Conversion conversion;
+    if (!ReadConversion(p, conversion) || !Convert(conversion, args, out)) return false;
   }
   return true;
 }
