@@ -13,6 +13,7 @@
 
 #include "frame/exports.h"
 #include "testing/host_double.h"
+#include "testing/indicator_calls.h"
 #include "testing/random_walk.h"
 #include "vqm/series.h"
 
@@ -44,9 +45,8 @@ constexpr int kMeasuredCalls = 2000;
 
 using Walk = vqm::test::RandomWalk;
 
-// Host date and time of bar i: 400 one-minute bars a day.
-int DateOf(int i) { return 1240102 + i / 400; }
-int TimeOf(int i) { return 900 + (i % 400) / 60 * 100 + (i % 400) % 60; }
+using vqm::test::BarDate;
+using vqm::test::BarTime;
 
 struct Scenario {
   const char* name;
@@ -54,37 +54,24 @@ struct Scenario {
   void (*call)(int i);
 };
 
+const vqm::test::IndicatorExports g_x = vqm::test::LinkedIndicatorExports();
 Walk g_walk;
 
 template <int kRegr>
-void RareAvg(int i) {
-  VQM_RareAvg("ES", kRegr, 0, g_walk.Next(), DateOf(i), TimeOf(i), 60, 0, 2, 0, i);
-}
+void RareAvg(int i) { vqm::test::CallRareAvg(g_x, g_walk, kRegr, i); }
 
-void TrendReversal(int i) {
-  float position = 0, width = 0;
-  VQM_TrendReversal(0, "ES", DateOf(i), TimeOf(i), 1, 5, g_walk.Next(), 1.0f, 10, 120, &position,
-                    &width);
-}
+void TrendReversal(int i) { vqm::test::CallTrendReversal(g_x, g_walk, i); }
 
-void AddBar(int i) {
-  const int price = static_cast<int>(g_walk.Next() * 100.0f);
-  int open = price, high = price + 5, low = price - 5, close = price, volume = 100 + i % 7;
-  VQM_FindGemAdd(0, "ES", DateOf(i), TimeOf(i), 100, &open, &high, &low, &close, &volume, 100);
-}
-
-void FindGemAdd(int i) { AddBar(i); }
+void FindGemAdd(int i) { vqm::test::CallFindGemAdd(g_x, g_walk, i); }
 
 // The history is built in the warm-up; measured calls ask for bars in order.
 void FindGemCalc(int i) {
   if (i < kWarmCalls) {
-    AddBar(2 * i);
-    AddBar(2 * i + 1);
+    FindGemAdd(2 * i);
+    FindGemAdd(2 * i + 1);
     return;
   }
-  const int bar = 200 + (i - kWarmCalls) * 2;
-  float out[4];
-  VQM_FindGemCalc(0, "ES", DateOf(bar), TimeOf(bar), 0, &out[0], &out[1], &out[2], &out[3]);
+  vqm::test::CallFindGemCalc(g_x, 200 + (i - kWarmCalls) * 2);
 }
 
 vqm::test::HostDouble* g_host = nullptr;
@@ -93,23 +80,12 @@ CBSPSet* g_instance = nullptr;
 void BSPCalc(int i) {
   if (g_host == nullptr) {
     g_host = new vqm::test::HostDouble;
-    g_host->maxBarsBack = 1;
-    g_host->SetParameters(10, 20, 1);
-    char keyText[256] = "ES";
-    g_host->SetAbsoluteBar(1);
-    VQM_BSP("sub", 1, 0, keyText, g_host, 0);
-    strcpy(keyText, "ES");
-    g_instance = reinterpret_cast<CBSPSet*>(VQM_BSPHandle("sub", 1, 0, keyText));
+    g_instance = vqm::test::OpenBSPInstance(g_x, *g_host);
   }
-  float pressure = 0;
-  VQM_BSPCalc(g_instance, 100.0f + static_cast<float>(i % 13), 90.0f + static_cast<float>(i % 7), 1,
-              &pressure);
+  vqm::test::CallBSPCalc(g_x, g_instance, i);
 }
 
-void PrcNorm(int i) {
-  int v[5] = {i, i + 1, -i, 100000 + i, 7};
-  VQM_F_PrcNorm(i % 2 ? 0.5f : 2.5f, &v[0], &v[1], &v[2], &v[3], &v[4]);
-}
+void PrcNorm(int i) { vqm::test::CallPrcNorm(g_x, i); }
 
 // Lookup scaling: kSeries series of one export called in turn, as a host calculates a
 // portfolio's charts. Every measured call finds another series, not touched for kSeries
@@ -142,7 +118,7 @@ template <int kSeries>
 void TrendReversalInTurn(int i) {
   float position = 0, width = 0;
   auto call = [&](int k, int bar) {
-    VQM_TrendReversal(0, SymbolOf<kSeries>(k).c_str(), DateOf(bar), TimeOf(bar), 1, 0,
+    VQM_TrendReversal(0, SymbolOf<kSeries>(k).c_str(), BarDate(bar), BarTime(bar), 1, 0,
                       g_walk.Next(), 1.0f, 10, 120, &position, &width);
   };
   if (i == 0)
@@ -182,7 +158,7 @@ void PatternSearchInTurn(int i) {
     const int level = static_cast<int>(g_walk.Next() * 100.0f);
     int status = 0;
     float excursions[4];
-    vqm_pattern_search_push(s, DateOf(bar), TimeOf(bar), level, level + 25, level - 25, level + 5,
+    vqm_pattern_search_push(s, BarDate(bar), BarTime(bar), level, level + 25, level - 25, level + 5,
                             100, &status, excursions);
   };
   if (i == 0) {

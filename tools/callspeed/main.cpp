@@ -16,6 +16,7 @@
 
 #include "frame/exports.h"
 #include "testing/host_double.h"
+#include "testing/indicator_calls.h"
 #include "testing/library.h"
 #include "testing/random_walk.h"
 
@@ -23,40 +24,15 @@ namespace {
 
 using vqm::test::Library;
 
-// Host date and time of bar i: 400 one-minute bars a day.
-int DateOf(int i) { return 1240102 + i / 400; }
-int TimeOf(int i) { return 900 + (i % 400) / 60 * 100 + (i % 400) % 60; }
-
-struct Exports {
-  decltype(&::VQM_RareAvg) rareAvg;
-  decltype(&::VQM_TrendReversal) trendReversal;
-  decltype(&::VQM_FindGemAdd) findGemAdd;
-  decltype(&::VQM_FindGemCalc) findGemCalc;
-  decltype(&::VQM_BSP) bsp;
-  decltype(&::VQM_BSPHandle) bspHandle;
-  decltype(&::VQM_BSPCalc) bspCalc;
-  decltype(&::VQM_F_PrcNorm) prcNorm;
-};
-
-Exports g_x;
+vqm::test::IndicatorExports g_x;
 vqm::test::RandomWalk g_walk;
 int g_warmCalls = 3000;  // calls before the clock starts; FindGemCalc builds its history here
 
-void RareAvg(int i) {
-  g_x.rareAvg("ES", 50, 0, g_walk.Next(), DateOf(i), TimeOf(i), 60, 0, 2, 0, i);
-}
+void RareAvg(int i) { vqm::test::CallRareAvg(g_x, g_walk, 50, i); }
 
-void TrendReversal(int i) {
-  float position = 0, width = 0;
-  g_x.trendReversal(0, "ES", DateOf(i), TimeOf(i), 1, 5, g_walk.Next(), 1.0f, 10, 120,
-                    &position, &width);
-}
+void TrendReversal(int i) { vqm::test::CallTrendReversal(g_x, g_walk, i); }
 
-void AddBar(int i) {
-  const int price = static_cast<int>(g_walk.Next() * 100.0f);
-  int open = price, high = price + 5, low = price - 5, close = price, volume = 100 + i % 7;
-  g_x.findGemAdd(0, "ES", DateOf(i), TimeOf(i), 100, &open, &high, &low, &close, &volume, 100);
-}
+void AddBar(int i) { vqm::test::CallFindGemAdd(g_x, g_walk, i); }
 
 // The history is built in the warm-up (two bars a call); measured calls ask for its bars in
 // order, wrapping round.
@@ -66,9 +42,7 @@ void FindGemCalc(int i) {
     AddBar(2 * i + 1);
     return;
   }
-  const int bar = 200 + (i - g_warmCalls) % (2 * g_warmCalls - 200);
-  float out[4];
-  g_x.findGemCalc(0, "ES", DateOf(bar), TimeOf(bar), 0, &out[0], &out[1], &out[2], &out[3]);
+  vqm::test::CallFindGemCalc(g_x, 200 + (i - g_warmCalls) % (2 * g_warmCalls - 200));
 }
 
 CBSPSet* g_instance = nullptr;
@@ -76,23 +50,12 @@ CBSPSet* g_instance = nullptr;
 void BSPCalc(int i) {
   if (g_instance == nullptr) {
     static vqm::test::HostDouble host;
-    host.maxBarsBack = 1;
-    host.SetParameters(10, 20, 1);
-    host.SetAbsoluteBar(1);
-    char keyText[256] = "ES";
-    g_x.bsp("sub", 1, 0, keyText, &host, 0);
-    strcpy(keyText, "ES");
-    g_instance = reinterpret_cast<CBSPSet*>(g_x.bspHandle("sub", 1, 0, keyText));
+    g_instance = vqm::test::OpenBSPInstance(g_x, host);
   }
-  float pressure = 0;
-  g_x.bspCalc(g_instance, 100.0f + static_cast<float>(i % 13), 90.0f + static_cast<float>(i % 7),
-              1, &pressure);
+  vqm::test::CallBSPCalc(g_x, g_instance, i);
 }
 
-void PrcNorm(int i) {
-  int v[5] = {i, i + 1, -i, 100000 + i, 7};
-  g_x.prcNorm(i % 2 ? 0.5f : 2.5f, &v[0], &v[1], &v[2], &v[3], &v[4]);
-}
+void PrcNorm(int i) { vqm::test::CallPrcNorm(g_x, i); }
 
 struct Scenario {
   const char* name;
