@@ -57,16 +57,16 @@ int LineReader::Open(const char* path) {
   fileSize_ = platform::FileSize(file_);
   bytesInBlock_ = static_cast<long long>(fread(block_, 1, static_cast<size_t>(blockCapacity_), file_));
   totalRead_ = bytesInBlock_;
-  NoteShortRead();
+  NoteShortRead(bytesInBlock_, blockCapacity_);
   position_ = 0;
   return 1;
 }
 
-void LineReader::NoteShortRead() {
+void LineReader::NoteShortRead(long long got, long long asked) {
   // A block that comes back short ends the file, whatever size the file system gave at the
   // open: a file that shrank meanwhile, or a directory, which opens but yields no bytes,
   // would otherwise be read for ever.
-  if (bytesInBlock_ < blockCapacity_ && totalRead_ < fileSize_) fileSize_ = totalRead_;
+  if (got < asked && totalRead_ < fileSize_) fileSize_ = totalRead_;
 }
 
 bool LineReader::NextBlock() {
@@ -75,7 +75,7 @@ bool LineReader::NextBlock() {
   position_ = 0;
   bytesInBlock_ = static_cast<long long>(n);
   totalRead_ += bytesInBlock_;
-  NoteShortRead();
+  NoteShortRead(bytesInBlock_, blockCapacity_);
   return n > 0;
 }
 
@@ -122,7 +122,7 @@ long long LineReader::ReadBytes(char* dest, long long size, bool lineStarted) {
   bytesInBlock_ = 0;
   position_ = 0;
   totalRead_ += static_cast<long long>(n);
-  if (n < request && totalRead_ < fileSize_) fileSize_ = totalRead_;
+  NoteShortRead(static_cast<long long>(n), static_cast<long long>(request));
   return static_cast<long long>(n);
 }
 

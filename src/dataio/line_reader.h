@@ -39,8 +39,8 @@ class LineReader {
  private:
   // Reads the next block; false when no more bytes come.
   bool NextBlock();
-  // After a block read: a short block is the end of the file.
-  void NoteShortRead();
+  // After a read of `asked` bytes that gave `got`: a short read is the end of the file.
+  void NoteShortRead(long long got, long long asked);
 
   FILE* file_ = nullptr;
   char* block_ = nullptr;
