@@ -29,11 +29,10 @@ class CCalcStack {
   int AddMA(float x);
   int AddEMA(float x);
   int AddWgtAvg(float x);
-  // The push steps of AddMA alone, for an owner that sums the ring itself (in slot order,
-  // as AddMA does) and sets `value`: 1, or 0 when the stack is not initialised.
-  int StoreMA(float x) { return Push(x, "AddMA: Stack not initialized") ? 1 : 0; }
-  // StoreMA for an owner that keeps the ring's values in storage of its own: the ring's
+  // The push steps of AddMA alone, for an owner that keeps the ring's values in storage of
+  // its own, sums them itself (in slot order, as AddMA does) and sets `value`: the ring's
   // slots are not written (they keep what they held), so a push touches the stack alone.
+  // 1, or 0 when the stack is not initialised.
   int AdvanceMA(float x) { return Push(x, "AddMA: Stack not initialized", false) ? 1 : 0; }
 
   // Weight by age (index 0 is the newest value). 1 when stored, 0 when refused. Unless
