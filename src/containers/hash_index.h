@@ -116,4 +116,24 @@ inline uint64_t AddressHash(const void* address) {
   return x;
 }
 
+// A set of addresses (objects a caller handed out), asked about values that may be anything:
+// a value is compared, never dereferenced.
+class AddressSet {
+ public:
+  // False when memory runs out (the set is then unchanged).
+  bool Insert(const void* address) { return index_.Insert(AddressHash(address), address); }
+  // False when the address is not in the set.
+  bool Erase(const void* address) { return index_.Erase(AddressHash(address), Is{address}); }
+  bool Contains(const void* address) const {
+    return index_.Find(AddressHash(address), Is{address}) != nullptr;
+  }
+
+ private:
+  struct Is {
+    const void* address;
+    bool operator()(const void* held) const { return held == address; }
+  };
+  HashIndex<const void*> index_;
+};
+
 }  // namespace vqm

@@ -13,10 +13,10 @@ namespace {
 // A function-local static: built on first use, so that loading the library builds nothing.
 struct Registry {
   std::shared_mutex lock;
-  HashIndex<const vqm_series*> live;  // by address: a lookup reads one slot, no node
+  AddressSet live;  // a lookup reads one slot, no node
 
   bool Holds(const vqm_series* s) const {
-    return live.Find(AddressHash(s), [&](const vqm_series* x) { return x == s; }) != nullptr;
+    return live.Contains(s);
   }
 };
 
@@ -32,7 +32,7 @@ int RegisterSeries(vqm_series* series, vqm_series** out) {
   bool added = false;
   try {
     std::unique_lock<std::shared_mutex> hold(r.lock);
-    added = r.live.Insert(AddressHash(series), series);
+    added = r.live.Insert(series);
   } catch (...) {
     // The lock could not be taken: the series is not added.
   }
@@ -60,8 +60,7 @@ bool FreeSeries(const vqm_series* handle) {
   Registry& r = TheRegistry();
   {
     std::unique_lock<std::shared_mutex> hold(r.lock);
-    if (!r.live.Erase(AddressHash(handle), [&](const vqm_series* x) { return x == handle; }))
-      return false;
+    if (!r.live.Erase(handle)) return false;
   }
   delete handle;
   return true;

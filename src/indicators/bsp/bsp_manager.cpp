@@ -34,8 +34,7 @@ int CBSPManager::FindInstance(const char* key) const {
 }
 
 bool CBSPManager::HoldsIndexed(const void* instance) const {
-  if (live_.Find(AddressHash(instance), [&](const void* a) { return a == instance; }) == nullptr)
-    return false;
+  if (!live_.Contains(instance)) return false;
   heldLast_ = instance;
   return true;
 }
@@ -51,12 +50,12 @@ int CBSPManager::FindOrAddInstance(const char* key) {
   const uint64_t hash = KeyHash(key);
   auto isAdded = [&](const Entry& e) { return e.instance == added; };
   if (!byKey_.Insert(hash, Entry{added, index})) return -1;
-  if (!live_.Insert(AddressHash(added), added)) {
+  if (!live_.Insert(added)) {
     byKey_.Erase(hash, isAdded);
     return -1;
   }
   if (Add(added) < 0) {
-    live_.Erase(AddressHash(added), [&](const void* a) { return a == added; });
+    live_.Erase(added);
     byKey_.Erase(hash, isAdded);
     return -1;
   }

@@ -44,7 +44,7 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
     int index;
   };
   HashIndex<Entry> byKey_;       // case-folded key hash -> the instance (keys are unique)
-  HashIndex<const void*> live_;  // address hash -> the address of each instance
+  AddressSet live_;  // the address of each instance
   mutable const void* heldLast_ = nullptr;  // the instance Holds found last
 
   bool HoldsIndexed(const void* instance) const;
