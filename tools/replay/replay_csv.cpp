@@ -1,9 +1,9 @@
 #include "replay_csv.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
+#include "decimal_digits.h"
 #include "shortest_float.h"
 
 namespace vqm::replay {
@@ -11,15 +11,15 @@ namespace {
 
 constexpr size_t kFlushAt = 1 << 16;
 
-// Appends at p and returns the end: numbers, zero-padded digits and texts.
-char* PutInt(char* p, long long v) { return std::to_chars(p, p + 24, v).ptr; }
+// Appends at p and returns the end.
 char* PutFloat(char* p, float v) { return WriteShortest(p, v); }
-char* PutDigits(char* p, int v, int width) {
-  for (int i = width - 1; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
-  return p + width;
+char* PutTwoDigits(char* p, int v) {
+  memcpy(p, kDigitPairs + 2 * v, 2);
+  return p + 2;
 }
-char* PutText(char* p, const char* text, size_t size) {
-  memcpy(p, text, size);
+// A price as written: the whole of its room is copied, a fixed size, then the end moved back.
+char* PutPriceText(char* p, const char (&text)[kPriceText], size_t size) {
+  memcpy(p, text, kPriceText);
   return p + size;
 }
 
@@ -44,19 +44,27 @@ ReplayCsv::~ReplayCsv() {
 void ReplayCsv::Row(const Bar& b, int barNumber, int tick, const Cell* cells) {
   char* const start = buffer_.data() + used_;
   char* p = start;
-  const int d = CalendarDate(b.hostDate);
-  p = PutDigits(p, d / 10000, 4);
-  *p++ = '-';
-  p = PutDigits(p, d / 100 % 100, 2);
-  *p++ = '-';
-  p = PutDigits(p, d % 100, 2);
+  // The date changes once a day at most: its text is kept.
+  if (b.hostDate != textDate_) {
+    const int d = CalendarDate(b.hostDate);
+    char* t = dateText_;
+    t = PutTwoDigits(t, d / 1000000);
+    t = PutTwoDigits(t, d / 10000 % 100);
+    *t++ = '-';
+    t = PutTwoDigits(t, d / 100 % 100);
+    *t++ = '-';
+    PutTwoDigits(t, d % 100);
+    textDate_ = b.hostDate;
+  }
+  memcpy(p, dateText_, sizeof dateText_);
+  p += kDateSize;
   if (!daily_) {
     *p++ = 'T';
-    p = PutDigits(p, b.hostTime / 100, 2);
+    p = PutTwoDigits(p, b.hostTime / 100);
     *p++ = ':';
-    p = PutDigits(p, b.hostTime % 100, 2);
+    p = PutTwoDigits(p, b.hostTime % 100);
     *p++ = ':';
-    p = PutDigits(p, b.second, 2);
+    p = PutTwoDigits(p, b.second);
   }
   *p++ = ',';
   p = PutInt(p, b.line);
@@ -66,7 +74,7 @@ void ReplayCsv::Row(const Bar& b, int barNumber, int tick, const Cell* cells) {
   p = PutInt(p, tick);
   for (int k = 0; k < 4; ++k) {
     *p++ = ',';
-    p = PutText(p, b.text[k], b.textSize[k]);
+    p = PutPriceText(p, b.text[k], b.textSize[k]);
   }
   *p++ = ',';
   p = PutInt(p, b.volume);

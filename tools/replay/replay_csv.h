@@ -33,6 +33,9 @@ class ReplayCsv {
   size_t used_ = 0;
   size_t rowLimit_;           // the longest row can take
   bool failed_ = false;
+  static constexpr size_t kDateSize = 10;  // YYYY-MM-DD
+  int textDate_ = -1;                      // the host date whose text dateText_ holds
+  char dateText_[16] = {};
 };
 
 }  // namespace vqm::replay

@@ -1,9 +1,12 @@
 #include "shortest_float.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#include "decimal_digits.h"
 
 namespace vqm::replay {
 namespace {
@@ -14,39 +17,16 @@ using Wide = unsigned __int128;
 // the arithmetic has room for; above, whole numbers that are not exact.
 constexpr uint32_t kLowestExponent = 127 - 20;
 constexpr uint32_t kHighestExponent = 127 + 23;
+// From 2^-9 (above 0.001) the plain form is never longer than the scientific one.
+constexpr uint32_t kPlainLowestExponent = 127 - 9;
 // Nine significant digits always read back, so 2^-20 needs no more than 16 decimals.
 constexpr int kMostDecimals = 16;
 constexpr int kDoubleDecimals = 11;
 constexpr double kTens[kDoubleDecimals + 1] = {1e0, 1e1, 1e2, 1e3, 1e4,  1e5,
                                                1e6, 1e7, 1e8, 1e9, 1e10, 1e11};
 
-constexpr char kPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-constexpr uint32_t kPowersOfTen[10] = {1,         10,         100,         1000,        10000,
-                                       100000,    1000000,    10000000,    100000000,   1000000000};
-
-// From the bit length: 1233 / 4096 is just above log10(2).
-int DigitCount(uint32_t n) {
-  const int log2 = 31 - __builtin_clz(n | 1);
-  const int guess = (log2 + 1) * 1233 >> 12;
-  return guess + (n >= kPowersOfTen[guess] ? 1 : 0);
-}
-
-// Writes the last count digits of n backwards, ending at end; returns what is left of n.
-uint32_t PutDigitsBefore(char* end, uint32_t n, int count) {
-  for (; count >= 2; count -= 2, n /= 100) {
-    end -= 2;
-    memcpy(end, kPairs + 2 * (n % 100), 2);
-  }
-  if (count == 1) {
-    end[-1] = static_cast<char>('0' + n % 10);
-    n /= 10;
-  }
-  return n;
-}
+// Adding and taking away 2^52 rounds a double below 2^52 to a whole number, ties to even.
+constexpr double kRounder = 4503599627370496.0;
 
 // The digits are put together in a 64-bit word, the first in the lowest byte, and stored
 // whole: digits stored one by one and read back as a block would stall the processor.
@@ -127,6 +107,62 @@ double PowerOfTwo(int exponent) {
   return v;
 }
 
+// The shortest digits of a float with a fraction that is not a power of two, from 2^-9 up:
+// the float rounded to 6, 7, 8 and 9 significant digits in turn, and the first rounding that
+// reads back. The edges lie half a step either side of the float and a step is less than a
+// unit of the sixth digit, so when a number of k digits or fewer reads back, the nearest
+// k-digit number does too (and no other 6-digit number). Nine digits always read back, so
+// 11 decimals at most: every product is exact, (4m + 2) x 5^11 < 2^53. The digits (ending
+// in zeros when fewer than six are enough) are returned, with their decimals in places.
+inline uint32_t RoundedDigits(double exactValue, int binaryExponent, int shift, bool edgesRead, int* places) {
+  // floor(log10 |value|): 1233 / 4096 is just below log10(2), and the guess is one short
+  // when the float's power of two lies below a power of ten it reaches.
+  const int guess = binaryExponent * 1233 >> 12;
+  int decimals = 5 - guess;  // for six digits
+  double exact = exactValue * kTens[std::max(decimals, 0)];
+  if (exact >= (decimals >= 0 ? 1e6 : kTens[guess + 1])) {
+    --decimals;
+    exact = exactValue * kTens[std::max(decimals, 0)];
+  }
+  // From 10^6 up a float with a fraction needs more digits than its whole part.
+  decimals = std::max(decimals, 0);
+  double reach = PowerOfTwo(-shift - 1) * kTens[decimals];
+  for (;;) {
+    const double nearest = (exact + kRounder) - kRounder;
+    const double distance = std::fabs(nearest - exact);
+    if (distance < reach || (distance == reach && edgesRead) || decimals == kDoubleDecimals) {
+      *places = decimals;
+      return static_cast<uint32_t>(nearest);
+    }
+    ++decimals;
+    exact *= 10;
+    reach *= 10;
+  }
+}
+
+// digits / 10^decimals written plainly without trailing zeros after the point, digits below
+// 10^9 and decimals 11 at most; the form std::to_chars chooses for whole numbers below 10^5
+// and for numbers with a fraction from 0.001 up (scientific is never shorter there).
+char* PutPlain(char* p, uint32_t digits, int decimals) {
+  // The digits right-aligned in 16 bytes, zeros before them; copied 16 bytes at a time.
+  char all[32];
+  const uint64_t low = EightDigits(digits % 100000000);
+  Store(all, kEightZeros + (uint64_t{digits / 100000000} << 56));
+  Store(all + 8, low);
+  Store(all + 16, 0);
+  Store(all + 24, 0);
+  const int count = std::max(DigitCount(digits), decimals + 1);
+  const int whole = count - decimals;
+  memcpy(p, all + 16 - count, 16);
+  if (decimals == 0) return p + whole;
+  p[whole] = '.';
+  memcpy(p + whole + 1, all + 16 - decimals, 16);
+  // Trailing zeros from the last digit, the highest byte of the low word.
+  const uint64_t values = low - kEightZeros;
+  const int zeros = values != 0 ? __builtin_clzll(values) / 8 : 8;
+  return p + whole + 1 + decimals - zeros;
+}
+
 // The shortest digits of |value| = m x 2^-shift (shift from 0 to 43) as digits x 10^exponent;
 // false if none were found (not met: nine digits always do).
 bool ShortestDigits(float value, uint32_t fraction, int shift, uint32_t* digits, int* exponent) {
@@ -159,9 +195,7 @@ bool ShortestDigits(float value, uint32_t fraction, int shift, uint32_t* digits,
   int tried = 0;  // decimals known to give no number between the edges
   if (fraction != 0) {
     // The edges lie as far below the float as above it, so if any whole number is between
-    // them, the one nearest the float is: only that one is tried. Adding and taking away
-    // 2^52 rounds to it (ties to even) in two short steps.
-    constexpr double kRounder = 4503599627370496.0;  // 2^52
+    // them, the one nearest the float is: only that one is tried.
     for (; tried < kDoubleDecimals; ++tried) {
       const double scale = kTens[tried + 1];
       const double exact = exactValue * scale;
@@ -215,9 +249,9 @@ bool ShortestDigits(float value, uint32_t fraction, int shift, uint32_t* digits,
   return false;
 }
 
-}  // namespace
-
-char* WriteShortest(char* p, float value) {
+// Every float the plain writer leaves: found by ShortestDigits and laid out, or left to
+// std::to_chars. Kept apart so that the plain writer's path stays short.
+__attribute__((noinline)) char* WriteAnyFloat(char* p, float value) {
   uint32_t bits;
   memcpy(&bits, &value, sizeof bits);
   const uint32_t biased = bits >> 23 & 0xff;
@@ -238,6 +272,32 @@ char* WriteShortest(char* p, float value) {
     ++exponent;
   }
   return Layout(p, digits, exponent);
+}
+
+}  // namespace
+
+char* WriteShortest(char* p, float value) {
+  uint32_t bits;
+  memcpy(&bits, &value, sizeof bits);
+  const uint32_t biased = bits >> 23 & 0xff;
+  const uint32_t fraction = bits & 0x7fffff;
+  // The usual numbers in plain form at once: whole numbers below 10^5 and numbers with a
+  // fraction from 2^-9 up, powers of two aside.
+  if (biased >= kPlainLowestExponent && biased <= kHighestExponent) {
+    const int shift = static_cast<int>(kHighestExponent - biased);
+    const uint64_t m = fraction | 0x800000u;
+    char* const q = p + (bits >> 31);
+    *p = '-';
+    if ((m & ((uint64_t{1} << shift) - 1)) == 0) {
+      if ((m >> shift) < 100000) return PutPlain(q, static_cast<uint32_t>(m >> shift), 0);
+    } else if (fraction != 0) {
+      int decimals;
+      const uint32_t digits = RoundedDigits(std::fabs(static_cast<double>(value)), static_cast<int>(biased) - 127,
+                                            shift, (m & 1) == 0, &decimals);
+      return PutPlain(q, digits, decimals);
+    }
+  }
+  return WriteAnyFloat(p, value);
 }
 
 }  // namespace vqm::replay
