@@ -114,7 +114,16 @@ bool BarReader::ToBar(int lineNumber, Bar* b, std::string* error) {
 
   Clock when;
   const Role dateRole = columns_[Role::kDateTime] >= 0 ? Role::kDateTime : Role::kDate;
-  if (!ParseDate(field(dateRole), options_.dateOrder, &when, &why)) return fail(dateRole, why);
+  // Bars of a day repeat its date: a text read on the bar before is not read again.
+  const std::string_view dateText = field(dateRole);
+  if (lastDateSize_ != 0 && dateText.size() == lastDateSize_ && memcmp(dateText.data(), lastDateText_, lastDateSize_) == 0) {
+    when = lastDateClock_;
+  } else {
+    if (!ParseDate(dateText, options_.dateOrder, &when, &why)) return fail(dateRole, why);
+    lastDateSize_ = dateText.size() <= sizeof lastDateText_ ? dateText.size() : 0;
+    memcpy(lastDateText_, dateText.data(), lastDateSize_);
+    lastDateClock_ = when;
+  }
   if (columns_[Role::kTime] >= 0) {
     if (when.hasTime) return fail(Role::kDate, Shown(field(Role::kDate)) + " holds a time as well as the time column");
     if (!ParseTime(field(Role::kTime), &when, &why)) return fail(Role::kTime, why);

@@ -75,6 +75,9 @@ class BarReader {
   bool daily_ = false;
   int bars_ = 0;
   int lastDate_ = 0, lastTime_ = -1, lastLine_ = 0;
+  char lastDateText_[16] = {};  // the last date field read (empty when longer), and what it held
+  size_t lastDateSize_ = 0;
+  Clock lastDateClock_;
 };
 
 // Every bar of a text, for tests and the bundled sample.

@@ -33,7 +33,7 @@ constexpr double kRounder = 4503599627370496.0;
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "words are stored lowest byte first");
 
 // The eight digits of n below 10^8 (leading zeros included), two lanes of four at a time.
-uint64_t EightDigits(uint32_t n) {
+inline __attribute__((always_inline)) uint64_t EightDigits(uint32_t n) {
   const uint64_t merged = (n / 10000) | (uint64_t{n % 10000} << 32);
   const uint64_t hundreds = ((merged * 10486) >> 20) & 0x0000007F0000007Full;  // lane / 100
   const uint64_t pairs = (merged - hundreds * 100) << 16 | hundreds;
@@ -43,6 +43,7 @@ uint64_t EightDigits(uint32_t n) {
 }
 
 void Store(char* p, uint64_t word) { memcpy(p, &word, sizeof word); }
+void StoreWide(char* p, Wide word) { memcpy(p, &word, sizeof word); }
 
 constexpr uint64_t kEightZeros = 0x3030303030303030ull;
 
@@ -141,22 +142,18 @@ inline uint32_t RoundedDigits(double exactValue, int binaryExponent, int shift, 
 }
 
 // digits / 10^decimals written plainly without trailing zeros after the point, digits below
-// 10^9 and decimals 11 at most; the form std::to_chars chooses for whole numbers below 10^5
-// and for numbers with a fraction from 0.001 up (scientific is never shorter there).
+// 10^9 and decimals from 1 to 11: the form std::to_chars chooses for numbers with a
+// fraction from 0.001 up (scientific is never shorter there).
 char* PutPlain(char* p, uint32_t digits, int decimals) {
-  // The digits right-aligned in 16 bytes, zeros before them; copied 16 bytes at a time.
-  char all[32];
+  // The digits right-aligned in 16 bytes, zeros before them, held in one 128-bit word (the
+  // first byte lowest) and shifted into place: no byte is stored and read back.
   const uint64_t low = EightDigits(digits % 100000000);
-  Store(all, kEightZeros + (uint64_t{digits / 100000000} << 56));
-  Store(all + 8, low);
-  Store(all + 16, 0);
-  Store(all + 24, 0);
+  const Wide all = Wide{low} << 64 | (kEightZeros + (uint64_t{digits / 100000000} << 56));
   const int count = std::max(DigitCount(digits), decimals + 1);
   const int whole = count - decimals;
-  memcpy(p, all + 16 - count, 16);
-  if (decimals == 0) return p + whole;
+  StoreWide(p, all >> (8 * (16 - count)));
   p[whole] = '.';
-  memcpy(p + whole + 1, all + 16 - decimals, 16);
+  StoreWide(p + whole + 1, all >> (8 * (16 - decimals)));
   // Trailing zeros from the last digit, the highest byte of the low word.
   const uint64_t values = low - kEightZeros;
   const int zeros = values != 0 ? __builtin_clzll(values) / 8 : 8;
@@ -281,15 +278,15 @@ char* WriteShortest(char* p, float value) {
   memcpy(&bits, &value, sizeof bits);
   const uint32_t biased = bits >> 23 & 0xff;
   const uint32_t fraction = bits & 0x7fffff;
-  // The usual numbers in plain form at once: whole numbers below 10^5 and numbers with a
-  // fraction from 2^-9 up, powers of two aside.
+  // The usual numbers in plain form at once: whole numbers below 10^5 (never shorter in
+  // scientific form) and numbers with a fraction from 2^-9 up, powers of two aside.
   if (biased >= kPlainLowestExponent && biased <= kHighestExponent) {
     const int shift = static_cast<int>(kHighestExponent - biased);
     const uint64_t m = fraction | 0x800000u;
     char* const q = p + (bits >> 31);
     *p = '-';
     if ((m & ((uint64_t{1} << shift) - 1)) == 0) {
-      if ((m >> shift) < 100000) return PutPlain(q, static_cast<uint32_t>(m >> shift), 0);
+      if ((m >> shift) < 100000) return PutWhole(q, static_cast<uint32_t>(m >> shift));
     } else if (fraction != 0) {
       int decimals;
       const uint32_t digits = RoundedDigits(std::fabs(static_cast<double>(value)), static_cast<int>(biased) - 127,
