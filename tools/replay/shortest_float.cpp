@@ -145,16 +145,25 @@ inline uint32_t RoundedDigits(double exactValue, int binaryExponent, int shift, 
 // 10^9 and decimals from 1 to 11: the form std::to_chars chooses for numbers with a
 // fraction from 0.001 up (scientific is never shorter there).
 char* PutPlain(char* p, uint32_t digits, int decimals) {
-  // The digits right-aligned in 16 bytes, zeros before them, held in one 128-bit word (the
-  // first byte lowest) and shifted into place: no byte is stored and read back.
+  const int count = std::max(DigitCount(digits), decimals + 1);  // zeros before a fraction included
+  const int whole = count - decimals;
+  if (count <= 8) {
+    // The digits in one word, the first in the lowest byte, shifted into place: no byte
+    // is stored and read back.
+    const uint64_t all = EightDigits(digits);
+    const uint64_t word = all >> (8 * (8 - count));
+    Store(p, word);
+    p[whole] = '.';
+    Store(p + whole + 1, word >> (8 * whole));
+    // Trailing zeros from the last digit, the highest byte.
+    return p + count + 1 - __builtin_clzll(all - kEightZeros) / 8;
+  }
+  // Nine digits or more: right-aligned in a 128-bit word.
   const uint64_t low = EightDigits(digits % 100000000);
   const Wide all = Wide{low} << 64 | (kEightZeros + (uint64_t{digits / 100000000} << 56));
-  const int count = std::max(DigitCount(digits), decimals + 1);
-  const int whole = count - decimals;
   StoreWide(p, all >> (8 * (16 - count)));
   p[whole] = '.';
   StoreWide(p + whole + 1, all >> (8 * (16 - decimals)));
-  // Trailing zeros from the last digit, the highest byte of the low word.
   const uint64_t values = low - kEightZeros;
   const int zeros = values != 0 ? __builtin_clzll(values) / 8 : 8;
   return p + whole + 1 + decimals - zeros;
