@@ -57,6 +57,18 @@ bool CalendarDay(std::string_view text, int y, int m, int d, Clock* out, std::st
   return true;
 }
 
+bool TimeOfDay(std::string_view t, int h, int m, int s, Clock* out, std::string* why) {
+  if (h > 23 || m > 59 || s > 59) {
+    *why = Shown(t) + " is not a time of day";
+    return false;
+  }
+  out->hour = h;
+  out->minute = m;
+  out->second = s;
+  out->hasTime = true;
+  return true;
+}
+
 bool DateOnly(std::string_view t, DateOrder order, Clock* out, std::string* why) {
   if (t.size() == 8 && AllDigits(t))
     return CalendarDay(t, Digits(t.substr(0, 4)), Digits(t.substr(4, 2)), Digits(t.substr(6, 2)),
@@ -80,36 +92,51 @@ bool DateOnly(std::string_view t, DateOrder order, Clock* out, std::string* why)
 
 #if defined(__SSE2__)
 // A line without quotes, the usual kind, split where its delimiters are, found 16 bytes at
-// a time: a branch per field rather than a hard-to-guess one per character. False, with
-// the fields unfinished, for a line with a quote.
+// a time: a branch per field rather than a hard-to-guess one per character. Blanks around
+// the fields are dropped afterwards, and only when the line has any. False, with the fields
+// unfinished, for a line with a quote.
 bool SplitUnquoted(std::string_view line, char delimiter, std::vector<std::string_view>* fields) {
   fields->clear();
   const char* const s = line.data();
   const size_t n = line.size();
+  const bool tabIsBlank = delimiter != '\t';
   const __m128i delimiters = _mm_set1_epi8(delimiter), quotes = _mm_set1_epi8('"');
+  const __m128i spaces = _mm_set1_epi8(' '), tabs = _mm_set1_epi8(tabIsBlank ? '\t' : ' ');
+  unsigned blanks = 0;
   size_t start = 0;
-  // The field from start to end, without the blanks around it.
-  auto field = [&](size_t end) {
-    size_t b = start, e = end;
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && (s[e - 1] == ' ' || (delimiter != '\t' && s[e - 1] == '\t'))) --e;
-    fields->emplace_back(s + b, e - b);
-  };
   for (size_t base = 0; base < n; base += 16) {
+    // The 16 bytes from base; at the end of a line of 16 bytes or more, the last 16 of the
+    // line, with the bytes already seen shifted out of the masks.
     char tail[16] = {};
     const char* at = s + base;
-    if (n - base < 16) at = static_cast<const char*>(memcpy(tail, at, n - base));
+    unsigned skip = 0;
+    if (n - base < 16) {
+      if (n >= 16) {
+        skip = static_cast<unsigned>(16 - (n - base));
+        at = s + n - 16;
+      } else {
+        at = static_cast<const char*>(memcpy(tail, at, n - base));
+      }
+    }
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, quotes)) != 0) return false;
-    unsigned found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, delimiters)));
-    if (n - base < 16) found &= (1u << (n - base)) - 1;
-    for (; found != 0; found &= found - 1) {
+    const unsigned inLine = n - base < 16 ? (1u << (n - base)) - 1 : 0xFFFFu;
+    auto mask = [&](__m128i found) { return (static_cast<unsigned>(_mm_movemask_epi8(found)) >> skip) & inLine; };
+    if (mask(_mm_cmpeq_epi8(chunk, quotes)) != 0) return false;
+    blanks |= mask(_mm_or_si128(_mm_cmpeq_epi8(chunk, spaces), _mm_cmpeq_epi8(chunk, tabs)));
+    for (unsigned found = mask(_mm_cmpeq_epi8(chunk, delimiters)); found != 0; found &= found - 1) {
       const size_t end = base + static_cast<size_t>(__builtin_ctz(found));
-      field(end);
+      fields->emplace_back(s + start, end - start);
       start = end + 1;
     }
   }
-  field(n);
+  fields->emplace_back(s + start, n - start);
+  if (blanks == 0) return true;
+  for (std::string_view& f : *fields) {
+    size_t b = 0, e = f.size();
+    while (b < e && f[b] == ' ') ++b;
+    while (e > b && (f[e - 1] == ' ' || (tabIsBlank && f[e - 1] == '\t'))) --e;
+    f = f.substr(b, e - b);
+  }
   return true;
 }
 #endif
@@ -177,6 +204,12 @@ bool ParseDate(std::string_view text, DateOrder order, Clock* out, std::string* 
 
 bool ParseTime(std::string_view t, Clock* out, std::string* why) {
   int h = -1, m = -1, s = 0;
+  // HHMM, the usual form, read at once.
+  if (t.size() == 4 && AllDigits(t)) {
+    h = Digits(t.substr(0, 2));
+    m = Digits(t.substr(2, 2));
+    return TimeOfDay(t, h, m, s, out, why);
+  }
   const size_t dot = t.find('.');
   std::string_view whole = t;
   if (dot != std::string_view::npos && AllDigits(t.substr(dot + 1))) whole = t.substr(0, dot);
@@ -202,15 +235,7 @@ bool ParseTime(std::string_view t, Clock* out, std::string* why) {
     *why = Shown(t) + " is not a time (HHMM, HH:MM or HH:MM:SS)";
     return false;
   }
-  if (h > 23 || m > 59 || s > 59) {
-    *why = Shown(t) + " is not a time of day";
-    return false;
-  }
-  out->hour = h;
-  out->minute = m;
-  out->second = s;
-  out->hasTime = true;
-  return true;
+  return TimeOfDay(t, h, m, s, out, why);
 }
 
 namespace {
@@ -275,13 +300,15 @@ constexpr float kTensFloat[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 
 // with 10 at most for a float.
 bool ExactDouble(const PlainDecimal& d, double* value) {
   if (d.digits >= (uint64_t{1} << 53) || d.decimals > 22) return false;
-  const double v = static_cast<double>(d.digits) / kTensDouble[d.decimals];
+  const double whole = static_cast<double>(d.digits);
+  const double v = d.decimals == 0 ? whole : whole / kTensDouble[d.decimals];
   *value = d.negative ? -v : v;
   return true;
 }
 bool ExactFloat(const PlainDecimal& d, float* value) {
   if (d.digits >= (uint64_t{1} << 24) || d.decimals > 10) return false;
-  const float v = static_cast<float>(d.digits) / kTensFloat[d.decimals];
+  const float whole = static_cast<float>(d.digits);
+  const float v = d.decimals == 0 ? whole : whole / kTensFloat[d.decimals];
   *value = d.negative ? -v : v;
   return true;
 }
@@ -327,6 +354,10 @@ bool ParsePrice(std::string_view t, bool decimalComma, double* value, float* sin
 }
 
 bool ParseVolume(std::string_view t, int* value) {
+  if (!t.empty() && t.size() <= 9 && AllDigits(t)) {  // below 10^9: no overflow
+    *value = Digits(t);
+    return true;
+  }
   const size_t dot = t.find('.');
   if (dot != std::string_view::npos) {
     for (char c : t.substr(dot + 1))
