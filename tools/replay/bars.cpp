@@ -116,7 +116,8 @@ bool BarReader::ToBar(int lineNumber, Bar* b, std::string* error) {
   const Role dateRole = columns_[Role::kDateTime] >= 0 ? Role::kDateTime : Role::kDate;
   // Bars of a day repeat its date: a text read on the bar before is not read again.
   const std::string_view dateText = field(dateRole);
-  if (lastDateSize_ != 0 && dateText.size() == lastDateSize_ && memcmp(dateText.data(), lastDateText_, lastDateSize_) == 0) {
+  if (lastDateSize_ != 0 && dateText.size() == lastDateSize_ &&
+      memcmp(dateText.data(), lastDateText_, lastDateSize_) == 0) {
     when = lastDateClock_;
   } else {
     if (!ParseDate(dateText, options_.dateOrder, &when, &why)) return fail(dateRole, why);

@@ -2,7 +2,9 @@
 // writes for it, written several times faster for the magnitudes a replay's outputs take.
 // libstdc++ spends about 400 instructions on each float; with a dozen floats per row that was
 // most of the replay CSV's cost. From 2^-20 to just under 2^24 (and zero) the digits are found
-// here with whole-number arithmetic; every other float is left to std::to_chars.
+// here with exact arithmetic: the usual numbers (whole ones below 10^5, and those with a
+// fraction from 2^-9 up) by rounding to six, seven, eight and nine digits in doubles and
+// written plainly in one pass; every other float is left to std::to_chars.
 #pragma once
 
 namespace vqm::replay {
