@@ -113,15 +113,20 @@ double PowerOfTwo(int exponent) {
 // reads back. The edges lie half a step either side of the float and a step is less than a
 // unit of the sixth digit, so when a number of k digits or fewer reads back, the nearest
 // k-digit number does too (and no other 6-digit number). Nine digits always read back, so
-// 11 decimals at most: every product is exact, (4m + 2) x 5^11 < 2^53. The digits (ending
-// in zeros when fewer than six are enough) are returned, with their decimals in places.
-inline uint32_t RoundedDigits(double exactValue, int binaryExponent, int shift, bool edgesRead, int* places) {
+// 11 decimals at most: every product is exact, (4m + 2) x 5^11 < 2^53.
+struct Rounded {
+  uint32_t digits;  // ending in zeros when fewer than six are enough
+  int decimals;
+  int count;  // digits to write: at least one before the point, zeros after it included
+};
+inline Rounded RoundedDigits(double exactValue, int binaryExponent, int shift, bool edgesRead) {
   // floor(log10 |value|): 1233 / 4096 is just below log10(2), and the guess is one short
   // when the float's power of two lies below a power of ten it reaches.
-  const int guess = binaryExponent * 1233 >> 12;
-  int decimals = 5 - guess;  // for six digits
+  int exponent = binaryExponent * 1233 >> 12;
+  int decimals = 5 - exponent;  // for six digits
   double exact = exactValue * kTens[std::max(decimals, 0)];
-  if (exact >= (decimals >= 0 ? 1e6 : kTens[guess + 1])) {
+  if (exact >= (decimals >= 0 ? 1e6 : kTens[exponent + 1])) {
+    ++exponent;
     --decimals;
     exact = exactValue * kTens[std::max(decimals, 0)];
   }
@@ -132,8 +137,10 @@ inline uint32_t RoundedDigits(double exactValue, int binaryExponent, int shift, 
     const double nearest = (exact + kRounder) - kRounder;
     const double distance = std::fabs(nearest - exact);
     if (distance < reach || (distance == reach && edgesRead) || decimals == kDoubleDecimals) {
-      *places = decimals;
-      return static_cast<uint32_t>(nearest);
+      // The whole part's digits (a zero below 1) and the decimals. A rounding up to the next
+      // power of ten never reads back: that power is a float of its own.
+      const int count = std::max(exponent + 1, 1) + decimals;
+      return Rounded{static_cast<uint32_t>(nearest), decimals, count};
     }
     ++decimals;
     exact *= 10;
@@ -141,11 +148,11 @@ inline uint32_t RoundedDigits(double exactValue, int binaryExponent, int shift, 
   }
 }
 
-// digits / 10^decimals written plainly without trailing zeros after the point, digits below
-// 10^9 and decimals from 1 to 11: the form std::to_chars chooses for numbers with a
-// fraction from 0.001 up (scientific is never shorter there).
-char* PutPlain(char* p, uint32_t digits, int decimals) {
-  const int count = std::max(DigitCount(digits), decimals + 1);  // zeros before a fraction included
+// digits / 10^decimals written plainly without trailing zeros after the point, count digits
+// (zeros before a fraction included) below 10^9 and decimals from 1 to 11: the form
+// std::to_chars chooses for numbers with a fraction from 0.001 up (scientific is never
+// shorter there).
+char* PutPlain(char* p, uint32_t digits, int decimals, int count) {
   const int whole = count - decimals;
   if (count <= 8) {
     // The digits in one word, the first in the lowest byte, shifted into place: no byte
@@ -297,10 +304,9 @@ char* WriteShortest(char* p, float value) {
     if ((m & ((uint64_t{1} << shift) - 1)) == 0) {
       if ((m >> shift) < 100000) return PutWhole(q, static_cast<uint32_t>(m >> shift));
     } else if (fraction != 0) {
-      int decimals;
-      const uint32_t digits = RoundedDigits(std::fabs(static_cast<double>(value)), static_cast<int>(biased) - 127,
-                                            shift, (m & 1) == 0, &decimals);
-      return PutPlain(q, digits, decimals);
+      const Rounded r = RoundedDigits(std::fabs(static_cast<double>(value)), static_cast<int>(biased) - 127,
+                                      shift, (m & 1) == 0);
+      return PutPlain(q, r.digits, r.decimals, r.count);
     }
   }
   return WriteAnyFloat(p, value);
