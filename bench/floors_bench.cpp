@@ -8,6 +8,7 @@
 // The log is closed (bench/main.cpp), as a chart runs with the log off.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -64,58 +65,109 @@ float Solve(const double* S, const double* T, double x) {
   return static_cast<float>(v);
 }
 
-// One call's arithmetic for regression length L: the response adjustment (a 30-value
-// average and one power), the two windows' sums over the values (the abscissa sums are
-// integers, kept), four solves, and the two weighted averages (half length, smoother).
+// Sum of x^k (k = 0 .. 4) over the integers a .. b, exact in 64 bits for the abscissas a
+// regression window holds: the closed forms of the sums from 0, differenced.
+void IntegerPowerSums(int64_t a, int64_t b, double S[5]) {
+  // Sum of x^k (k >= 1) for x = 1 .. n, and its continuation below 0 (minus the sum over
+  // n+1 .. -1).
+  const auto upTo = [](int64_t n, int k) -> int64_t {
+    const bool negative = n < 0;
+    const int64_t m = negative ? -n - 1 : n;
+    const int64_t t = m * (m + 1) / 2;
+    int64_t s = 0;
+    switch (k) {
+      case 1: s = t; break;
+      case 2: s = t * (2 * m + 1) / 3; break;
+      case 3: s = t * t; break;
+      default: s = t * (2 * m + 1) * (3 * m * m + 3 * m - 1) / 15;
+    }
+    return negative ? ((k & 1) ? s : -s) : s;
+  };
+  S[0] = static_cast<double>(b - a + 1);
+  for (int k = 1; k < 5; ++k) S[k] = static_cast<double>(upTo(b, k) - upTo(a - 1, k));
+}
+
+// One call's arithmetic for regression length L, as the export's bits require it: the point
+// kept; the short average of the raw values; the change average (30 values, in slot order)
+// and the response adjustment (the same log and exp, in double, rounded to float); the two
+// windows' sums over the adjusted values (the abscissa sums are integers, in closed form);
+// four solves; the smoother of the results, whose sum starts at this call's result; the
+// warm-up and the first call after it. Its results equal the export's, call for call.
 class RareAvgFloor {
  public:
   explicit RareAvgFloor(int L)
-      : L_(L), h_(std::max(1, (L - 1) / 2)), W_(std::max(2, L > 12 ? L / 3 : L / 2)) {
-    values_.reserve(kCalls + 1000);
-    for (int i = 0; i < 30; ++i) changes_[i] = 0.0f;
+      : L_(L), h_(std::max(1, (L - 1) / 2)), W_(std::max(2, L > 12 ? L / 3 : L / 2)),
+        lag_(3 < L ? 3 : h_), exponent_(60.0f / 100.0f + 1.0f) {
+    raw_.reserve(kCalls + 1000);
+    adjusted_.reserve(kCalls + 1000);
+    results_.reserve(kCalls + 1000);
   }
   float Call(float v) {
-    const float q = values_.empty() ? v : raw_;
-    raw_ = v;
-    const float pct = std::fabs(v - q) * 100.0f / std::fabs(v);
-    changes_[slot_++ % 30] = pct;
-    float sum = 0.0f;
-    for (float c : changes_) sum += c;
-    const float r = pct / (sum / 30.0f);
-    values_.push_back(r > 0.0f ? std::exp(std::log(r) * 1.6f) / r * (v - q) + q : v);
-    const int n = static_cast<int>(values_.size());
-    if (n < L_ + 2) return v;
-    const float* y = &values_[static_cast<size_t>(n - 2 - L_)];
-    const int lag = 3 < L_ ? 3 : h_;
-    double l[3] = {}, s[3] = {};
-    double x = 0.0;
-    for (int j = 0; j <= L_; ++j, x += 1.0) {
-      const double yy = y[j], yx = yy * x, yx2 = yy * (x * x);
-      l[0] += yy, l[1] += yx, l[2] += yx2;
-      if (j >= lag) s[0] += yy, s[1] += yx, s[2] += yx2;
+    const float q = raw_.empty() ? 0.0f : raw_.back();
+    raw_.push_back(v);
+    adjusted_.push_back(v);
+    const int n = static_cast<int>(raw_.size()), g = n - 2;
+    // The short average's weights count down from the number of values it holds.
+    const float shortAverage = Weighted(&raw_.back(), std::min(n, h_), std::min(n, h_));
+    if (g < h_) return 1000000000.0f;  // the warm-up of a series that is not intraday
+
+    if (v != 0.0f) {
+      const float d = v - q;
+      const float pct = std::min(std::fabs(d) * 100.0f / std::fabs(v), 100.0f);
+      if (changesFilled_ < 30) ++changesFilled_;
+      changes_[changeSlot_++ % 30] = pct;
+      float sum = 0.0f;
+      for (int i = 0; i < changesFilled_; ++i) sum += changes_[i];
+      const float average = sum / static_cast<float>(changesFilled_);
+      if (changesFilled_ > 5 && pct > 0.0f) {
+        const float r = average > 0.0f ? pct / average : 1.0f;
+        const float power =
+            static_cast<float>(std::exp(static_cast<double>(
+                static_cast<float>(std::log(static_cast<double>(r))) * exponent_)));
+        adjusted_.back() = power / r * d + q;
+      } else if (changesFilled_ > 5 && pct == 0.0f) {
+        adjusted_.back() = v;
+      }
     }
-    const double Sl[5] = {double(L_ + 1), 1, 2, 3, 4}, Ss[5] = {double(L_ + 1 - lag), 1, 2, 3, 4};
-    const float r0 = (Solve<1>(Sl, l, x) + Solve<1>(Ss, s, x) + Solve<2>(Sl, l, x) +
-                      Solve<2>(Ss, s, x)) * 0.25f;
-    return Weighted(&values_[static_cast<size_t>(n - h_)], h_) + Weighted(y, W_) + r0;
+
+    const int x0 = g <= 1010 ? g : g % 1000;
+    const int first = std::max(0, g - L_), shortFirst = std::max(0, g - (L_ - lag_));
+    double l[3] = {}, s[3] = {};
+    double x = x0 - (g - first);
+    for (int i = first; i <= g; ++i, x += 1.0) {
+      const double y = adjusted_[static_cast<size_t>(i)], yx = y * x, yx2 = y * (x * x);
+      l[0] += y, l[1] += yx, l[2] += yx2;
+      if (i >= shortFirst) s[0] += y, s[1] += yx, s[2] += yx2;
+    }
+    double Sl[5], Ss[5];
+    IntegerPowerSums(x0 - (g - first), x0, Sl);
+    IntegerPowerSums(x0 - (g - shortFirst), x0, Ss);
+    const double xe = static_cast<float>(x0);
+    float r0 = (Solve<1>(Ss, s, xe) + Solve<1>(Sl, l, xe) + Solve<2>(Sl, l, xe) +
+                Solve<2>(Ss, s, xe)) * 0.25f;
+    results_.push_back(r0);
+    const int m = static_cast<int>(results_.size());
+    r0 = Weighted(&results_.back(), std::min(m, W_), W_);  // the smoother's count down from W
+    return g == h_ ? (shortAverage + r0) * 0.5f : r0;
   }
 
  private:
-  static float Weighted(const float* x, int n) {
-    float ws = 0.0f, vs = 0.0f;
-    for (int k = 0; k < n; ++k) {
-      const float w = static_cast<float>(n - k);
-      ws += w;
-      vs += w * x[n - 1 - k];
-    }
+  // The n newest values (the newest at *newest) weighted top, top - 1, ..., newest first.
+  // The weight sum is an integer below 2^24, exact in closed form.
+  static float Weighted(const float* newest, int n, int top) {
+    const float ws = static_cast<float>(n * (2 * top - n + 1) / 2);
+    float vs = 0.0f;
+    for (int k = 0; k < n; ++k) vs += static_cast<float>(top - k) * newest[-k];
     return vs / ws;
   }
 
-  int L_, h_, W_;
-  std::vector<float> values_;
-  float changes_[30];
-  unsigned slot_ = 0;
-  float raw_ = 0.0f;
+  int L_, h_, W_, lag_;
+  float exponent_;
+  std::vector<float> raw_, adjusted_;
+  std::vector<float> results_;
+  float changes_[30] = {};
+  int changesFilled_ = 0;
+  unsigned changeSlot_ = 0;
 };
 
 void BM_RareAvgFloor(benchmark::State& state) {
