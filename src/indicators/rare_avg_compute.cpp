@@ -194,16 +194,10 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   // pass over the points.
   CFitSums longSums, shortSums;
   const float x0 = static_cast<float>(WindowSums(g, &longSums, &shortSums));
-  const struct {
-    int degree;
-    const CFitSums* sums;
-  } fits[4] = {{1, &longSums}, {1, &shortSums}, {2, &longSums}, {2, &shortSums}};
   float f[4];
-  for (int i = 0; i < 4; ++i) {
-    if (!FitFromSums(fits[i].degree, *fits[i].sums, x0, &f[i])) {
-      *result = kRareAvgError;
-      return -(i + 1);
-    }
+  if (const int failed = FitsFromSums(longSums, shortSums, x0, f)) {
+    *result = kRareAvgError;
+    return -failed;
   }
   float r0 = (f[1] + f[0] + f[2] + f[3]) * 0.25f;
   p->result = r0;
