@@ -145,34 +145,57 @@ double ParabolaAt(const CFitSums& sums, double x) {
 constexpr int64_t kMaxExactAbscissa = 9741;
 constexpr int64_t kExactLimit = int64_t{1} << 53;
 
-void AddPowers(int64_t x, int64_t sign, int64_t sums[5]) {
-  const int64_t x2 = x * x;
+// The largest |x| for which a run of `count` abscissas keeps every sum exact (-1: none).
+int64_t LargestExactAbscissa(int64_t count) {
+  // Every partial sum of x^4 stays below count * m^4; the test is monotone in m.
+  const auto exact = [count](int64_t m) {
+    return count <= kExactLimit / std::max<int64_t>(1, m * m * m * m);
+  };
+  if (!exact(0)) return -1;
+  int64_t low = 0, high = kMaxExactAbscissa;  // exact(low) holds
+  while (low < high) {
+    const int64_t mid = (low + high + 1) / 2;
+    if (exact(mid)) low = mid;
+    else high = mid - 1;
+  }
+  return low;
+}
+
+// Powers of integers below 2^53 and their sums, exact in double precision.
+void AddPowers(double x, double sign, double sums[5]) {
+  const double x2 = x * x;
   sums[0] += sign;
   sums[1] += sign * x;
   sums[2] += sign * x2;
-  sums[3] += sign * x2 * x;
-  sums[4] += sign * x2 * x2;
+  sums[3] += sign * (x2 * x);
+  sums[4] += sign * (x2 * x2);
 }
 
 }  // namespace
 
 bool CAbscissaSums::Get(int first, int last, double S[5]) {
   const int64_t a = first, b = last;
-  const int64_t m = std::max(a < 0 ? -a : a, b < 0 ? -b : b);
-  const int64_t count = b - a + 1;
-  // Every partial sum of x^4 stays below count * m^4.
-  if (count <= 0 || m > kMaxExactAbscissa || count > kExactLimit / std::max<int64_t>(1, m * m * m * m))
-    return false;
-  if (a == first_ + 1 && b == last_ + 1 && first_ <= last_) {
-    AddPowers(first_, -1, sums_);
-    AddPowers(b, 1, sums_);
+  // A run moved on by one within the bound of its length: two powers change.
+  if (a == first_ + 1 && b == last_ + 1 && b <= largest_ && -a <= largest_) {
+    AddPowers(static_cast<double>(first_), -1.0, sums_);
+    AddPowers(static_cast<double>(b), 1.0, sums_);
   } else if (a != first_ || b != last_) {
-    for (int64_t& s : sums_) s = 0;
-    for (int64_t x = a; x <= b; ++x) AddPowers(x, 1, sums_);
+    const int64_t count = b - a + 1;
+    if (count <= 0) return false;
+    if (count != count_) {
+      count_ = count;
+      largest_ = LargestExactAbscissa(count);
+    }
+    if (std::max(a < 0 ? -a : a, b < 0 ? -b : b) > largest_) {
+      first_ = last_ = kNone;
+      return false;
+    }
+    for (double& s : sums_) s = 0.0;
+    for (int64_t x = a; x <= b; ++x) AddPowers(static_cast<double>(x), 1.0, sums_);
   }
   first_ = a;
   last_ = b;
-  for (int k = 0; k < 5; ++k) S[k] = static_cast<double>(sums_[k]);
+  for (int k = 0; k < 5; ++k) S[k] = sums_[k];
   return true;
 }
 

@@ -65,9 +65,13 @@ class CAbscissaSums {
   bool Get(int first, int last, double S[5]);
 
  private:
-  int64_t first_ = 1;
-  int64_t last_ = 0;  // first_ > last_: nothing kept
-  int64_t sums_[5] = {};
+  // Nothing kept: no run of int abscissas starts at or next to this.
+  static constexpr int64_t kNone = INT64_MIN;
+  int64_t first_ = kNone;
+  int64_t last_ = kNone;
+  int64_t count_ = 0;     // the run length largest_ was found for
+  int64_t largest_ = -1;  // the largest |x| that keeps sums of count_ abscissas exact
+  double sums_[5] = {};   // integers below 2^53
 };
 
 // What fresh CPolyFits given these sums answer after Solve and Evaluate (x), in this order:
