@@ -7,6 +7,7 @@
 
 #include "indicators/poly_fit.h"
 #include "indicators/rare_avg_series.h"
+#include "indicators/rounded_log_exp.h"
 
 namespace vqm {
 namespace {
@@ -20,13 +21,24 @@ constexpr int kDiagnosticLine = -1818;
 constexpr int kDiagnosticParabola = -1819;
 constexpr int kDiagnosticValue = -1820;
 
-// Correctly rounded single-precision results, whatever the C library's logf and expf do.
+// The response adjustment's logarithm and exponential: float in, double inside, float out,
+// with the C library's bits; through the polynomials where the build says they are faster.
+#ifndef VQM_POLYNOMIAL_LOG_EXP
+#define VQM_POLYNOMIAL_LOG_EXP 0
+#endif
+float LogF(float x) {
+  if (VQM_POLYNOMIAL_LOG_EXP) return LogRounded(x);
+  return static_cast<float>(std::log(static_cast<double>(x)));
+}
+float ExpF(float x) {
+  if (VQM_POLYNOMIAL_LOG_EXP) return ExpRounded(x);
+  return static_cast<float>(std::exp(static_cast<double>(x)));
+}
+
 bool OutOfMemory(const CCalcStack& stack, int length) {
   return stack.items == nullptr && length > 0 && length <= kMaxStackLength;
 }
 
-float LogF(float x) { return static_cast<float>(std::log(static_cast<double>(x))); }
-float ExpF(float x) { return static_cast<float>(std::exp(static_cast<double>(x))); }
 
 }  // namespace
 
