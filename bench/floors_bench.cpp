@@ -8,9 +8,11 @@
 // The log is closed (bench/main.cpp), as a chart runs with the log off.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <xmmintrin.h>
@@ -35,87 +37,144 @@ int TimeOf(int i) { return 900 + (i % 400) / 60 * 100 + (i % 400) % 60; }
 
 // ---- the regression average -------------------------------------------------------------
 
-// Least squares of degree D from the sums, as the normal equations are solved.
-template <int D>
-float Solve(const double* S, const double* T, double x) {
-  double M[D + 1][D + 2];
-  for (int i = 0; i <= D; ++i) {
-    for (int j = 0; j <= D; ++j) M[i][j] = S[i + j];
-    M[i][D + 1] = T[i];
-  }
-  for (int k = 0; k <= D; ++k) {
-    int p = k;
-    for (int r = k + 1; r <= D; ++r)
-      if (std::fabs(M[r][k]) > std::fabs(M[p][k])) p = r;
-    for (int j = k; p > k && j <= D + 1; ++j) std::swap(M[k][j], M[p][j]);
-    for (int i = k + 1; i <= D; ++i) {
-      const double f = M[i][k] / M[k][k];
-      for (int j = k + 1; j <= D + 1; ++j) M[i][j] -= f * M[k][j];
-    }
-  }
-  double c[D + 1] = {};
-  for (int i = D; i >= 0; --i) {
-    double s = M[i][D + 1];
-    for (int j = i + 1; j <= D; ++j) s -= c[j] * M[i][j];
-    if (M[i][i] != 0.0) c[i] = s / M[i][i];
-  }
-  double v = 0.0, p = 1.0;
-  for (int k = 0; k <= D; ++k, p *= x) v += c[k] * p;
-  return static_cast<float>(v);
+// Least squares of degree D from the sums, as the normal equations are solved (partial
+// pivoting, ties keep the upper row), written out: rows swapped by their addresses.
+float Line(const double* S, const double* T, double x) {
+  double r0[3] = {S[0], S[1], T[0]}, r1[3] = {S[1], S[2], T[1]};
+  double *a = r0, *b = r1;
+  if (std::fabs(b[0]) > std::fabs(a[0])) std::swap(a, b);
+  const double f = b[0] / a[0];
+  b[1] -= f * a[1];
+  b[2] -= f * a[2];
+  double c0 = 0.0, c1 = 0.0;
+  if (b[1] != 0.0) c1 = b[2] / b[1];
+  if (a[0] != 0.0) c0 = (a[2] - c1 * a[1]) / a[0];
+  return static_cast<float>(0.0 + c0 * 1.0 + c1 * x);
 }
 
-// One call's arithmetic for regression length L: the response adjustment (a 30-value
-// average and one power), the two windows' sums over the values (the abscissa sums are
-// integers, kept), four solves, and the two weighted averages (half length, smoother).
+float Parabola(const double* S, const double* T, double x) {
+  double r0[4] = {S[0], S[1], S[2], T[0]}, r1[4] = {S[1], S[2], S[3], T[1]},
+         r2[4] = {S[2], S[3], S[4], T[2]};
+  double *a = r0, *b = r1, *c = r2, *p = a;
+  if (std::fabs(b[0]) > std::fabs(p[0])) p = b;
+  if (std::fabs(c[0]) > std::fabs(p[0])) p = c;
+  std::swap(a, p == b ? b : p == c ? c : a);
+  const double fb = b[0] / a[0], fc = c[0] / a[0];
+  for (int j = 1; j < 4; ++j) b[j] -= fb * a[j];
+  for (int j = 1; j < 4; ++j) c[j] -= fc * a[j];
+  if (std::fabs(c[1]) > std::fabs(b[1])) std::swap(b, c);
+  const double f = c[1] / b[1];
+  c[2] -= f * b[2];
+  c[3] -= f * b[3];
+  double c0 = 0.0, c1 = 0.0, c2 = 0.0;
+  if (c[2] != 0.0) c2 = c[3] / c[2];
+  if (b[1] != 0.0) c1 = (b[3] - c2 * b[2]) / b[1];
+  if (a[0] != 0.0) c0 = (a[3] - c1 * a[1] - c2 * a[2]) / a[0];
+  return static_cast<float>(0.0 + c0 * 1.0 + c1 * x + c2 * (x * x));
+}
+
+// Sum of x^k (k = 0 .. 4) over the integers a .. b, exact in 64 bits for the abscissas a
+// regression window holds: the closed forms of the sums from 0, differenced.
+void IntegerPowerSums(int64_t a, int64_t b, double S[5]) {
+  // Sum of x^k (k >= 1) for x = 1 .. n, and its continuation below 0 (minus the sum over
+  // n+1 .. -1).
+  const auto upTo = [](int64_t n, int k) -> int64_t {
+    const bool negative = n < 0;
+    const int64_t m = negative ? -n - 1 : n;
+    const int64_t t = m * (m + 1) / 2;
+    int64_t s = 0;
+    switch (k) {
+      case 1: s = t; break;
+      case 2: s = t * (2 * m + 1) / 3; break;
+      case 3: s = t * t; break;
+      default: s = t * (2 * m + 1) * (3 * m * m + 3 * m - 1) / 15;
+    }
+    return negative ? ((k & 1) ? s : -s) : s;
+  };
+  S[0] = static_cast<double>(b - a + 1);
+  for (int k = 1; k < 5; ++k) S[k] = static_cast<double>(upTo(b, k) - upTo(a - 1, k));
+}
+
+// One call's arithmetic for regression length L, as the export's bits require it: the point
+// kept; the short average of the raw values; the change average (30 values, in slot order)
+// and the response adjustment (the same log and exp, in double, rounded to float); the two
+// windows' sums over the adjusted values (the abscissa sums are integers, in closed form);
+// four solves; the smoother of the results, whose sum starts at this call's result; the
+// warm-up and the first call after it. Its results equal the export's, call for call.
 class RareAvgFloor {
  public:
   explicit RareAvgFloor(int L)
-      : L_(L), h_(std::max(1, (L - 1) / 2)), W_(std::max(2, L > 12 ? L / 3 : L / 2)) {
-    values_.reserve(kCalls + 1000);
-    for (int i = 0; i < 30; ++i) changes_[i] = 0.0f;
+      : L_(L), h_(std::max(1, (L - 1) / 2)), W_(std::max(2, L > 12 ? L / 3 : L / 2)),
+        lag_(3 < L ? 3 : h_), exponent_(60.0f / 100.0f + 1.0f) {
+    raw_.reserve(kCalls + 1000);
+    adjusted_.reserve(kCalls + 1000);
+    results_.reserve(kCalls + 1000);
   }
   float Call(float v) {
-    const float q = values_.empty() ? v : raw_;
-    raw_ = v;
-    const float pct = std::fabs(v - q) * 100.0f / std::fabs(v);
-    changes_[slot_++ % 30] = pct;
-    float sum = 0.0f;
-    for (float c : changes_) sum += c;
-    const float r = pct / (sum / 30.0f);
-    values_.push_back(r > 0.0f ? std::exp(std::log(r) * 1.6f) / r * (v - q) + q : v);
-    const int n = static_cast<int>(values_.size());
-    if (n < L_ + 2) return v;
-    const float* y = &values_[static_cast<size_t>(n - 2 - L_)];
-    const int lag = 3 < L_ ? 3 : h_;
-    double l[3] = {}, s[3] = {};
-    double x = 0.0;
-    for (int j = 0; j <= L_; ++j, x += 1.0) {
-      const double yy = y[j], yx = yy * x, yx2 = yy * (x * x);
-      l[0] += yy, l[1] += yx, l[2] += yx2;
-      if (j >= lag) s[0] += yy, s[1] += yx, s[2] += yx2;
+    const float q = raw_.empty() ? 0.0f : raw_.back();
+    raw_.push_back(v);
+    adjusted_.push_back(v);
+    const int n = static_cast<int>(raw_.size()), g = n - 2;
+    // The short average's weights count down from the number of values it holds.
+    const float shortAverage = Weighted(&raw_.back(), std::min(n, h_), std::min(n, h_));
+    if (g < h_) return 1000000000.0f;  // the warm-up of a series that is not intraday
+
+    if (v != 0.0f) {
+      const float d = v - q;
+      const float pct = std::min(std::fabs(d) * 100.0f / std::fabs(v), 100.0f);
+      if (changesFilled_ < 30) ++changesFilled_;
+      changes_[changeSlot_++ % 30] = pct;
+      float sum = 0.0f;
+      for (int i = 0; i < changesFilled_; ++i) sum += changes_[i];
+      const float average = sum / static_cast<float>(changesFilled_);
+      if (changesFilled_ > 5 && pct > 0.0f) {
+        const float r = average > 0.0f ? pct / average : 1.0f;
+        const float power =
+            static_cast<float>(std::exp(static_cast<double>(
+                static_cast<float>(std::log(static_cast<double>(r))) * exponent_)));
+        adjusted_.back() = power / r * d + q;
+      } else if (changesFilled_ > 5 && pct == 0.0f) {
+        adjusted_.back() = v;
+      }
     }
-    const double Sl[5] = {double(L_ + 1), 1, 2, 3, 4}, Ss[5] = {double(L_ + 1 - lag), 1, 2, 3, 4};
-    const float r0 = (Solve<1>(Sl, l, x) + Solve<1>(Ss, s, x) + Solve<2>(Sl, l, x) +
-                      Solve<2>(Ss, s, x)) * 0.25f;
-    return Weighted(&values_[static_cast<size_t>(n - h_)], h_) + Weighted(y, W_) + r0;
+
+    const int x0 = g <= 1010 ? g : g % 1000;
+    const int first = std::max(0, g - L_), shortFirst = std::max(0, g - (L_ - lag_));
+    double l[3] = {}, s[3] = {};
+    double x = x0 - (g - first);
+    for (int i = first; i <= g; ++i, x += 1.0) {
+      const double y = adjusted_[static_cast<size_t>(i)], yx = y * x, yx2 = y * (x * x);
+      l[0] += y, l[1] += yx, l[2] += yx2;
+      if (i >= shortFirst) s[0] += y, s[1] += yx, s[2] += yx2;
+    }
+    double Sl[5], Ss[5];
+    IntegerPowerSums(x0 - (g - first), x0, Sl);
+    IntegerPowerSums(x0 - (g - shortFirst), x0, Ss);
+    const double xe = static_cast<float>(x0);
+    float r0 = (Line(Ss, s, xe) + Line(Sl, l, xe) + Parabola(Sl, l, xe) + Parabola(Ss, s, xe)) * 0.25f;
+    results_.push_back(r0);
+    const int m = static_cast<int>(results_.size());
+    r0 = Weighted(&results_.back(), std::min(m, W_), W_);  // the smoother's count down from W
+    return g == h_ ? (shortAverage + r0) * 0.5f : r0;
   }
 
  private:
-  static float Weighted(const float* x, int n) {
-    float ws = 0.0f, vs = 0.0f;
-    for (int k = 0; k < n; ++k) {
-      const float w = static_cast<float>(n - k);
-      ws += w;
-      vs += w * x[n - 1 - k];
-    }
+  // The n newest values (the newest at *newest) weighted top, top - 1, ..., newest first.
+  // The weight sum is an integer below 2^24, exact in closed form.
+  static float Weighted(const float* newest, int n, int top) {
+    const float ws = static_cast<float>(n * (2 * top - n + 1) / 2);
+    float vs = 0.0f;
+    for (int k = 0; k < n; ++k) vs += static_cast<float>(top - k) * newest[-k];
     return vs / ws;
   }
 
-  int L_, h_, W_;
-  std::vector<float> values_;
-  float changes_[30];
-  unsigned slot_ = 0;
-  float raw_ = 0.0f;
+  int L_, h_, W_, lag_;
+  float exponent_;
+  std::vector<float> raw_, adjusted_;
+  std::vector<float> results_;
+  float changes_[30] = {};
+  int changesFilled_ = 0;
+  unsigned changeSlot_ = 0;
 };
 
 void BM_RareAvgFloor(benchmark::State& state) {

@@ -65,13 +65,22 @@ class CAbscissaSums {
   bool Get(int first, int last, double S[5]);
 
  private:
-  int64_t first_ = 1;
-  int64_t last_ = 0;  // first_ > last_: nothing kept
-  int64_t sums_[5] = {};
+  // Nothing kept: no run of int abscissas starts at or next to this.
+  static constexpr int64_t kNone = INT64_MIN;
+  int64_t first_ = kNone;
+  int64_t last_ = kNone;
+  int64_t count_ = 0;     // the run length largest_ was found for
+  int64_t largest_ = -1;  // the largest |x| that keeps sums of count_ abscissas exact
+  double sums_[5] = {};   // integers below 2^53
 };
 
-// What a fresh CPolyFit of degree 1 or 2 given these sums answers after Solve and
-// Evaluate (x): false when it fails.
-bool FitFromSums(int degree, const CFitSums& sums, float x, float* value);
+// What fresh CPolyFits given these sums answer after Solve and Evaluate (x), in this order:
+// f[0] the line and f[2] the parabola of the long window, f[1] and f[3] those of the short
+// one. 0 when all four succeed, else the number (1 .. 4) of the first that fails in the order
+// long line, short line, long parabola, short parabola; f is then not written.
+int FitsFromSums(const CFitSums& longSums, const CFitSums& shortSums, float x, float f[4]);
+// One of those fits (degree 1 or 2, at least that many points) before its value is rounded
+// to float.
+double FitValueAt(int degree, const CFitSums& sums, float x);
 
 }  // namespace vqm

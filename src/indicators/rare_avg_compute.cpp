@@ -7,6 +7,7 @@
 
 #include "indicators/poly_fit.h"
 #include "indicators/rare_avg_series.h"
+#include "indicators/rounded_log_exp.h"
 
 namespace vqm {
 namespace {
@@ -20,13 +21,24 @@ constexpr int kDiagnosticLine = -1818;
 constexpr int kDiagnosticParabola = -1819;
 constexpr int kDiagnosticValue = -1820;
 
-// Correctly rounded single-precision results, whatever the C library's logf and expf do.
+// The response adjustment's logarithm and exponential: float in, double inside, float out,
+// with the C library's bits; through the polynomials where the build says they are faster.
+#ifndef VQM_POLYNOMIAL_LOG_EXP
+#define VQM_POLYNOMIAL_LOG_EXP 0
+#endif
+float LogF(float x) {
+  if (VQM_POLYNOMIAL_LOG_EXP) return LogRounded(x);
+  return static_cast<float>(std::log(static_cast<double>(x)));
+}
+float ExpF(float x) {
+  if (VQM_POLYNOMIAL_LOG_EXP) return ExpRounded(x);
+  return static_cast<float>(std::exp(static_cast<double>(x)));
+}
+
 bool OutOfMemory(const CCalcStack& stack, int length) {
   return stack.items == nullptr && length > 0 && length <= kMaxStackLength;
 }
 
-float LogF(float x) { return static_cast<float>(std::log(static_cast<double>(x))); }
-float ExpF(float x) { return static_cast<float>(std::exp(static_cast<double>(x))); }
 
 }  // namespace
 
@@ -41,7 +53,7 @@ bool CRareAvgSym::Fit(int degree, int skip, int end, float* value) const {
   const int jFirst = std::min(regrLength - skip, end);
   const int jLast = std::max(0, end - (held - 1));
   for (int j = jFirst; j >= jLast; --j)
-    fit.AddPoint(static_cast<float>(x0 - j), PointAt(end - j)->adjusted);
+    fit.AddPoint(static_cast<float>(x0 - j), adjusted_.at[end - j]);
   fit.Solve();
   if (fit.Evaluate(static_cast<float>(x0), value)) return true;
   *value = kRareAvgError;
@@ -64,19 +76,19 @@ int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) co
       (!hasShort || shortAbscissas_.Get(x0 - jShort, x0 - jLast, shortSums->S))) {
     double l0 = 0.0, l1 = 0.0, l2 = 0.0, s0 = 0.0, s1 = 0.0, s2 = 0.0;
     double x = static_cast<float>(x0 - jLong);  // exact, and exact when stepped by 1
-    const CRareAvgPoint* point = &pointStore_[static_cast<size_t>(end - jLong)];
-    const CRareAvgPoint* const shortFirst = point + (jLong - std::max(jShort, jLast - 1));
-    const CRareAvgPoint* const last = point + (jLong - jLast);
+    const float* point = adjusted_.at + (end - jLong);
+    const float* const shortFirst = point + (jLong - std::max(jShort, jLast - 1));
+    const float* const last = point + (jLong - jLast);
 #pragma GCC unroll 2
     for (; point < shortFirst; ++point, x += 1.0) {
-      const double y = point->adjusted;
+      const double y = *point;
       l0 += y;
       l1 += y * x;
       l2 += y * (x * x);
     }
 #pragma GCC unroll 2
     for (; point <= last; ++point, x += 1.0) {
-      const double y = point->adjusted;
+      const double y = *point;
       const double yx = y * x;
       const double yx2 = y * (x * x);
       l0 += y;
@@ -92,10 +104,10 @@ int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) co
   }
   CFitSums l, s;
   int j = jLong;
-  for (; j >= jLast && j > jShort; --j) l.Add(static_cast<float>(x0 - j), PointAt(end - j)->adjusted);
+  for (; j >= jLast && j > jShort; --j) l.Add(static_cast<float>(x0 - j), adjusted_.at[end - j]);
   for (; j >= jLast; --j) {
     const double x = static_cast<float>(x0 - j);
-    const double y = PointAt(end - j)->adjusted;
+    const double y = adjusted_.at[end - j];
     l.Add(x, y);
     s.Add(x, y);
   }
@@ -104,9 +116,9 @@ int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) co
   return x0;
 }
 
-void CRareAvgSym::AdjustResponse(CRareAvgPoint* p, int F) {
-  const float v = p->raw;
-  const float q = lastIndex >= 1 ? PointAt(lastIndex - 1)->raw : 0.0f;
+void CRareAvgSym::AdjustResponse(int F) {
+  const float v = rest_.at[lastIndex].raw;
+  const float q = lastIndex >= 1 ? rest_.at[lastIndex - 1].raw : 0.0f;
   if (v == 0.0f) return;  // no change to measure: the adjusted value stays 0
   const float d = v - q;
   float pct = std::fabs(d) * 100.0f / std::fabs(v);
@@ -125,17 +137,17 @@ void CRareAvgSym::AdjustResponse(CRareAvgPoint* p, int F) {
       const float power = ExpF(lnR * exponent);
       float adjusted = power / r;
       adjusted = adjusted * d;
-      p->adjusted = adjusted + q;
+      adjusted_.at[lastIndex] = adjusted + q;
     }
   } else if (pct == 0.0f) {
     // An unchanged value is its own adjusted value (its sign kept).
-    p->adjusted = v;
+    adjusted_.at[lastIndex] = v;
   }
 }
 
 int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   if (lastIndex < 0) return -1;
-  CRareAvgPoint* p = PointAt(lastIndex);
+  PointRest* p = &rest_.at[lastIndex];
   const float v = p->raw;
   if (L <= 1) {
     *result = v;
@@ -188,22 +200,16 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
 
   if (changeAverage.filled == 0) changeAverage.Init(kChangeAverageLength);
   if (OutOfMemory(changeAverage, kChangeAverageLength)) return -6;
-  AdjustResponse(p, F);
+  AdjustResponse(F);
 
   // Lines and parabolas over the long window and over the window without the lag, from one
   // pass over the points.
   CFitSums longSums, shortSums;
   const float x0 = static_cast<float>(WindowSums(g, &longSums, &shortSums));
-  const struct {
-    int degree;
-    const CFitSums* sums;
-  } fits[4] = {{1, &longSums}, {1, &shortSums}, {2, &longSums}, {2, &shortSums}};
   float f[4];
-  for (int i = 0; i < 4; ++i) {
-    if (!FitFromSums(fits[i].degree, *fits[i].sums, x0, &f[i])) {
-      *result = kRareAvgError;
-      return -(i + 1);
-    }
+  if (const int failed = FitsFromSums(longSums, shortSums, x0, f)) {
+    *result = kRareAvgError;
+    return -failed;
   }
   float r0 = (f[1] + f[0] + f[2] + f[3]) * 0.25f;
   p->result = r0;

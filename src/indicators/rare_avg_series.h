@@ -1,18 +1,18 @@
 // One series of the weighted regression average: a symbol with its parameter set, every value
 // received for it (as points, oldest first) and its three averaging stacks.
 //
-// The series owns its points; the point list never owns them by itself. Its storage grows
-// with the points held (doubling), so an idle series costs a few hundred bytes.
+// The series owns its points, kept as two columns that grow with the points held (doubling):
+// the adjusted values side by side, which the fits read over a window, and the rest of each
+// point, of which a call touches the newest. An idle series costs a few hundred bytes.
 // REQUIRES: one call at a time on a series (the export holds the library-wide lock; a
 // series handle is used by one thread at a time).
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "averages/calc_stack.h"
-#include "containers/ptr_array.h"
 #include "indicators/poly_fit.h"
 
 namespace vqm {
@@ -49,9 +49,11 @@ class CRareAvgSym {
   // kRareAvgError or untouched).
   int Compute(int L, int W, int F, float* result);
 
-  int PointCount() const { return points.GetSize(); }
-  CRareAvgPoint* PointAt(int index) const {
-    return static_cast<CRareAvgPoint*>(points.GetAt(index));
+  int PointCount() const { return lastIndex + 1; }
+  // The point at index (0 oldest .. PointCount() - 1), assembled from the columns.
+  CRareAvgPoint PointAt(int index) const {
+    const PointRest& rest = rest_.at[index];
+    return CRareAvgPoint{rest.raw, adjusted_.at[index], rest.result, rest.date, rest.time};
   }
 
   std::string symbol;       // key, compared ignoring case
@@ -65,7 +67,6 @@ class CRareAvgSym {
   int32_t lag = 3;          // oldest points the short fits leave out
   int32_t barType = 2;      // key
 
-  SPlainPtrArray points;      // CRareAvgPoint*, owned by the series (in pointStore_), index 0 oldest
   CCalcStack resultSmoother;  // weighted average of results, length wgtLength
   CCalcStack shortAverage;    // weighted average of raw values for the warm-up
   CCalcStack changeAverage;   // simple average of percentage changes, length 30
@@ -77,9 +78,30 @@ class CRareAvgSym {
   // The sums of the long window (skip 0) and the short window (skip lag) ending at index
   // end, in one pass; returns the abscissa of index end.
   int WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const;
-  // The points themselves, side by side: no allocation per point, and a fit reads its
-  // window in one sweep. `points` holds their addresses, renewed when the store moves.
-  std::vector<CRareAvgPoint> pointStore_;
+  // A point without its adjusted value.
+  struct PointRest {
+    float raw;
+    float result;
+    int32_t date;
+    int32_t time;
+  };
+  // A column of trivially copyable values grown by realloc, which moves large blocks
+  // without copying them; entries beyond the points held are unused.
+  template <typename T>
+  struct Column {
+    T* at = nullptr;
+    ~Column() { std::free(at); }
+    // False when the memory could not be had (the column is then unchanged).
+    bool Grow(int capacity) {
+      void* moved = std::realloc(at, sizeof(T) * static_cast<size_t>(capacity));
+      if (moved == nullptr) return false;
+      at = static_cast<T*>(moved);
+      return true;
+    }
+  };
+  Column<float> adjusted_;  // index 0 oldest
+  Column<PointRest> rest_;
+  int capacity_ = 0;  // entries each column has room for
   // The k whose weights the short average holds (0: none set since its Init).
   int shortWeightsFor_ = 0;
   // The abscissa sums of the last long and short windows, which move on by one per bar.
@@ -87,7 +109,7 @@ class CRareAvgSym {
   mutable CAbscissaSums shortAbscissas_;
 
   // Replaces the newest point's adjusted value by its response-adjusted form.
-  void AdjustResponse(CRareAvgPoint* p, int F);
+  void AdjustResponse(int F);
 };
 
 }  // namespace vqm

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
+
+#include "support/float_bits.h"
 
 namespace vqm {
 namespace {
@@ -93,6 +98,62 @@ TEST(PolyFit, EvaluateNeedsASolutionAndEnoughPoints) {
   // One point and degree 1: the constant through it.
   ASSERT_TRUE(Solved(1, {5.0f}, {4.5f}).Evaluate(9.0f, &value));
   EXPECT_EQ(4.5f, value);
+}
+
+// The regression's four fits from one window's sums against four fresh fitters, bit for bit:
+// windows around 0 and far from it (every pivot order), ties in the first column, two points
+// (a zero last pivot), one point, values of both signs, zeros, NaN and infinities.
+TEST(PolyFit, FitsFromSumsAnswerAsFreshFitters) {
+  const struct {
+    int first, count, skip;  // abscissas first .. first + count - 1; the short window skips
+  } windows[] = {{0, 3, 1},   {-5, 11, 3}, {-1, 2, 0},  {990, 11, 3}, {-200, 201, 3},
+                 {1, 2, 1},   {0, 1, 0},   {7, 51, 3},  {-3, 4, 2},   {1000, 5, 1}};
+  const float specials[] = {0.0f, -0.0f, 1e30f, -3.5f, NAN, INFINITY, 1e-30f};
+  uint32_t state = 1;
+  for (const auto& w : windows)
+    for (int round = 0; round < 40; ++round) {
+      std::vector<float> xs, ys;
+      for (int i = 0; i < w.count; ++i) {
+        state = state * 1664525u + 1013904223u;
+        const float y = round < 7 && i == w.count / 2 ? specials[round]
+                                                        : static_cast<float>(state >> 8) * 1e-4f - 800.0f;
+        xs.push_back(static_cast<float>(w.first + i));
+        ys.push_back(y);
+      }
+      CFitSums longSums, shortSums;
+      for (int i = 0; i < w.count; ++i) {
+        longSums.Add(xs[i], ys[i]);
+        if (i >= w.skip) shortSums.Add(xs[i], ys[i]);
+      }
+      const float at = xs.back();
+      float f[4] = {};
+      const int failed = FitsFromSums(longSums, shortSums, at, f);
+      const std::vector<float> shortXs(xs.begin() + w.skip, xs.end());
+      const std::vector<float> shortYs(ys.begin() + w.skip, ys.end());
+      const CPolyFit fits[4] = {Solved(1, xs, ys), Solved(1, shortXs, shortYs), Solved(2, xs, ys),
+                                Solved(2, shortXs, shortYs)};
+      int expectedFailure = 0;
+      float expected[4] = {};
+      for (int i = 3; i >= 0; --i)
+        if (!fits[i].Evaluate(at, &expected[i])) expectedFailure = i + 1;
+      ASSERT_EQ(expectedFailure, failed) << "window at " << w.first;
+      for (int i = 0; i < 4 && failed == 0; ++i) {
+        // The unrounded value, as Evaluate sums it: a difference in the last bit of a double
+        // seldom reaches the float.
+        const CPolyFit& fit = fits[i];
+        double sum = 0.0, power = 1.0;
+        for (int k = 0; k <= fit.degree; ++k) {
+          if (k > 0) power = power * at;
+          sum += fit.coef[k] * power;
+        }
+        const double value = FitValueAt(fit.degree, i % 2 == 0 ? longSums : shortSums, at);
+        uint64_t a, b;
+        memcpy(&a, &sum, 8);
+        memcpy(&b, &value, 8);
+        EXPECT_EQ(a, b) << "window at " << w.first << " fit " << i << " round " << round;
+        EXPECT_EQ(test::FloatBits(expected[i]), test::FloatBits(f[i]));
+      }
+    }
 }
 
 }  // namespace

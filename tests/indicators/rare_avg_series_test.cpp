@@ -55,7 +55,7 @@ TEST(RareAvgSeries, HoldsAsManyPointsAsItReceives) {
   for (int i = 0; i < 300000; ++i) s.AddPoint(1240315, i, static_cast<float>(i));
   ASSERT_EQ(300000, s.PointCount());
   for (int i : {0, 15, 16, 17, 1023, 1024, 299999})
-    EXPECT_EQ(static_cast<float>(i), s.PointAt(i)->raw) << i;
+    EXPECT_EQ(static_cast<float>(i), s.PointAt(i).raw) << i;
 }
 
 TEST(RareAvgManager, SixKeysIdentifyASeries) {

@@ -131,10 +131,10 @@ class RareAvgStreamTest : public test::BackendTest {
       EXPECT_EQ(m->lastDate, s->lastDate);
       EXPECT_EQ(m->lag, s->lag);
       for (int j = 0; j < s->PointCount(); ++j) {
-        const CRareAvgPoint* p = s->PointAt(j);
+        const CRareAvgPoint p = s->PointAt(j);
         const test::ModelPoint& q = m->points[j];
-        ASSERT_TRUE(SameFloat(q.raw, p->raw) && SameFloat(q.adjusted, p->adjusted) &&
-                    SameFloat(q.result, p->result) && q.date == p->date && q.time == p->time)
+        ASSERT_TRUE(SameFloat(q.raw, p.raw) && SameFloat(q.adjusted, p.adjusted) &&
+                    SameFloat(q.result, p.result) && q.date == p.date && q.time == p.time)
             << s->symbol << " point " << j;
       }
       ++checked;

@@ -205,7 +205,7 @@ std::vector<Scenario> WorkedExamples() {
        [](const std::string& prefix) {
          const CRareAvgSym* s = SeriesOf(prefix + "a", 10, 5, 0, 2, 0);
          for (int i = 0; i < s->PointCount(); ++i)
-           EXPECT_EQ(test::FloatBits(s->PointAt(i)->raw), test::FloatBits(s->PointAt(i)->adjusted))
+           EXPECT_EQ(test::FloatBits(s->PointAt(i).raw), test::FloatBits(s->PointAt(i).adjusted))
                << i;
        }},
       {"ResponseFactorAdjustsFromTheSixthChange", Bars("a", 10, 2, 40, 99),
@@ -213,11 +213,11 @@ std::vector<Scenario> WorkedExamples() {
          const CRareAvgSym* s = SeriesOf(prefix + "a", 10, 5, 99, 2, 0);
          // Changes are measured from the transition call (index 5); the sixth is index 10.
          for (int i = 0; i < 10; ++i)
-           EXPECT_EQ(test::FloatBits(s->PointAt(i)->raw), test::FloatBits(s->PointAt(i)->adjusted))
+           EXPECT_EQ(test::FloatBits(s->PointAt(i).raw), test::FloatBits(s->PointAt(i).adjusted))
                << i;
          int adjusted = 0;
          for (int i = 10; i < s->PointCount(); ++i)
-           adjusted += s->PointAt(i)->raw != s->PointAt(i)->adjusted;
+           adjusted += s->PointAt(i).raw != s->PointAt(i).adjusted;
          EXPECT_GT(adjusted, 20);
        }},
       {"DateGoingBackRestartsTheSeries",
