@@ -23,9 +23,15 @@ float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
   // for the other side; 1 and 2 smooth exponentially, 3 and 4 with a simple mean.
   if (style < 1 || style > 4) return p;
   const bool everyBar = style == 2 || style == 4;
-  int (CCalcStack::*push)(float) = style <= 2 ? &CCalcStack::AddEMA : &CCalcStack::AddMA;
-  if (p > 0.0f || everyBar) (inst.buyAvg.*push)(p > 0.0f ? p : 0.0f);
-  if (p < 0.0f || everyBar) (inst.sellAvg.*push)(p < 0.0f ? -p : 0.0f);
+  // Called directly, not through a member pointer: the compiler sees which push it makes.
+  const auto push = [style](CCalcStack& stack, float x) {
+    if (style <= 2)
+      stack.AddEMA(x);
+    else
+      stack.AddMA(x);
+  };
+  if (p > 0.0f || everyBar) push(inst.buyAvg, p > 0.0f ? p : 0.0f);
+  if (p < 0.0f || everyBar) push(inst.sellAvg, p < 0.0f ? -p : 0.0f);
   inst.pressureAvg.AddEMA(p);
   return p;
 }
