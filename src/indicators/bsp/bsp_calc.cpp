@@ -5,10 +5,35 @@
 
 namespace vqm {
 
+namespace {
+
+// volumeAvg.AddMA(total), to the bit: the same slot-order sum, but the sums of the slots
+// before the one written are kept from earlier pushes, so a full ring of n values costs n/2
+// additions on average and the sum's chain of additions is as much shorter.
+void PushVolume(CBSPSet& inst, float total) {
+  CCalcStack& avg = inst.volumeAvg;
+  if (avg.capacity > inst.volumeSumsCapacity) {  // no room for the sums: the plain push
+    avg.AddMA(total);
+    return;
+  }
+  if (avg.AdvanceMA(total) == 0) return;  // not initialised (logged as AddMA logs it)
+  const uint32_t slot = avg.writePos - 1;
+  avg.items[slot] = total;
+  float* const sums = inst.volumeSums.get();
+  float sum = slot == 0 ? 0.0f : sums[slot - 1];
+  for (uint32_t k = slot; k < avg.filled; ++k) {
+    sum += avg.items[k];
+    sums[k] = sum;
+  }
+  avg.value = sum / static_cast<float>(avg.filled);
+}
+
+}  // namespace
+
 float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
   const float total = up + down;
   const float diff = up - down;
-  inst.volumeAvg.AddMA(total);
+  PushVolume(inst, total);
   const float avg = inst.volumeAvg.value;  // the current bar included
   const float ratio = avg > 0.0f ? total / avg : 1.0f;
   float share;
