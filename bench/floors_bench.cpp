@@ -351,56 +351,125 @@ BENCHMARK(BM_FindGemCalcOverFloor)->Iterations(kCalls);
 
 // ---- buy/sell pressure and price normalisation ----------------------------------------------
 
-// A 10-value simple average and a 20-value exponential one, pushed once each.
+// An argument as unknown to a floor as it is to the export: the compiler cannot settle a test
+// on it while building the loop (a pressure's sign, a factor's range). Nothing else is hidden.
+float Unknown(float x) {
+  asm volatile("" : "+x"(x));
+  return x;
+}
+
+// The benchmark's pressure instance: average length 10, volume length 20, style 1.
+constexpr int kPressureAvgLen = 10, kPressureVolLen = 20;
+
+float BarUp(int i) { return 100.0f + static_cast<float>(i % 13); }
+float BarDown(int i) { return 90.0f + static_cast<float>(i % 7); }
+
+// What one VQM_BSPCalc call (style 1) must compute for its bits: the bar's total into a ring
+// of 20 summed in slot order, the volume ratio and the dominant side's share (two
+// divisions), and the buy or sell average and the pressure average advanced exponentially.
+class PressureFloor {
+ public:
+  float Next(float up, float down) {
+    const float total = up + down, diff = up - down;
+    if (pos_ == kPressureVolLen) pos_ = 0;
+    ring_[pos_++] = total;
+    if (filled_ < kPressureVolLen) ++filled_;
+    float sum = 0.0f;
+    for (int k = 0; k < filled_; ++k) sum += ring_[k];
+    const float avg = sum / static_cast<float>(filled_);
+    const float ratio = avg > 0.0f ? total / avg : 1.0f;
+    float share;
+    if (diff >= 0.0f)
+      share = up > 0.0f ? 1.0f - down / up : 1.0f;
+    else
+      share = down > 0.0f ? (1.0f - up / down) * -1.0f : -1.0f;
+    const float p = ratio * share;
+    if (p > 0.0f) buy_.Add(p);
+    if (p < 0.0f) sell_.Add(-p);
+    pressure_.Add(p);
+    return p;
+  }
+
+ private:
+  struct Exponential {
+    float value = 0.0f;
+    bool started = false;
+    void Add(float x) {
+      constexpr float kFactor = 2.0f / static_cast<float>(kPressureAvgLen + 1);
+      value = started ? value + (x - value) * kFactor : x;
+      started = true;
+    }
+  };
+  float ring_[kPressureVolLen] = {};
+  int pos_ = 0, filled_ = 0;
+  Exponential buy_, sell_, pressure_;
+};
+
 void BM_BSPCalcFloor(benchmark::State& state) {
-  float ring[10] = {};
-  float ema = 0.0f;
+  PressureFloor floor;
   int i = 0;
   for (auto _ : state) {
-    const float up = 100.0f + static_cast<float>(i % 13), down = 90.0f + static_cast<float>(i % 7);
-    ring[i % 10] = up - down;
-    float sum = 0.0f;
-    for (float v : ring) sum += v;
-    ema = ema + (2.0f / 21.0f) * (up + down - ema);
-    benchmark::DoNotOptimize(sum / 10.0f * ema);
+    benchmark::DoNotOptimize(floor.Next(Unknown(BarUp(i)), Unknown(BarDown(i))));
     ++i;
   }
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_BSPCalcFloor)->Iterations(kCalls);
 
-void BM_BSPCalcOverFloor(benchmark::State& state) {
-  vqm::test::HostDouble host;
+// A fresh style-1 instance of the benchmark's lengths, bound and restarted by VQM_BSP.
+CBSPSet* FreshPressureInstance(vqm::test::HostDouble& host) {
   host.maxBarsBack = 1;
-  host.SetParameters(10, 20, 1);
+  host.SetParameters(kPressureAvgLen, kPressureVolLen, 1);
   host.SetAbsoluteBar(1);
   const std::string key = FreshSymbol("Bsp");
   std::vector<char> keyText(key.begin(), key.end());
   keyText.resize(2048, 0);
   VQM_BSP("sub", 1, 0, keyText.data(), &host, 0);
-  CBSPSet* instance = reinterpret_cast<CBSPSet*>(VQM_BSPHandle("sub", 1, 0, key.c_str()));
+  return reinterpret_cast<CBSPSet*>(VQM_BSPHandle("sub", 1, 0, key.c_str()));
+}
+
+void BM_BSPCalcOverFloor(benchmark::State& state) {
+  vqm::test::HostDouble host;
+  CBSPSet* instance = FreshPressureInstance(host);
   int i = 0;
   for (auto _ : state) {
     float pressure;
-    VQM_BSPCalc(instance, 100.0f + static_cast<float>(i % 13), 90.0f + static_cast<float>(i % 7),
-                1, &pressure);
+    VQM_BSPCalc(instance, BarUp(i), BarDown(i), 1, &pressure);
     benchmark::DoNotOptimize(pressure);
     ++i;
+  }
+  // Untimed: the floor computes the export's bits over the same run.
+  CBSPSet* again = FreshPressureInstance(host);
+  PressureFloor floor;
+  for (int j = 0; j < i; ++j) {
+    float pressure;
+    VQM_BSPCalc(again, BarUp(j), BarDown(j), 1, &pressure);
+    if (floor.Next(BarUp(j), BarDown(j)) != pressure) {
+      state.SkipWithError("the floor's pressure differs from the export's");
+      break;
+    }
   }
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_BSPCalcOverFloor)->Iterations(kCalls);
 
-// Five values rounded the export's way.
+float PrcNormFactor(int i) { return i % 2 ? 0.5f : 2.5f; }
+
+// Five values scaled and rounded the export's way (0.51 away from zero, truncated), written
+// only for a factor above 0 other than 1.
+void PrcNormFloor(float factor, int (&v)[5]) {
+  if (!(factor > 0.0f) || factor == 1.0f) return;
+  for (int& x : v) {
+    const float f = static_cast<float>(x) * factor;
+    x = static_cast<int>(f > 0.0f ? f + 0.51f : f - 0.51f);
+  }
+}
+
 void BM_PrcNormFloor(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     int v[5] = {i, i + 1, -i, 100000 + i, 7};
-    const float factor = i % 2 ? 0.5f : 2.5f;
-    for (int& x : v) {
-      const float f = static_cast<float>(x) * factor;
-      x = static_cast<int>(f > 0.0f ? f + 0.51f : f - 0.51f);
-    }
+    PrcNormFloor(Unknown(PrcNormFactor(i)), v);
     benchmark::DoNotOptimize(v);
     ++i;
   }
@@ -412,9 +481,19 @@ void BM_PrcNormOverFloor(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     int v[5] = {i, i + 1, -i, 100000 + i, 7};
-    benchmark::DoNotOptimize(VQM_F_PrcNorm(i % 2 ? 0.5f : 2.5f, &v[0], &v[1], &v[2], &v[3], &v[4]));
+    benchmark::DoNotOptimize(VQM_F_PrcNorm(PrcNormFactor(i), &v[0], &v[1], &v[2], &v[3], &v[4]));
     benchmark::DoNotOptimize(v);
     ++i;
+  }
+  // Untimed: the floor computes the export's bits over the same run.
+  for (int j = 0; j < i; ++j) {
+    int v[5] = {j, j + 1, -j, 100000 + j, 7}, w[5] = {j, j + 1, -j, 100000 + j, 7};
+    VQM_F_PrcNorm(PrcNormFactor(j), &v[0], &v[1], &v[2], &v[3], &v[4]);
+    PrcNormFloor(PrcNormFactor(j), w);
+    if (!std::equal(v, v + 5, w)) {
+      state.SkipWithError("the floor's prices differ from the export's");
+      break;
+    }
   }
   state.SetItemsProcessed(state.iterations());
 }

@@ -1,3 +1,5 @@
+#include <atomic>
+#include <ctime>
 #include <new>
 #include <type_traits>
 
@@ -7,6 +9,7 @@
 #include <windows.h>
 #else
 #include <linux/futex.h>
+#include <linux/membarrier.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
@@ -39,15 +42,38 @@ LibraryMutex& LibraryLock() {
 
 #else
 
-void LibraryMutex::WaitAndTake(int seen) {
-  // Marks the lock contended before sleeping, so that its holder wakes a sleeper at unlock;
-  // a thread that takes it this way leaves it marked, at the cost of one spare wake-up.
-  int* const word = reinterpret_cast<int*>(&state_);
-  if (seen != kContended) seen = state_.exchange(kContended, std::memory_order_acquire);
-  while (seen != kFree) {
-    syscall(SYS_futex, word, FUTEX_WAIT_PRIVATE, kContended, nullptr, nullptr, 0);
-    seen = state_.exchange(kContended, std::memory_order_acquire);
+namespace {
+
+// Has every running thread of the process pass a full memory barrier; false where the
+// kernel offers no such call (before Linux 4.14, or refused by a sandbox).
+bool BarrierOnEveryThread() {
+  // 1: registered, -1: not available; 0: not asked yet (registering twice is harmless).
+  static std::atomic<int> registered{0};
+  int state = registered.load(std::memory_order_relaxed);
+  if (state == 0) {
+    state = syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0 ? 1 : -1;
+    registered.store(state, std::memory_order_relaxed);
   }
+  return state > 0 && syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0) == 0;
+}
+
+}  // namespace
+
+void LibraryMutex::WaitAndTake() {
+  waiters_.fetch_add(1, std::memory_order_seq_cst);
+  // From here on an owner's release either sees this waiter or is seen by it (the top of
+  // library_mutex.h). Without the barrier a wake-up may be missed: the timed sleep bounds it.
+  BarrierOnEveryThread();
+  int* const word = reinterpret_cast<int*>(&state_);
+  const timespec retry = {0, 1000000};
+  for (;;) {
+    int expected = kFree;
+    if (state_.compare_exchange_strong(expected, kHeld, std::memory_order_acquire,
+                                       std::memory_order_relaxed))
+      break;
+    syscall(SYS_futex, word, FUTEX_WAIT_PRIVATE, kHeld, &retry, nullptr, 0);
+  }
+  waiters_.fetch_sub(1, std::memory_order_relaxed);
 }
 
 void LibraryMutex::WakeOne() {

@@ -133,8 +133,10 @@ int SetUpInstance(const char* subKey, int keyNum1, int keyNum2, char* keyText,
   }
   inst->lastBar = bar;
   if (subKey == nullptr) return -2;
-  LOGTRACE(kCategory, 1, "VQM_BSPCalc1 pBSP=" PTR_FMT " ELVal=" PTR_FMT, PtrArg(inst),
-           PtrArg(inst->arrayObj));
+  // Made on every bar: not formatted when the log would drop it.
+  if (!LogDropsLines())
+    LOGTRACE(kCategory, 1, "VQM_BSPCalc1 pBSP=" PTR_FMT " ELVal=" PTR_FMT, PtrArg(inst),
+             PtrArg(inst->arrayObj));
   return 0;
 }
 

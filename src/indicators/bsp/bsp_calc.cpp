@@ -5,10 +5,35 @@
 
 namespace vqm {
 
+namespace {
+
+// volumeAvg.AddMA(total), to the bit: the same slot-order sum, but the sums of the slots
+// before the one written are kept from earlier pushes, so a full ring of n values costs n/2
+// additions on average and the sum's chain of additions is as much shorter.
+void PushVolume(CBSPSet& inst, float total) {
+  CCalcStack& avg = inst.volumeAvg;
+  if (avg.capacity > inst.volumeSumsCapacity) {  // no room for the sums: the plain push
+    avg.AddMA(total);
+    return;
+  }
+  if (avg.AdvanceMA(total) == 0) return;  // not initialised (logged as AddMA logs it)
+  const uint32_t slot = avg.writePos - 1;
+  avg.items[slot] = total;
+  float* const sums = inst.volumeSums.get();
+  float sum = slot == 0 ? 0.0f : sums[slot - 1];
+  for (uint32_t k = slot; k < avg.filled; ++k) {
+    sum += avg.items[k];
+    sums[k] = sum;
+  }
+  avg.value = sum / static_cast<float>(avg.filled);
+}
+
+}  // namespace
+
 float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
   const float total = up + down;
   const float diff = up - down;
-  inst.volumeAvg.AddMA(total);
+  PushVolume(inst, total);
   const float avg = inst.volumeAvg.value;  // the current bar included
   const float ratio = avg > 0.0f ? total / avg : 1.0f;
   float share;
@@ -23,9 +48,15 @@ float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
   // for the other side; 1 and 2 smooth exponentially, 3 and 4 with a simple mean.
   if (style < 1 || style > 4) return p;
   const bool everyBar = style == 2 || style == 4;
-  int (CCalcStack::*push)(float) = style <= 2 ? &CCalcStack::AddEMA : &CCalcStack::AddMA;
-  if (p > 0.0f || everyBar) (inst.buyAvg.*push)(p > 0.0f ? p : 0.0f);
-  if (p < 0.0f || everyBar) (inst.sellAvg.*push)(p < 0.0f ? -p : 0.0f);
+  // Called directly, not through a member pointer: the compiler sees which push it makes.
+  const auto push = [style](CCalcStack& stack, float x) {
+    if (style <= 2)
+      stack.AddEMA(x);
+    else
+      stack.AddMA(x);
+  };
+  if (p > 0.0f || everyBar) push(inst.buyAvg, p > 0.0f ? p : 0.0f);
+  if (p < 0.0f || everyBar) push(inst.sellAvg, p < 0.0f ? -p : 0.0f);
   inst.pressureAvg.AddEMA(p);
   return p;
 }

@@ -30,7 +30,10 @@ int CBSPManager::FindInstance(const char* key) const {
   const Entry* found = byKey_.Find(KeyHash(key), [&](const Entry& e) {
     return StrCompareNoCase(e.instance->name.c_str(), key, 1) == 0;
   });
-  return found == nullptr ? -1 : found->index;
+  if (found == nullptr) return -1;
+  // The script's next call is VQM_BSPCalc on this instance: its check then needs no probe.
+  heldLast_ = found->instance;
+  return found->index;
 }
 
 bool CBSPManager::HoldsIndexed(const void* instance) const {

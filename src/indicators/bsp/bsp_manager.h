@@ -29,8 +29,9 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
   // cannot grow.
   int FindOrAddInstance(const char* key) VQM_REQUIRES_LIBRARY_LOCK;
   // True when instance is one of this manager's. Compares addresses only: instance is never
-  // dereferenced, so any value may be asked about. A script calls with one instance bar after
-  // bar, and instances are never removed: the one found last is tried first.
+  // dereferenced, so any value may be asked about. A script looks its instance up by key and
+  // then calls with it, and instances are never removed: the one found last (by key or by
+  // address) is tried first.
   bool Holds(const void* instance) const {
     if (instance != nullptr && instance == heldLast_) return true;
     return HoldsIndexed(instance);
@@ -45,7 +46,7 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
   };
   HashIndex<Entry> byKey_;       // case-folded key hash -> the instance (keys are unique)
   AddressSet live_;  // the address of each instance
-  mutable const void* heldLast_ = nullptr;  // the instance Holds found last
+  mutable const void* heldLast_ = nullptr;  // the instance found last
 
   bool HoldsIndexed(const void* instance) const;
 };

@@ -3,6 +3,8 @@
 // The host objects are borrowed from the host, never owned.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "averages/calc_stack.h"
@@ -26,4 +28,10 @@ class CBSPSet {
   HostArrayObject* arrayObj = nullptr;       // the script's arrBSP
   HostSeriesObject* upTicksObj = nullptr;    // up-tick volume series
   HostSeriesObject* downTicksObj = nullptr;  // down-tick volume series
+
+  // Sums of volumeAvg's slots 0..k in slot order, as its simple average adds them, for k up
+  // to the newest value: a push re-adds them only from the slot it writes.
+  // volumeSumsCapacity is 0 when they could not be allocated.
+  std::unique_ptr<float[]> volumeSums;
+  uint32_t volumeSumsCapacity = 0;
 };
