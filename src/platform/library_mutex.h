@@ -1,49 +1,45 @@
 // The library-wide lock's own type: recursive (the log and the settings cache take it again
-// from inside an export), BasicLockable for std::lock_guard, with try_lock. Each OS gets its
-// cheapest recursive lock, as every export takes it uncontended on almost every call: on
-// Windows a critical section (recursive by itself, no kernel call while uncontended); on
-// Linux one atomic word taken with one compare-and-swap and given back with a plain store,
-// a futex to sleep on when it is contended, and the owner's thread id and depth for
-// recursion (a pthread mutex, recursive or not, spends four times the instructions on its
-// uncontended path, and a second locked instruction to release).
+// from inside an export), BasicLockable for std::lock_guard, with try_lock. Every export takes
+// it, uncontended on almost every call, so it is one atomic word taken with one
+// compare-and-swap and given back with a plain store, and the owner's thread number and depth
+// for recursion (a pthread mutex spends four times the instructions on its uncontended path,
+// and Windows' critical section a second locked instruction to release). A contended taker
+// sleeps on the word: a futex on Linux, WaitOnAddress on Windows.
 //
 // Releasing with a plain store leaves a waiter's wake-up to a check that the store may pass
 // on its way out of the processor: a thread about to sleep counts itself among the waiters
-// and then has every running thread of the process pass a full memory barrier (membarrier),
-// so an owner either sees the waiter when it releases or has released where the waiter sees
-// it. The waiter pays a system call; the uncontended path pays nothing. Where the kernel
-// offers no such barrier a sleeping waiter looks again every millisecond.
+// and then has every running thread of the process pass a full memory barrier (membarrier on
+// Linux, FlushProcessWriteBuffers on Windows), so an owner either sees the waiter when it
+// releases or has released where the waiter sees it. The waiter pays a system call; the
+// uncontended path pays nothing. Where the system offers no such barrier (an old kernel,
+// Wine) a sleeping waiter looks again every millisecond, so a missed wake-up only delays it.
 #pragma once
 
-#if defined(_WIN32)
-#include <cstdint>
-#else
 #include <atomic>
-#include <thread>
+#include <cstdint>
+
+#if defined(_WIN32)
+#if !defined(__x86_64__)
+#error "the thread's id is read from the x64 environment block"
+#endif
+#else
+#include <pthread.h>
 #endif
 
 namespace vqm::platform {
 
+// A number for the calling thread, never 0, unique among running threads.
 #if defined(_WIN32)
-
-class LibraryMutex {
- public:
-  LibraryMutex();
-  ~LibraryMutex();  // the library's own is never destroyed: see LibraryLock()
-  LibraryMutex(const LibraryMutex&) = delete;
-  LibraryMutex& operator=(const LibraryMutex&) = delete;
-
-  void lock();
-  bool try_lock();
-  void unlock();
-
- private:
-  // A CRITICAL_SECTION (40 bytes on 64-bit Windows), kept opaque so that <windows.h> stays
-  // out of every file that takes the lock.
-  alignas(8) unsigned char section_[40];
-};
-
+// The thread's id from its environment block (what GetCurrentThreadId reads), without a
+// call into the system and without <windows.h> in every file that takes the lock.
+inline uintptr_t ThisThreadTag() {
+  uintptr_t id;
+  __asm__("movq %%gs:0x48, %0" : "=r"(id));
+  return id;
+}
 #else
+inline uintptr_t ThisThreadTag() { return static_cast<uintptr_t>(pthread_self()); }
+#endif
 
 class LibraryMutex {
  public:
@@ -52,8 +48,8 @@ class LibraryMutex {
   LibraryMutex& operator=(const LibraryMutex&) = delete;
 
   void lock() {
-    const std::thread::id self = std::this_thread::get_id();
-    // Only this thread ever stores its own id, so a relaxed read that sees it is exact.
+    const uintptr_t self = ThisThreadTag();
+    // Only this thread ever stores its own number, so a relaxed read that sees it is exact.
     if (owner_.load(std::memory_order_relaxed) == self) {
       ++depth_;
       return;
@@ -66,7 +62,7 @@ class LibraryMutex {
     depth_ = 1;
   }
   bool try_lock() {
-    const std::thread::id self = std::this_thread::get_id();
+    const uintptr_t self = ThisThreadTag();
     if (owner_.load(std::memory_order_relaxed) == self) {
       ++depth_;
       return true;
@@ -81,7 +77,7 @@ class LibraryMutex {
   }
   void unlock() {
     if (--depth_ > 0) return;
-    owner_.store(std::thread::id(), std::memory_order_relaxed);
+    owner_.store(0, std::memory_order_relaxed);
     state_.store(kFree, std::memory_order_release);
     // Only the compiler is kept from moving the check above the store: a waiter's barrier
     // orders the two for the processor (see the top of this file).
@@ -97,10 +93,8 @@ class LibraryMutex {
 
   std::atomic<int> state_{kFree};
   std::atomic<int> waiters_{0};  // threads in WaitAndTake
-  std::atomic<std::thread::id> owner_{};
+  std::atomic<uintptr_t> owner_{0};
   int depth_ = 0;  // touched only by the owner
 };
-
-#endif
 
 }  // namespace vqm::platform
