@@ -7,6 +7,7 @@
 #include <new>
 
 #include "base/text.h"
+#include "indicators/chronological_key.h"
 
 namespace vqm {
 namespace {
@@ -40,7 +41,9 @@ bool CFindGemDB::HasSymbol(const char* symbol) const {
 
 void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
   points.RemoveAll();
+  scan_.clear();
   ascending_ = true;
+  lastFound_ = -1;
   symbol = newSymbol;
   sameDay = mode.sameDay;
   inBasisPoints = mode.inBasisPoints;
@@ -48,16 +51,25 @@ void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
 }
 
 int CFindGemDB::Find(const DateTime& time) const {
-  if (points.GetSize() == 0) return -1;
+  const int count = points.GetSize();
+  if (count == 0) return -1;
   CFindGemPoint** slots = points.GetData();
-  const void* hit = bsearch(&time, slots, static_cast<size_t>(points.GetSize()),
-                            sizeof(CFindGemPoint*), CompareWithSlot);
-  return hit == nullptr ? -1 : static_cast<int>(static_cast<CFindGemPoint* const*>(hit) - slots);
+  if (ascending_) {
+    const uint64_t key = ChronologicalKey(time);
+    const int next = lastFound_ + 1;
+    if (next > 0 && next < count && ChronologicalKey(slots[next]->time) == key) return lastFound_ = next;
+    if (ChronologicalKey(slots[count - 1]->time) == key) return lastFound_ = count - 1;
+  }
+  const void* hit = bsearch(&time, slots, static_cast<size_t>(count), sizeof(CFindGemPoint*),
+                            CompareWithSlot);
+  if (hit == nullptr) return -1;
+  return lastFound_ = static_cast<int>(static_cast<CFindGemPoint* const*>(hit) - slots);
 }
 
 int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   const int count = GetCount();
-  const bool later = count == 0 || time.Compare(points.GetAt(count - 1)->time, 6) > 0;
+  const bool later =
+      count == 0 || ChronologicalKey(time) > ChronologicalKey(points.GetAt(count - 1)->time);
   if (!(ascending_ && later) && Find(time) >= 0) return count;
   const size_t block = static_cast<size_t>(count / kBlockBars);
   if (block == blocks_.size()) blocks_.emplace_back(new CFindGemPoint[kBlockBars]);
@@ -67,10 +79,15 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   // reservation leaves the array to grow by itself.)
   if (count >= kDoublingFrom && (count & (count - 1)) == 0 && count <= INT_MAX / 2)
     points.Reserve(count * 2);
-  if (points.Add(point) < 0) throw std::bad_alloc();
+  const int day = time.ToDateInt(0);
+  scan_.push_back(ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day});
+  if (points.Add(point) < 0) {
+    scan_.pop_back();
+    throw std::bad_alloc();
+  }
   point->time = time;
   for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
-  point->day = time.ToDateInt(0);
+  point->day = day;
   ascending_ = ascending_ && later;
   return GetCount();
 }
@@ -82,25 +99,23 @@ namespace {
 void Raise(float x, float* best) { *best = x > *best ? x : *best; }
 
 // The scan of Measure for one way of counting, over the bars first .. end - 1.
-template <bool kBasisPoints>
-void ScanExcursions(CFindGemPoint* const* bars, int first, int end, bool sameDay, int refDay,
-                    float refLow, float refHigh, FindGemExcursions* e) {
+template <bool kBasisPoints, typename Bar>
+void ScanExcursions(const Bar* bars, int first, int end, bool sameDay, int refDay, float refLow,
+                    float refHigh, FindGemExcursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
   };
   const bool fromLow = refLow > 0.0f, fromHigh = refHigh > 0.0f;
   for (int j = first; j < end; ++j) {
-    const CFindGemPoint* q = bars[j];
-    if (sameDay && q->day != refDay) break;
-    const float high = q->values.v[CFindGemPoint::kHigh];
-    const float low = q->values.v[CFindGemPoint::kLow];
+    const Bar& q = bars[j];
+    if (sameDay && q.day != refDay) break;
     if (fromLow) {
-      Raise(units(high - refLow, refLow), &e->riseAboveLow);
-      Raise(-units(low - refLow, refLow), &e->fallBelowLow);
+      Raise(units(q.high - refLow, refLow), &e->riseAboveLow);
+      Raise(-units(q.low - refLow, refLow), &e->fallBelowLow);
     }
     if (fromHigh) {
-      Raise(units(refHigh - low, refHigh), &e->fallBelowHigh);
-      Raise(-units(refHigh - high, refHigh), &e->riseAboveHigh);
+      Raise(units(refHigh - q.low, refHigh), &e->fallBelowHigh);
+      Raise(-units(refHigh - q.high, refHigh), &e->riseAboveHigh);
     }
   }
 }
@@ -109,19 +124,15 @@ void ScanExcursions(CFindGemPoint* const* bars, int first, int end, bool sameDay
 
 FindGemExcursions CFindGemDB::Measure(int reference) const {
   FindGemExcursions e;
-  const CFindGemPoint* p = points.GetAtOrNull(reference);
-  if (p == nullptr) return e;
-  const float refLow = p->values.v[CFindGemPoint::kLow];
-  const float refHigh = p->values.v[CFindGemPoint::kHigh];
+  if (reference < 0 || reference >= GetCount()) return e;
+  const ScanBar& p = scan_[static_cast<size_t>(reference)];
   const int64_t last = int64_t{reference} + scope + 1;
   const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
-  // Every slot up to the count holds a bar: none is skipped.
+  // Every bar up to the count is there: none is skipped.
   if (inBasisPoints == 1)
-    ScanExcursions<true>(points.GetData(), reference + 1, end, sameDay == 1, p->day, refLow,
-                         refHigh, &e);
+    ScanExcursions<true>(scan_.data(), reference + 1, end, sameDay == 1, p.day, p.low, p.high, &e);
   else
-    ScanExcursions<false>(points.GetData(), reference + 1, end, sameDay == 1, p->day, refLow,
-                          refHigh, &e);
+    ScanExcursions<false>(scan_.data(), reference + 1, end, sameDay == 1, p.day, p.low, p.high, &e);
   e.status = scope;
   return e;
 }

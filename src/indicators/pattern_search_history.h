@@ -76,7 +76,9 @@ class CFindGemDB {
   void Restart(const char* symbol, const FindGemMode& mode);
 
   // Index of a bar with an equal date-time, or -1: the C library's bsearch over the slots,
-  // which is exact only while bars were added in ascending date-time order.
+  // which is exact only while bars were added in ascending date-time order. While they
+  // were, a match is the only one, so the bar after the one found last and the newest are
+  // tried first (a chart measures bar after bar; a series measures the bar just added).
   int Find(const DateTime& time) const;
   // Appends the bar unless Find sees one with an equal date-time (whose values then stay).
   // Returns the number of bars. Throws std::bad_alloc when memory runs out (nothing added).
@@ -103,6 +105,16 @@ class CFindGemDB {
   // True while every bar came later than the one before: then a bar later than the newest
   // has no equal, and the search for one can be skipped.
   bool ascending_ = true;
+  mutable int lastFound_ = -1;  // the index Find gave last, or -1
+
+  // What the measurement reads of each bar, packed in the order the bars were added, so
+  // that a scan reads few cache lines.
+  struct ScanBar {
+    float high;
+    float low;
+    int32_t day;
+  };
+  std::vector<ScanBar> scan_;
 };
 
 extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);

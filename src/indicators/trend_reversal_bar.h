@@ -2,17 +2,10 @@
 // bar starts the ribbon afresh, and its measurement.
 #pragma once
 
-#include <cstdint>
-
+#include "indicators/chronological_key.h"
 #include "indicators/trend_reversal_series.h"
 
 namespace vqm {
-
-// The six fields in one number that orders as their comparison does, field by field.
-inline uint64_t ChronologicalKey(const DateTime& t) {
-  return uint64_t{t.year} << 40 | uint64_t{t.month} << 32 | uint64_t{t.day} << 24 |
-         uint64_t{t.hour} << 16 | uint64_t{t.minute} << 8 | t.second;
-}
 
 // True when the bar's date-time is earlier than the series' latest bar: the ribbon restarts.
 inline bool TrendRevGoesBack(const CTrendRevSym& s, const DateTime& barTime) {
