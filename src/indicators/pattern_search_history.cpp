@@ -55,10 +55,40 @@ int CFindGemDB::Find(const DateTime& time) const {
   if (count == 0) return -1;
   CFindGemPoint** slots = points.GetData();
   if (ascending_) {
+    // Strictly ascending: an equal bar is the only one, wherever the search finds it. It is
+    // looked for from the bar after the one found last, in steps that double.
     const uint64_t key = ChronologicalKey(time);
-    const int next = lastFound_ + 1;
-    if (next > 0 && next < count && ChronologicalKey(slots[next]->time) == key) return lastFound_ = next;
-    if (ChronologicalKey(slots[count - 1]->time) == key) return lastFound_ = count - 1;
+    const auto keyAt = [slots](int i) { return ChronologicalKey(slots[i]->time); };
+    const int hint = lastFound_ + 1 < count ? lastFound_ + 1 : count - 1;
+    const uint64_t atHint = keyAt(hint);
+    if (atHint == key) return lastFound_ = hint;
+    int lo, hi;  // the bar, if any, is in [lo, hi)
+    if (atHint < key) {
+      lo = hint + 1;
+      int step = 1;
+      while (lo + step < count && keyAt(lo + step - 1) < key) {
+        lo += step;
+        step *= 2;
+      }
+      hi = lo + step < count ? lo + step : count;
+    } else {
+      hi = hint;
+      int step = 1;
+      while (hi - step > 0 && keyAt(hi - step) > key) {
+        hi -= step;
+        step *= 2;
+      }
+      lo = hi - step > 0 ? hi - step : 0;
+    }
+    while (lo < hi) {  // the first bar not earlier
+      const int mid = lo + (hi - lo) / 2;
+      if (keyAt(mid) < key)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    if (lo < count && keyAt(lo) == key) return lastFound_ = lo;
+    return -1;
   }
   const void* hit = bsearch(&time, slots, static_cast<size_t>(count), sizeof(CFindGemPoint*),
                             CompareWithSlot);
@@ -98,25 +128,31 @@ namespace {
 // x > best" is the same test.
 void Raise(float x, float* best) { *best = x > *best ? x : *best; }
 
-// The scan of Measure for one way of counting, over the bars first .. end - 1.
+// The scan of Measure for one way of counting, over the bars first .. end - 1. The four
+// excursions are taken in locals, all four for every bar: those of a reference price of 0
+// or less are dropped at the end, as if never taken.
 template <bool kBasisPoints, typename Bar>
 void ScanExcursions(const Bar* bars, int first, int end, bool sameDay, int refDay, float refLow,
                     float refHigh, FindGemExcursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
   };
-  const bool fromLow = refLow > 0.0f, fromHigh = refHigh > 0.0f;
+  float riseAboveLow = 0.0f, fallBelowLow = 0.0f, fallBelowHigh = 0.0f, riseAboveHigh = 0.0f;
   for (int j = first; j < end; ++j) {
     const Bar& q = bars[j];
     if (sameDay && q.day != refDay) break;
-    if (fromLow) {
-      Raise(units(q.high - refLow, refLow), &e->riseAboveLow);
-      Raise(-units(q.low - refLow, refLow), &e->fallBelowLow);
-    }
-    if (fromHigh) {
-      Raise(units(refHigh - q.low, refHigh), &e->fallBelowHigh);
-      Raise(-units(refHigh - q.high, refHigh), &e->riseAboveHigh);
-    }
+    Raise(units(q.high - refLow, refLow), &riseAboveLow);
+    Raise(-units(q.low - refLow, refLow), &fallBelowLow);
+    Raise(units(refHigh - q.low, refHigh), &fallBelowHigh);
+    Raise(-units(refHigh - q.high, refHigh), &riseAboveHigh);
+  }
+  if (refLow > 0.0f) {
+    e->riseAboveLow = riseAboveLow;
+    e->fallBelowLow = fallBelowLow;
+  }
+  if (refHigh > 0.0f) {
+    e->fallBelowHigh = fallBelowHigh;
+    e->riseAboveHigh = riseAboveHigh;
   }
 }
 
