@@ -21,7 +21,32 @@ int CompareWithSlot(const void* key, const void* slot) {
   return time->Compare(point->time, 6);
 }
 
+// Bars per block: 64, 64, 128, ... doubling up to kMaxBlockBars, then kMaxBlockBars each,
+// so that a short history (a series of its own) takes little memory.
+constexpr int kFirstBlockBars = 64;
+constexpr int kMaxBlockBars = 4096;  // 64 << 6
+
 }  // namespace
+
+size_t CFindGemDB::BlockBars(size_t block) {
+  return block == 0 ? kFirstBlockBars
+                    : block >= 7 ? kMaxBlockBars : size_t{kFirstBlockBars} << (block - 1);
+}
+
+size_t CFindGemDB::BlockOfBar(int bar, int* slot) {
+  if (bar < kFirstBlockBars) {
+    *slot = bar;
+    return 0;
+  }
+  if (bar >= kMaxBlockBars) {
+    *slot = bar % kMaxBlockBars;
+    return static_cast<size_t>(bar / kMaxBlockBars) + 6;
+  }
+  size_t block = 1;  // block b >= 1 starts at 64 << (b - 1)
+  while ((kFirstBlockBars << block) <= bar) ++block;
+  *slot = bar - (kFirstBlockBars << (block - 1));
+  return block;
+}
 
 FindGemMode DecodeFindGemMode(int mode) {
   FindGemMode m;
@@ -101,9 +126,10 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   const bool later =
       count == 0 || ChronologicalKey(time) > ChronologicalKey(points.GetAt(count - 1)->time);
   if (!(ascending_ && later) && Find(time) >= 0) return count;
-  const size_t block = static_cast<size_t>(count / kBlockBars);
-  if (block == blocks_.size()) blocks_.emplace_back(new CFindGemPoint[kBlockBars]);
-  CFindGemPoint* point = &blocks_[block][static_cast<size_t>(count % kBlockBars)];
+  int slot = 0;
+  const size_t block = BlockOfBar(count, &slot);
+  if (block == blocks_.size()) blocks_.emplace_back(new CFindGemPoint[BlockBars(block)]);
+  CFindGemPoint* point = &blocks_[block][static_cast<size_t>(slot)];
   // Beyond 4096 slots the array grows by 1024 at a time, copying every slot each time; a
   // long history doubles its room instead, so adding a bar stays flat in cost. (A failed
   // reservation leaves the array to grow by itself.)

@@ -98,9 +98,10 @@ class CFindGemDB {
   int scope = 100;
 
  private:
-  // The bars live in blocks of kBlockBars, kept across restarts: bar i is slot i % kBlockBars
-  // of block i / kBlockBars, and never moves.
-  static constexpr int kBlockBars = 4096;
+  // The bars live in blocks that grow from 64 bars to 4096 and are kept across restarts; a
+  // bar never moves.
+  static size_t BlockBars(size_t block);
+  static size_t BlockOfBar(int bar, int* slot);  // the block of bar number `bar`, its slot
   std::vector<std::unique_ptr<CFindGemPoint[]>> blocks_;
   // True while every bar came later than the one before: then a bar later than the newest
   // has no equal, and the search for one can be skipped.

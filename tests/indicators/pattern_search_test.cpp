@@ -345,10 +345,10 @@ TEST_P(PatternSearchTest, AgreesWithTheModelOverLongRandomStreams) {
   }
   for (int n = 0; n < kBars; ++n) {
     if (uniform(0, 4999) == 0) symbol = static_cast<size_t>(uniform(0, 3));
-    // Every 4000 bars another symbol starts a history, whose bars then ascend for 4000 bars
+    // Every 9000 bars another symbol starts a history, whose bars then ascend for 9000 bars
     // or go back now and then, by turns.
-    const bool ascending = n / 4000 % 2 == 0;
-    if (n % 4000 == 0 && n > 0) symbol = (symbol + 2) % 4;
+    const bool ascending = n / 9000 % 2 == 0;
+    if (n % 9000 == 0 && n > 0) symbol = (symbol + 2) % 4;
     const int mode = modes[uniform(0, 25)];
 
     const int roll = uniform(0, 999);
