@@ -66,7 +66,6 @@ bool CFindGemDB::HasSymbol(const char* symbol) const {
 
 void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
   points.RemoveAll();
-  scan_.clear();
   ascending_ = true;
   lastFound_ = -1;
   symbol = newSymbol;
@@ -128,19 +127,20 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   if (!(ascending_ && later) && Find(time) >= 0) return count;
   int slot = 0;
   const size_t block = BlockOfBar(count, &slot);
-  if (block == blocks_.size()) blocks_.emplace_back(new CFindGemPoint[BlockBars(block)]);
+  if (block == blocks_.size()) {
+    if (scanBlocks_.size() == block) scanBlocks_.emplace_back(new ScanBar[BlockBars(block)]());
+    blocks_.emplace_back(new CFindGemPoint[BlockBars(block)]);
+  }
   CFindGemPoint* point = &blocks_[block][static_cast<size_t>(slot)];
   // Beyond 4096 slots the array grows by 1024 at a time, copying every slot each time; a
   // long history doubles its room instead, so adding a bar stays flat in cost. (A failed
   // reservation leaves the array to grow by itself.)
   if (count >= kDoublingFrom && (count & (count - 1)) == 0 && count <= INT_MAX / 2)
     points.Reserve(count * 2);
+  if (points.Add(point) < 0) throw std::bad_alloc();
   const int day = time.ToDateInt(0);
-  scan_.push_back(ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day});
-  if (points.Add(point) < 0) {
-    scan_.pop_back();
-    throw std::bad_alloc();
-  }
+  scanBlocks_[block][static_cast<size_t>(slot)] =
+      ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day};
   point->time = time;
   for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
   point->day = day;
@@ -154,47 +154,74 @@ namespace {
 // x > best" is the same test.
 void Raise(float x, float* best) { *best = x > *best ? x : *best; }
 
-// The scan of Measure for one way of counting, over the bars first .. end - 1. The four
-// excursions are taken in locals, all four for every bar: those of a reference price of 0
+// The excursions so far, taken for all four for every bar: those of a reference price of 0
 // or less are dropped at the end, as if never taken.
+struct Excursions {
+  float riseAboveLow = 0.0f, fallBelowLow = 0.0f, fallBelowHigh = 0.0f, riseAboveHigh = 0.0f;
+};
+
+// The scan of Measure for one way of counting over n bars side by side; false when a bar of
+// another day ended it.
 template <bool kBasisPoints, typename Bar>
-void ScanExcursions(const Bar* bars, int first, int end, bool sameDay, int refDay, float refLow,
-                    float refHigh, FindGemExcursions* e) {
+bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay, float refLow, float refHigh,
+                    Excursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
   };
-  float riseAboveLow = 0.0f, fallBelowLow = 0.0f, fallBelowHigh = 0.0f, riseAboveHigh = 0.0f;
-  for (int j = first; j < end; ++j) {
+  Excursions x = *e;
+  bool goOn = true;
+  for (int j = 0; j < n; ++j) {
     const Bar& q = bars[j];
-    if (sameDay && q.day != refDay) break;
-    Raise(units(q.high - refLow, refLow), &riseAboveLow);
-    Raise(-units(q.low - refLow, refLow), &fallBelowLow);
-    Raise(units(refHigh - q.low, refHigh), &fallBelowHigh);
-    Raise(-units(refHigh - q.high, refHigh), &riseAboveHigh);
+    if (sameDay && q.day != refDay) {
+      goOn = false;
+      break;
+    }
+    Raise(units(q.high - refLow, refLow), &x.riseAboveLow);
+    Raise(-units(q.low - refLow, refLow), &x.fallBelowLow);
+    Raise(units(refHigh - q.low, refHigh), &x.fallBelowHigh);
+    Raise(-units(refHigh - q.high, refHigh), &x.riseAboveHigh);
   }
-  if (refLow > 0.0f) {
-    e->riseAboveLow = riseAboveLow;
-    e->fallBelowLow = fallBelowLow;
-  }
-  if (refHigh > 0.0f) {
-    e->fallBelowHigh = fallBelowHigh;
-    e->riseAboveHigh = riseAboveHigh;
-  }
+  *e = x;
+  return goOn;
 }
 
 }  // namespace
 
+const CFindGemDB::ScanBar& CFindGemDB::ScanBarAt(int bar) const {
+  int slot = 0;
+  const size_t block = BlockOfBar(bar, &slot);
+  return scanBlocks_[block][static_cast<size_t>(slot)];
+}
+
 FindGemExcursions CFindGemDB::Measure(int reference) const {
   FindGemExcursions e;
   if (reference < 0 || reference >= GetCount()) return e;
-  const ScanBar& p = scan_[static_cast<size_t>(reference)];
+  const ScanBar& p = ScanBarAt(reference);
   const int64_t last = int64_t{reference} + scope + 1;
   const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
-  // Every bar up to the count is there: none is skipped.
-  if (inBasisPoints == 1)
-    ScanExcursions<true>(scan_.data(), reference + 1, end, sameDay == 1, p.day, p.low, p.high, &e);
-  else
-    ScanExcursions<false>(scan_.data(), reference + 1, end, sameDay == 1, p.day, p.low, p.high, &e);
+  // Every bar up to the count is there: none is skipped. The bars are scanned block by block.
+  Excursions x;
+  for (int j = reference + 1; j < end;) {
+    int slot = 0;
+    const size_t block = BlockOfBar(j, &slot);
+    const int inBlock = static_cast<int>(BlockBars(block)) - slot;
+    const int n = end - j < inBlock ? end - j : inBlock;
+    const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
+    const bool goOn =
+        inBasisPoints == 1
+            ? ScanExcursions<true>(bars, n, sameDay == 1, p.day, p.low, p.high, &x)
+            : ScanExcursions<false>(bars, n, sameDay == 1, p.day, p.low, p.high, &x);
+    if (!goOn) break;
+    j += n;
+  }
+  if (p.low > 0.0f) {
+    e.riseAboveLow = x.riseAboveLow;
+    e.fallBelowLow = x.fallBelowLow;
+  }
+  if (p.high > 0.0f) {
+    e.fallBelowHigh = x.fallBelowHigh;
+    e.riseAboveHigh = x.riseAboveHigh;
+  }
   e.status = scope;
   return e;
 }

@@ -108,14 +108,15 @@ class CFindGemDB {
   bool ascending_ = true;
   mutable int lastFound_ = -1;  // the index Find gave last, or -1
 
-  // What the measurement reads of each bar, packed in the order the bars were added, so
-  // that a scan reads few cache lines.
+  // What the measurement reads of each bar, packed in blocks beside the bars' (same sizes,
+  // same slots), so that a scan reads few cache lines and nothing is ever copied.
   struct ScanBar {
     float high;
     float low;
     int32_t day;
   };
-  std::vector<ScanBar> scan_;
+  std::vector<std::unique_ptr<ScanBar[]>> scanBlocks_;
+  const ScanBar& ScanBarAt(int bar) const;
 };
 
 extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);
