@@ -160,15 +160,23 @@ struct Excursions {
   float riseAboveLow = 0.0f, fallBelowLow = 0.0f, fallBelowHigh = 0.0f, riseAboveHigh = 0.0f;
 };
 
+// GCC would pack the four excursions into one vector and unpack them on every bar.
+#if defined(__GNUC__) && !defined(__clang__)
+#define VQM_NO_SLP __attribute__((optimize("no-tree-slp-vectorize")))
+#else
+#define VQM_NO_SLP
+#endif
+
 // The scan of Measure for one way of counting over n bars side by side; false when a bar of
 // another day ended it.
 template <bool kBasisPoints, typename Bar>
-bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay, float refLow, float refHigh,
+VQM_NO_SLP bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay, float refLow, float refHigh,
                     Excursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
   };
-  Excursions x = *e;
+  float riseAboveLow = e->riseAboveLow, fallBelowLow = e->fallBelowLow;
+  float fallBelowHigh = e->fallBelowHigh, riseAboveHigh = e->riseAboveHigh;
   bool goOn = true;
   for (int j = 0; j < n; ++j) {
     const Bar& q = bars[j];
@@ -176,12 +184,15 @@ bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay, float refL
       goOn = false;
       break;
     }
-    Raise(units(q.high - refLow, refLow), &x.riseAboveLow);
-    Raise(-units(q.low - refLow, refLow), &x.fallBelowLow);
-    Raise(units(refHigh - q.low, refHigh), &x.fallBelowHigh);
-    Raise(-units(refHigh - q.high, refHigh), &x.riseAboveHigh);
+    Raise(units(q.high - refLow, refLow), &riseAboveLow);
+    Raise(-units(q.low - refLow, refLow), &fallBelowLow);
+    Raise(units(refHigh - q.low, refHigh), &fallBelowHigh);
+    Raise(-units(refHigh - q.high, refHigh), &riseAboveHigh);
   }
-  *e = x;
+  e->riseAboveLow = riseAboveLow;
+  e->fallBelowLow = fallBelowLow;
+  e->fallBelowHigh = fallBelowHigh;
+  e->riseAboveHigh = riseAboveHigh;
   return goOn;
 }
 
