@@ -170,8 +170,8 @@ struct Excursions {
 // The scan of Measure for one way of counting over n bars side by side; false when a bar of
 // another day ended it.
 template <bool kBasisPoints, typename Bar>
-VQM_NO_SLP bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay, float refLow, float refHigh,
-                    Excursions* e) {
+VQM_NO_SLP bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay, float refLow,
+                               float refHigh, Excursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
   };

@@ -77,8 +77,8 @@ class CFindGemDB {
 
   // Index of a bar with an equal date-time, or -1: the C library's bsearch over the slots,
   // which is exact only while bars were added in ascending date-time order. While they
-  // were, a match is the only one, so the bar after the one found last and the newest are
-  // tried first (a chart measures bar after bar; a series measures the bar just added).
+  // were, a match is the only one, so it is looked for from the bar after the one found
+  // last (a chart measures bar after bar; a series measures the bar just added).
   int Find(const DateTime& time) const;
   // Appends the bar unless Find sees one with an equal date-time (whose values then stay).
   // Returns the number of bars. Throws std::bad_alloc when memory runs out (nothing added).

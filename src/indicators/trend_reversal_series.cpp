@@ -35,8 +35,9 @@ void CTrendRevSym::BuildRibbon() {
   std::vector<int> refusedLengths;
   for (int64_t i = 0; i < count; ++i) {
     const int length = static_cast<int>(fast + i * step);
+    const uint32_t accepted = static_cast<uint32_t>(length);
     if (length >= 1 && length <= kMaxStackLength)
-      averages_.push_back(Average{static_cast<uint32_t>(length), static_cast<uint32_t>(length) - 1, 0.0f});
+      averages_.push_back(Average{accepted, accepted - 1, 0.0f});
     else
       refusedLengths.push_back(length);
   }
@@ -45,7 +46,7 @@ void CTrendRevSym::BuildRibbon() {
   if (!refusedLengths.empty()) {
     refused_.reset(new CCalcStack[refusedLengths.size()]);
     refusedCount_ = static_cast<int>(refusedLengths.size());
-    for (int i = 0; i < refusedCount_; ++i) refused_[static_cast<size_t>(i)].Init(refusedLengths[static_cast<size_t>(i)]);
+    for (size_t i = 0; i < refusedLengths.size(); ++i) refused_[i].Init(refusedLengths[i]);
   }
   if (!averages_.empty()) {
     span_ = averages_.back().length;
