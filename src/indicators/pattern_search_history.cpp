@@ -7,6 +7,7 @@
 #include <new>
 
 #include "base/text.h"
+#include "indicators/chronological_key.h"
 
 namespace vqm {
 namespace {
@@ -20,7 +21,32 @@ int CompareWithSlot(const void* key, const void* slot) {
   return time->Compare(point->time, 6);
 }
 
+// Bars per block: 64, 64, 128, ... doubling up to kMaxBlockBars, then kMaxBlockBars each,
+// so that a short history (a series of its own) takes little memory.
+constexpr int kFirstBlockBars = 64;
+constexpr int kMaxBlockBars = 4096;  // 64 << 6
+
 }  // namespace
+
+size_t CFindGemDB::BlockBars(size_t block) {
+  return block == 0 ? kFirstBlockBars
+                    : block >= 7 ? kMaxBlockBars : size_t{kFirstBlockBars} << (block - 1);
+}
+
+size_t CFindGemDB::BlockOfBar(int bar, int* slot) {
+  if (bar < kFirstBlockBars) {
+    *slot = bar;
+    return 0;
+  }
+  if (bar >= kMaxBlockBars) {
+    *slot = bar % kMaxBlockBars;
+    return static_cast<size_t>(bar / kMaxBlockBars) + 6;
+  }
+  size_t block = 1;  // block b >= 1 starts at 64 << (b - 1)
+  while ((kFirstBlockBars << block) <= bar) ++block;
+  *slot = bar - (kFirstBlockBars << (block - 1));
+  return block;
+}
 
 FindGemMode DecodeFindGemMode(int mode) {
   FindGemMode m;
@@ -41,6 +67,7 @@ bool CFindGemDB::HasSymbol(const char* symbol) const {
 void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
   points.RemoveAll();
   ascending_ = true;
+  lastFound_ = -1;
   symbol = newSymbol;
   sameDay = mode.sameDay;
   inBasisPoints = mode.inBasisPoints;
@@ -48,29 +75,75 @@ void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
 }
 
 int CFindGemDB::Find(const DateTime& time) const {
-  if (points.GetSize() == 0) return -1;
+  const int count = points.GetSize();
+  if (count == 0) return -1;
   CFindGemPoint** slots = points.GetData();
-  const void* hit = bsearch(&time, slots, static_cast<size_t>(points.GetSize()),
-                            sizeof(CFindGemPoint*), CompareWithSlot);
-  return hit == nullptr ? -1 : static_cast<int>(static_cast<CFindGemPoint* const*>(hit) - slots);
+  if (ascending_) {
+    // Strictly ascending: an equal bar is the only one, wherever the search finds it. It is
+    // looked for from the bar after the one found last, in steps that double.
+    const uint64_t key = ChronologicalKey(time);
+    const auto keyAt = [slots](int i) { return ChronologicalKey(slots[i]->time); };
+    const int hint = lastFound_ + 1 < count ? lastFound_ + 1 : count - 1;
+    const uint64_t atHint = keyAt(hint);
+    if (atHint == key) return lastFound_ = hint;
+    int lo, hi;  // the bar, if any, is in [lo, hi)
+    if (atHint < key) {
+      lo = hint + 1;
+      int step = 1;
+      while (lo + step < count && keyAt(lo + step - 1) < key) {
+        lo += step;
+        step *= 2;
+      }
+      hi = lo + step < count ? lo + step : count;
+    } else {
+      hi = hint;
+      int step = 1;
+      while (hi - step > 0 && keyAt(hi - step) > key) {
+        hi -= step;
+        step *= 2;
+      }
+      lo = hi - step > 0 ? hi - step : 0;
+    }
+    while (lo < hi) {  // the first bar not earlier
+      const int mid = lo + (hi - lo) / 2;
+      if (keyAt(mid) < key)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    if (lo < count && keyAt(lo) == key) return lastFound_ = lo;
+    return -1;
+  }
+  const void* hit = bsearch(&time, slots, static_cast<size_t>(count), sizeof(CFindGemPoint*),
+                            CompareWithSlot);
+  if (hit == nullptr) return -1;
+  return lastFound_ = static_cast<int>(static_cast<CFindGemPoint* const*>(hit) - slots);
 }
 
 int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   const int count = GetCount();
-  const bool later = count == 0 || time.Compare(points.GetAt(count - 1)->time, 6) > 0;
+  const bool later =
+      count == 0 || ChronologicalKey(time) > ChronologicalKey(points.GetAt(count - 1)->time);
   if (!(ascending_ && later) && Find(time) >= 0) return count;
-  const size_t block = static_cast<size_t>(count / kBlockBars);
-  if (block == blocks_.size()) blocks_.emplace_back(new CFindGemPoint[kBlockBars]);
-  CFindGemPoint* point = &blocks_[block][static_cast<size_t>(count % kBlockBars)];
+  int slot = 0;
+  const size_t block = BlockOfBar(count, &slot);
+  if (block == blocks_.size()) {
+    if (scanBlocks_.size() == block) scanBlocks_.emplace_back(new ScanBar[BlockBars(block)]());
+    blocks_.emplace_back(new CFindGemPoint[BlockBars(block)]);
+  }
+  CFindGemPoint* point = &blocks_[block][static_cast<size_t>(slot)];
   // Beyond 4096 slots the array grows by 1024 at a time, copying every slot each time; a
   // long history doubles its room instead, so adding a bar stays flat in cost. (A failed
   // reservation leaves the array to grow by itself.)
   if (count >= kDoublingFrom && (count & (count - 1)) == 0 && count <= INT_MAX / 2)
     points.Reserve(count * 2);
   if (points.Add(point) < 0) throw std::bad_alloc();
+  const int day = time.ToDateInt(0);
+  scanBlocks_[block][static_cast<size_t>(slot)] =
+      ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day};
   point->time = time;
   for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
-  point->day = time.ToDateInt(0);
+  point->day = day;
   ascending_ = ascending_ && later;
   return GetCount();
 }
@@ -81,47 +154,85 @@ namespace {
 // x > best" is the same test.
 void Raise(float x, float* best) { *best = x > *best ? x : *best; }
 
-// The scan of Measure for one way of counting, over the bars first .. end - 1.
-template <bool kBasisPoints>
-void ScanExcursions(CFindGemPoint* const* bars, int first, int end, bool sameDay, int refDay,
-                    float refLow, float refHigh, FindGemExcursions* e) {
+// The excursions so far, taken for all four for every bar: those of a reference price of 0
+// or less are dropped at the end, as if never taken.
+struct Excursions {
+  float riseAboveLow = 0.0f, fallBelowLow = 0.0f, fallBelowHigh = 0.0f, riseAboveHigh = 0.0f;
+};
+
+// GCC would pack the four excursions into one vector and unpack them on every bar.
+#if defined(__GNUC__) && !defined(__clang__)
+#define VQM_NO_SLP __attribute__((optimize("no-tree-slp-vectorize")))
+#else
+#define VQM_NO_SLP
+#endif
+
+// The scan of Measure for one way of counting over n bars side by side; false when a bar of
+// another day ended it.
+template <bool kBasisPoints, typename Bar>
+VQM_NO_SLP bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay, float refLow,
+                               float refHigh, Excursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
   };
-  const bool fromLow = refLow > 0.0f, fromHigh = refHigh > 0.0f;
-  for (int j = first; j < end; ++j) {
-    const CFindGemPoint* q = bars[j];
-    if (sameDay && q->day != refDay) break;
-    const float high = q->values.v[CFindGemPoint::kHigh];
-    const float low = q->values.v[CFindGemPoint::kLow];
-    if (fromLow) {
-      Raise(units(high - refLow, refLow), &e->riseAboveLow);
-      Raise(-units(low - refLow, refLow), &e->fallBelowLow);
+  float riseAboveLow = e->riseAboveLow, fallBelowLow = e->fallBelowLow;
+  float fallBelowHigh = e->fallBelowHigh, riseAboveHigh = e->riseAboveHigh;
+  bool goOn = true;
+  for (int j = 0; j < n; ++j) {
+    const Bar& q = bars[j];
+    if (sameDay && q.day != refDay) {
+      goOn = false;
+      break;
     }
-    if (fromHigh) {
-      Raise(units(refHigh - low, refHigh), &e->fallBelowHigh);
-      Raise(-units(refHigh - high, refHigh), &e->riseAboveHigh);
-    }
+    Raise(units(q.high - refLow, refLow), &riseAboveLow);
+    Raise(-units(q.low - refLow, refLow), &fallBelowLow);
+    Raise(units(refHigh - q.low, refHigh), &fallBelowHigh);
+    Raise(-units(refHigh - q.high, refHigh), &riseAboveHigh);
   }
+  e->riseAboveLow = riseAboveLow;
+  e->fallBelowLow = fallBelowLow;
+  e->fallBelowHigh = fallBelowHigh;
+  e->riseAboveHigh = riseAboveHigh;
+  return goOn;
 }
 
 }  // namespace
 
+const CFindGemDB::ScanBar& CFindGemDB::ScanBarAt(int bar) const {
+  int slot = 0;
+  const size_t block = BlockOfBar(bar, &slot);
+  return scanBlocks_[block][static_cast<size_t>(slot)];
+}
+
 FindGemExcursions CFindGemDB::Measure(int reference) const {
   FindGemExcursions e;
-  const CFindGemPoint* p = points.GetAtOrNull(reference);
-  if (p == nullptr) return e;
-  const float refLow = p->values.v[CFindGemPoint::kLow];
-  const float refHigh = p->values.v[CFindGemPoint::kHigh];
+  if (reference < 0 || reference >= GetCount()) return e;
+  const ScanBar& p = ScanBarAt(reference);
   const int64_t last = int64_t{reference} + scope + 1;
   const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
-  // Every slot up to the count holds a bar: none is skipped.
-  if (inBasisPoints == 1)
-    ScanExcursions<true>(points.GetData(), reference + 1, end, sameDay == 1, p->day, refLow,
-                         refHigh, &e);
-  else
-    ScanExcursions<false>(points.GetData(), reference + 1, end, sameDay == 1, p->day, refLow,
-                          refHigh, &e);
+  // Every bar up to the count is there: none is skipped. The bars are scanned block by block.
+  Excursions x;
+  for (int j = reference + 1; j < end;) {
+    int slot = 0;
+    const size_t block = BlockOfBar(j, &slot);
+    const int inBlock = static_cast<int>(BlockBars(block)) - slot;
+    const int n = end - j < inBlock ? end - j : inBlock;
+    const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
+    const bool goOn =
+        inBasisPoints == 1
+            ? ScanExcursions<true>(bars, n, sameDay == 1, p.day, p.low, p.high, &x)
+            : ScanExcursions<false>(bars, n, sameDay == 1, p.day, p.low, p.high, &x);
+    if (!goOn) break;
+    j += n;
+  }
+  if (p.low > 0.0f) {
+    e.riseAboveLow = x.riseAboveLow;
+    e.fallBelowLow = x.fallBelowLow;
+  }
+  if (p.high > 0.0f) {
+    e.fallBelowHigh = x.fallBelowHigh;
+    e.riseAboveHigh = x.riseAboveHigh;
+  }
   e.status = scope;
   return e;
 }

@@ -76,7 +76,9 @@ class CFindGemDB {
   void Restart(const char* symbol, const FindGemMode& mode);
 
   // Index of a bar with an equal date-time, or -1: the C library's bsearch over the slots,
-  // which is exact only while bars were added in ascending date-time order.
+  // which is exact only while bars were added in ascending date-time order. While they
+  // were, a match is the only one, so it is looked for from the bar after the one found
+  // last (a chart measures bar after bar; a series measures the bar just added).
   int Find(const DateTime& time) const;
   // Appends the bar unless Find sees one with an equal date-time (whose values then stay).
   // Returns the number of bars. Throws std::bad_alloc when memory runs out (nothing added).
@@ -96,13 +98,25 @@ class CFindGemDB {
   int scope = 100;
 
  private:
-  // The bars live in blocks of kBlockBars, kept across restarts: bar i is slot i % kBlockBars
-  // of block i / kBlockBars, and never moves.
-  static constexpr int kBlockBars = 4096;
+  // The bars live in blocks that grow from 64 bars to 4096 and are kept across restarts; a
+  // bar never moves.
+  static size_t BlockBars(size_t block);
+  static size_t BlockOfBar(int bar, int* slot);  // the block of bar number `bar`, its slot
   std::vector<std::unique_ptr<CFindGemPoint[]>> blocks_;
   // True while every bar came later than the one before: then a bar later than the newest
   // has no equal, and the search for one can be skipped.
   bool ascending_ = true;
+  mutable int lastFound_ = -1;  // the index Find gave last, or -1
+
+  // What the measurement reads of each bar, packed in blocks beside the bars' (same sizes,
+  // same slots), so that a scan reads few cache lines and nothing is ever copied.
+  struct ScanBar {
+    float high;
+    float low;
+    int32_t day;
+  };
+  std::vector<std::unique_ptr<ScanBar[]>> scanBlocks_;
+  const ScanBar& ScanBarAt(int bar) const;
 };
 
 extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);

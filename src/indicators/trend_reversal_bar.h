@@ -2,13 +2,14 @@
 // bar starts the ribbon afresh, and its measurement.
 #pragma once
 
+#include "indicators/chronological_key.h"
 #include "indicators/trend_reversal_series.h"
 
 namespace vqm {
 
 // True when the bar's date-time is earlier than the series' latest bar: the ribbon restarts.
 inline bool TrendRevGoesBack(const CTrendRevSym& s, const DateTime& barTime) {
-  return barTime.Compare(s.lastTime, 6) < 0;
+  return ChronologicalKey(barTime) < ChronologicalKey(s.lastTime);
 }
 
 // Records the bar's date-time and measures its price against the ribbon.

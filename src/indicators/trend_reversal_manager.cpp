@@ -1,5 +1,6 @@
 #include "indicators/trend_reversal_manager.h"
 
+#include <cstring>
 #include <new>
 
 #include "base/lock_rule.h"
@@ -25,9 +26,11 @@ uint64_t CTrendRevMgr::KeyHash(const char* symbol, int barKey1, int barKey2) {
 
 namespace {
 
+// A script passes its symbol as it was first passed, mostly: the same bytes are tried first.
 bool Matches(const CTrendRevSym& s, const char* symbol, int barKey1, int barKey2) {
   return s.barKey1 == barKey1 && s.barKey2 == barKey2 &&
-         StrCompareNoCase(s.symbol.c_str(), symbol, 1) == 0;
+         (std::strcmp(s.symbol.c_str(), symbol) == 0 ||
+          StrCompareNoCase(s.symbol.c_str(), symbol, 1) == 0);
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 #include <new>
 #include <vector>
 
-#include <xmmintrin.h>
-
 #include "averages/calc_stack.h"
 
 namespace vqm {
@@ -25,13 +23,7 @@ int PositionOfQuotient(int quotient) {
   return static_cast<int>(static_cast<uint32_t>(quotient) * 25u - 100u);
 }
 
-CCalcStack* AverageAt(const SPlainPtrArray& ribbon, int i) {
-  return static_cast<CCalcStack*>(ribbon.GetAt(i));
-}
-
 }  // namespace
-
-CTrendRevSym::~CTrendRevSym() { ribbon.RemoveAll(); }
 
 void CTrendRevSym::BuildRibbon() {
   // 64-bit lengths: no step or sum of lengths can overflow, whatever the script passes.
@@ -39,99 +31,98 @@ void CTrendRevSym::BuildRibbon() {
   const int64_t span = int64_t{slow} - fast;
   if (span < 0) return;
   const int64_t step = span < divisor ? 1 : span / divisor;
-  // Fewer than 2 x steps + 1 averages: the slot block is sized to fit them exactly, and the
-  // averages lie side by side in one block, which every bar walks.
-  const int count = static_cast<int>(span / step + 1);
-  ribbon.SetGrowth(count, -1);
-  averages_.reset(new CCalcStack[static_cast<size_t>(count)]);
-  for (int i = 0; i < count; ++i) {
-    CCalcStack* average = &averages_[static_cast<size_t>(i)];
-    average->Init(static_cast<int>(fast + i * step));
-    if (ribbon.Add(average) < 0) throw std::bad_alloc();
+  const int64_t count = span / step + 1;
+  std::vector<int> refusedLengths;
+  for (int64_t i = 0; i < count; ++i) {
+    const int length = static_cast<int>(fast + i * step);
+    const uint32_t accepted = static_cast<uint32_t>(length);
+    if (length >= 1 && length <= kMaxStackLength)
+      averages_.push_back(Average{accepted, accepted - 1, 0.0f});
+    else
+      refusedLengths.push_back(length);
   }
-  BuildLanes();
-}
-
-void CTrendRevSym::BuildLanes() {
-  // Averages are grouped in ribbon order; an uninitialised one takes no lane. Very long
-  // ribbons keep summing their own rings rather than double their memory.
-  constexpr size_t kMaxLaneFloats = size_t{1} << 20;
-  size_t floats = 0;
-  std::vector<LaneGroup> groups;
-  for (int i = 0; i < ribbon.GetSize(); ++i) {
-    const CCalcStack* average = AverageAt(ribbon, i);
-    if (average->items == nullptr) continue;
-    if (groups.empty() || groups.back().members == 4) {
-      // A group holds consecutive initialised averages only.
-      groups.push_back(LaneGroup{0, 0, 0, i});
-    } else if (AverageAt(ribbon, i - 1)->items == nullptr) {
-      groups.push_back(LaneGroup{0, 0, 0, i});
-    }
-    LaneGroup& g = groups.back();
-    ++g.members;
-    if (static_cast<int>(average->capacity) > g.depth) g.depth = static_cast<int>(average->capacity);
+  // Lengths rise along the ribbon: the refused ones (0 or less, above the engine's limit)
+  // come before or after all the others, and report their pushes first.
+  if (!refusedLengths.empty()) {
+    refused_.reset(new CCalcStack[refusedLengths.size()]);
+    refusedCount_ = static_cast<int>(refusedLengths.size());
+    for (size_t i = 0; i < refusedLengths.size(); ++i) refused_[i].Init(refusedLengths[i]);
   }
-  for (LaneGroup& g : groups) {
-    g.base = floats / 4;
-    floats += 4 * static_cast<size_t>(g.depth);
-    if (floats > kMaxLaneFloats) return;
-  }
-  lanes_.assign(floats / 4, LaneSlot{});
-  laneGroups_.swap(groups);
-}
-
-void CTrendRevSym::AddToLanes(float x) {
-  for (const LaneGroup& g : laneGroups_) {
-    LaneSlot* slots = &lanes_[g.base];
-    for (int k = 0; k < g.members; ++k) {
-      CCalcStack* average = AverageAt(ribbon, g.first + k);
-      average->AdvanceMA(x);  // the lanes hold the ring's values
-      slots[average->writePos - 1].lane[k] = x;
-    }
-    // One accumulator, slots in order: unrolled, not reassociated.
-    __m128 sum = _mm_setzero_ps();
-    int t = 0;
-    for (; t + 4 <= g.depth; t += 4) {
-      sum = _mm_add_ps(sum, _mm_load_ps(slots[t].lane));
-      sum = _mm_add_ps(sum, _mm_load_ps(slots[t + 1].lane));
-      sum = _mm_add_ps(sum, _mm_load_ps(slots[t + 2].lane));
-      sum = _mm_add_ps(sum, _mm_load_ps(slots[t + 3].lane));
-    }
-    for (; t < g.depth; ++t) sum = _mm_add_ps(sum, _mm_load_ps(slots[t].lane));
-    float sums[4];
-    _mm_storeu_ps(sums, sum);
-    for (int k = 0; k < g.members; ++k) {
-      CCalcStack* average = AverageAt(ribbon, g.first + k);
-      average->value = sums[k] / static_cast<float>(average->filled);
-    }
+  if (!averages_.empty()) {
+    span_ = averages_.back().length;
+    history_.assign(2 * static_cast<size_t>(span_), 0.0f);
   }
 }
 
 TrendRevResult CTrendRevSym::Measure(float x, float factor) {
   TrendRevResult r;
-  if (!laneGroups_.empty()) AddToLanes(x);
+  for (int i = 0; i < refusedCount_; ++i) refused_[static_cast<size_t>(i)].AddMA(x);
+  if (averages_.empty()) {
+    r.status = -1;
+    return r;
+  }
+  history_[head_] = x;
+  history_[head_ + span_] = x;
+  head_ = head_ + 1 == span_ ? 0 : head_ + 1;
+  if (held_ < span_) ++held_;
+
   // The lowest and highest of the averages bound the ribbon. No average is ever -0 (a sum
   // that starts at +0 cannot become -0), so equal values are equal bits and the scan gives
   // what sorting them would.
-  int initialised = 0;
+  const int count = static_cast<int>(averages_.size());
+  const float* history = history_.data();
   bool unordered = false;
   float lo = 0.0f, hi = 0.0f;
-  for (int i = 0; i < ribbon.GetSize(); ++i) {
-    CCalcStack* average = AverageAt(ribbon, i);
-    // An uninitialised average still reports the refused push.
-    if (laneGroups_.empty() || average->items == nullptr ? average->AddMA(x) != 1 : false) continue;
-    const float v = average->value;
-    if (std::isnan(v)) unordered = true;
-    if (initialised++ == 0) {
-      lo = hi = v;
-    } else {
-      if (v < lo) lo = v;
-      if (v > hi) hi = v;
+  constexpr int kChunk = 16;
+  for (int first = 0; first < count; first += kChunk) {
+    const int members = count - first < kChunk ? count - first : kChunk;
+    float sums[kChunk];
+    const float* older[kChunk];
+    uint32_t olderCount[kChunk];
+    float filled[kChunk];
+    for (int k = 0; k < members; ++k) {
+      Average& a = averages_[static_cast<size_t>(first + k)];
+      // The ring's sum in slot order: its newer slots' sum, kept (the slot just written ends
+      // it), then its older slots from the history, in order.
+      if (++a.newest == a.length) a.newest = 0;
+      a.newerSum = (a.newest == 0 ? 0.0f : a.newerSum) + x;
+      const uint32_t held = held_ < a.length ? held_ : a.length;
+      const uint32_t olderAt = head_ >= a.length ? head_ - a.length : head_ + span_ - a.length;
+      older[k] = history + olderAt;
+      olderCount[k] = held - a.newest - 1;
+      filled[k] = static_cast<float>(held);
+      sums[k] = a.newerSum;
     }
-  }
-  if (initialised == 0) {
-    r.status = -1;
-    return r;
+    // Two rings at a time, each sum in its own accumulator, so that their additions overlap.
+    for (int k = 0; k + 1 < members; k += 2) {
+      float s0 = sums[k], s1 = sums[k + 1];
+      const float *p0 = older[k], *p1 = older[k + 1];
+      const uint32_t n0 = olderCount[k], n1 = olderCount[k + 1];
+      const uint32_t both = n0 < n1 ? n0 : n1;
+      uint32_t t = 0;
+      for (; t < both; ++t) {
+        s0 += p0[t];
+        s1 += p1[t];
+      }
+      for (uint32_t u = t; u < n0; ++u) s0 += p0[u];
+      for (uint32_t u = t; u < n1; ++u) s1 += p1[u];
+      sums[k] = s0;
+      sums[k + 1] = s1;
+    }
+    if (members % 2 == 1) {
+      const int k = members - 1;
+      for (uint32_t t = 0; t < olderCount[k]; ++t) sums[k] += older[k][t];
+    }
+    for (int k = 0; k < members; ++k) {
+      const float v = sums[k] / filled[k];
+      if (std::isnan(v)) unordered = true;
+      if (first + k == 0) {
+        lo = hi = v;
+      } else {
+        if (v < lo) lo = v;
+        if (v > hi) hi = v;
+      }
+    }
   }
   if (unordered) return r;
   const float w = hi - lo;

@@ -1,18 +1,17 @@
 // One trend-reversal series: the price measured against a ribbon of simple moving averages
 // whose lengths run from `fast` to `slow` in equal steps.
 //
-// The series owns its averages (and through them their buffers). Arithmetic is single
+// The series owns its averages and the history they share. Arithmetic is single
 // precision in the order the measurement states. REQUIRES: one call at a time on a series (the
 // export holds the library-wide lock; a series handle is used by one thread at a time).
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "averages/calc_stack.h"
-#include "containers/ptr_array.h"
 #include "datetime/date_time.h"
 
 namespace vqm {
@@ -31,21 +30,24 @@ class CTrendRevSym {
   static constexpr const char* kVersion = "1.2c";
 
   CTrendRevSym() = default;
-  ~CTrendRevSym();
   CTrendRevSym(const CTrendRevSym&) = delete;
   CTrendRevSym& operator=(const CTrendRevSym&) = delete;
 
-  // Fills the empty ribbon with averages of lengths fast, fast + step, ... up to slow, with
+  // Builds the empty ribbon: averages of lengths fast, fast + step, ... up to slow, with
   // step = (slow - fast) / steps (steps below 1 count as 10). When slow - fast is at least 0
   // but below steps the step is 1, so fast == slow gives one average; fast > slow gives none.
-  // An average whose length Init refuses stays in the ribbon, uninitialised.
-  // Throws std::bad_alloc when memory runs out (the averages built so far stay owned).
+  // An average whose length the averaging engine refuses (0 or less, above 1000000) stays in
+  // the ribbon, uninitialised: it reports every push and never contributes.
+  // Throws std::bad_alloc when memory runs out.
   void BuildRibbon();
 
   // Pushes x into every average and measures x against the initialised ones. A NaN among
   // them leaves the ribbon without an order, so it counts as no width (status 0, outputs
   // 0).
   TrendRevResult Measure(float x, float factor);
+
+  // Number of averages in the ribbon, initialised or not.
+  int RibbonSize() const { return static_cast<int>(averages_.size()) + refusedCount_; }
 
   std::string symbol;
   int barKey1 = 99;
@@ -54,32 +56,32 @@ class CTrendRevSym {
   int fast = 10;
   int slow = 120;
   int steps = 11;
-  int exp = 0;            // averaging kind: always simple averages
-  SPlainPtrArray ribbon;  // CCalcStack*, shortest first, each in averages_
+  int exp = 0;  // averaging kind: always simple averages
 
  private:
-  // The rings of the initialised averages again, side by side in groups of four: slot t of
-  // the group's k-th average in lane k of lanes_[base + t]. Slots an average does not have stay
-  // 0, and so do those it has not filled yet (as its own ring's). Four sums then advance in
-  // the four lanes of one vector, each over its slots in order; adding 0 to a sum that
-  // started at +0 changes no bit, so each lane ends with AddMA's sum.
-  struct LaneGroup {
-    size_t base;   // the group's slot 0 in lanes_
-    int depth;     // slots of its longest average
-    int members;   // averages in the group, 1 .. 4
-    int first;     // ribbon index of the group's first average
+  // Every average of the ribbon holds the newest values of the same stream, so one history
+  // of the newest `span_` values (the longest length) holds every ring: the value of push m
+  // sits in ring slot m mod length, and the ring's slots in order are two runs of the
+  // history: the newest values from the one in slot 0 on, then the older ones. A ring's sum
+  // adds them in that order, so it is the ring's sum to the bit; the sum of its newer slots
+  // is the one before plus the value just written, and only the older ones are re-added.
+  struct Average {
+    uint32_t length;
+    uint32_t newest;   // ring slot of the newest value (length - 1 before the first push)
+    float newerSum;    // the sum of slots 0 .. newest, in slot order
   };
-  void BuildLanes();
-  // AddMA of x into every initialised average, its sum taken from the lanes.
-  void AddToLanes(float x);
+  std::vector<Average> averages_;  // the initialised averages, shortest first
 
-  std::unique_ptr<CCalcStack[]> averages_;  // the ribbon's averages, owned
+  // Push m is stored at m mod span_ and again span_ further on: any run of up to span_
+  // consecutive pushes then lies in one piece.
+  std::vector<float> history_;
+  uint32_t span_ = 0;
+  uint32_t head_ = 0;  // where the next push goes
+  uint32_t held_ = 0;  // pushes so far, counted up to span_
 
-  struct alignas(16) LaneSlot {
-    float lane[4];
-  };
-  std::vector<LaneSlot> lanes_;
-  std::vector<LaneGroup> laneGroups_;  // empty: the averages sum their own rings
+  // The averages the engine refuses, kept to report each push as a refused AddMA.
+  std::unique_ptr<CCalcStack[]> refused_;
+  int refusedCount_ = 0;
 };
 
 }  // namespace vqm

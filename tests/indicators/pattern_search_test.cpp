@@ -345,18 +345,24 @@ TEST_P(PatternSearchTest, AgreesWithTheModelOverLongRandomStreams) {
   }
   for (int n = 0; n < kBars; ++n) {
     if (uniform(0, 4999) == 0) symbol = static_cast<size_t>(uniform(0, 3));
+    // Every 9000 bars another symbol starts a history, whose bars then ascend for 9000 bars
+    // or go back now and then, by turns.
+    const bool ascending = n / 9000 % 2 == 0;
+    if (n % 9000 == 0 && n > 0) symbol = (symbol + 2) % 4;
     const int mode = modes[uniform(0, 25)];
 
     const int roll = uniform(0, 999);
     if (roll < 900) {
       minute += uniform(1, 7);
       if (minute >= 1440) minute -= 1440, ++day;
-    } else if (roll < 910 && minute > 50) {
+    } else if (roll < 910 && minute > 50 && !ascending) {
       minute -= uniform(1, 50);  // back in time: the binary search may now miss
     }
     int date = test::HostDateOfDay(day), time = test::HostTimeOfMinute(minute);
-    if (roll >= 990 && roll < 994) date = uniform(0, 1) ? 2560101 : 1240230 + uniform(0, 1);
-    if (roll >= 994 && roll < 997) time = uniform(0, 1) ? 2401 + uniform(0, 99) : -uniform(1, 9);
+    if (roll >= 990 && roll < 994 && !ascending)
+      date = uniform(0, 1) ? 2560101 : 1240230 + uniform(0, 1);
+    if (roll >= 994 && roll < 997 && !ascending)
+      time = uniform(0, 1) ? 2401 + uniform(0, 99) : -uniform(1, 9);
     if (roll >= 997) date = 899999 + uniform(0, 1);
 
     const int divisor = roll % 50 == 0 ? uniform(-1, 3) : (n / 1000 % 2 == 0 ? 100 : 1);
