@@ -90,17 +90,23 @@ void BM_BSPLiveInstances(benchmark::State& state) {
 BENCHMARK(BM_BSPLiveInstances)->Arg(1)->Arg(100)->Arg(10000)->Iterations(300000)
     ->Repetitions(3)->ReportAggregatesOnly(true);
 
-// N live trend-reversal series (fast 10, slow 120) called in turn.
+// N live trend-reversal series (fast 10, slow 120) called in turn, each past the 120 bars
+// that fill its longest average.
 void BM_TrendRevLiveSeries(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   const std::string prefix = "TR" + std::to_string(n) + "_";
   std::vector<std::string> symbols;
   for (int i = 0; i < n; ++i) symbols.push_back(prefix + std::to_string(i));
   float position = 0, width = 0;
+  constexpr int kWarmBars = 121;
   int64_t call = 0;
-  for (int i = 0; i < n; ++i)
-    VQM_TrendReversal(0, symbols[static_cast<size_t>(i)].c_str(), 1240102, 930, 1, 0, 100.0f, 1.0f,
-                      10, 120, &position, &width);
+  for (; call < int64_t{kWarmBars} * n; ++call) {
+    const int minute = static_cast<int>(call / n);
+    VQM_TrendReversal(0, symbols[static_cast<size_t>(call % n)].c_str(), 1240102,
+                      minute / 60 * 100 + minute % 60, 1, 0,
+                      100.0f + static_cast<float>(NextRandom() % 100) / 10.0f, 1.0f, 10, 120,
+                      &position, &width);
+  }
   for (auto _ : state) {
     const int i = static_cast<int>(call % n);
     const int minute = static_cast<int>(call / n);

@@ -113,18 +113,20 @@ void RareAvgInTurn(int i) {
               40 + i / kSeries);
 }
 
-// Two bars per series before the first call counted.
+// 121 bars per series before the first call counted: every average of the ribbon (the
+// longest is 120) is full, as on a chart past its first bars.
 template <int kSeries>
 void TrendReversalInTurn(int i) {
+  constexpr int kWarmBars = 121;
   float position = 0, width = 0;
   auto call = [&](int k, int bar) {
     VQM_TrendReversal(0, SymbolOf<kSeries>(k).c_str(), BarDate(bar), BarTime(bar), 1, 0,
                       g_walk.Next(), 1.0f, 10, 120, &position, &width);
   };
   if (i == 0)
-    for (int k = 0; k < 2 * kSeries; ++k) call(k, k / kSeries);
+    for (int k = 0; k < kWarmBars * kSeries; ++k) call(k, k / kSeries);
   if (i < kWarmCalls) return;
-  call(i, 2 + i / kSeries);
+  call(i, kWarmBars + i / kSeries);
 }
 
 // VQM_BSP, VQM_BSPHandle and VQM_BSPCalc, as a script calls them on each bar.
