@@ -19,6 +19,7 @@
 
 
 #include "frame/exports.h"
+#include "indicators/poly_fit.h"
 #include "testing/host_double.h"
 #include "testing/random_walk.h"
 
@@ -37,42 +38,6 @@ int DateOf(int i) { return 1240102 + i / 400; }
 int TimeOf(int i) { return 900 + (i % 400) / 60 * 100 + (i % 400) % 60; }
 
 // ---- the regression average -------------------------------------------------------------
-
-// Least squares of degree D from the sums, as the normal equations are solved (partial
-// pivoting, ties keep the upper row), written out: rows swapped by their addresses.
-float Line(const double* S, const double* T, double x) {
-  double r0[3] = {S[0], S[1], T[0]}, r1[3] = {S[1], S[2], T[1]};
-  double *a = r0, *b = r1;
-  if (std::fabs(b[0]) > std::fabs(a[0])) std::swap(a, b);
-  const double f = b[0] / a[0];
-  b[1] -= f * a[1];
-  b[2] -= f * a[2];
-  double c0 = 0.0, c1 = 0.0;
-  if (b[1] != 0.0) c1 = b[2] / b[1];
-  if (a[0] != 0.0) c0 = (a[2] - c1 * a[1]) / a[0];
-  return static_cast<float>(0.0 + c0 * 1.0 + c1 * x);
-}
-
-float Parabola(const double* S, const double* T, double x) {
-  double r0[4] = {S[0], S[1], S[2], T[0]}, r1[4] = {S[1], S[2], S[3], T[1]},
-         r2[4] = {S[2], S[3], S[4], T[2]};
-  double *a = r0, *b = r1, *c = r2, *p = a;
-  if (std::fabs(b[0]) > std::fabs(p[0])) p = b;
-  if (std::fabs(c[0]) > std::fabs(p[0])) p = c;
-  std::swap(a, p == b ? b : p == c ? c : a);
-  const double fb = b[0] / a[0], fc = c[0] / a[0];
-  for (int j = 1; j < 4; ++j) b[j] -= fb * a[j];
-  for (int j = 1; j < 4; ++j) c[j] -= fc * a[j];
-  if (std::fabs(c[1]) > std::fabs(b[1])) std::swap(b, c);
-  const double f = c[1] / b[1];
-  c[2] -= f * b[2];
-  c[3] -= f * b[3];
-  double c0 = 0.0, c1 = 0.0, c2 = 0.0;
-  if (c[2] != 0.0) c2 = c[3] / c[2];
-  if (b[1] != 0.0) c1 = (b[3] - c2 * b[2]) / b[1];
-  if (a[0] != 0.0) c0 = (a[3] - c1 * a[1] - c2 * a[2]) / a[0];
-  return static_cast<float>(0.0 + c0 * 1.0 + c1 * x + c2 * (x * x));
-}
 
 // Sum of x^k (k = 0 .. 4) over the integers a .. b, exact in 64 bits for the abscissas a
 // regression window holds: the closed forms of the sums from 0, differenced.
@@ -148,11 +113,15 @@ class RareAvgFloor {
       l[0] += y, l[1] += yx, l[2] += yx2;
       if (i >= shortFirst) s[0] += y, s[1] += yx, s[2] += yx2;
     }
-    double Sl[5], Ss[5];
-    IntegerPowerSums(x0 - (g - first), x0, Sl);
-    IntegerPowerSums(x0 - (g - shortFirst), x0, Ss);
-    const double xe = static_cast<float>(x0);
-    float r0 = (Line(Ss, s, xe) + Line(Sl, l, xe) + Parabola(Sl, l, xe) + Parabola(Ss, s, xe)) * 0.25f;
+    // The four solves are the library's own (the export's straight-line solves).
+    vqm::CFitSums longSums, shortSums;
+    IntegerPowerSums(x0 - (g - first), x0, longSums.S);
+    IntegerPowerSums(x0 - (g - shortFirst), x0, shortSums.S);
+    std::copy(l, l + 3, longSums.T);
+    std::copy(s, s + 3, shortSums.T);
+    float f[4] = {};
+    vqm::FitsFromSums(longSums, shortSums, static_cast<float>(x0), f);
+    float r0 = (f[1] + f[0] + f[2] + f[3]) * 0.25f;
     results_.push_back(r0);
     const int m = static_cast<int>(results_.size());
     r0 = Weighted(&results_.back(), std::min(m, W_), W_);  // the smoother's count down from W
