@@ -46,9 +46,6 @@ class CTrendRevSym {
   // 0).
   TrendRevResult Measure(float x, float factor);
 
-  // Number of averages in the ribbon, initialised or not.
-  int RibbonSize() const { return static_cast<int>(averages_.size()) + refusedCount_; }
-
   std::string symbol;
   int barKey1 = 99;
   int barKey2 = 0;
