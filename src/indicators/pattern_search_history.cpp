@@ -7,7 +7,6 @@
 #include <new>
 
 #include "base/text.h"
-#include "indicators/chronological_key.h"
 
 namespace vqm {
 namespace {
@@ -154,12 +153,6 @@ namespace {
 // x > best" is the same test.
 void Raise(float x, float* best) { *best = x > *best ? x : *best; }
 
-// The excursions so far, taken for all four for every bar: those of a reference price of 0
-// or less are dropped at the end, as if never taken.
-struct Excursions {
-  float riseAboveLow = 0.0f, fallBelowLow = 0.0f, fallBelowHigh = 0.0f, riseAboveHigh = 0.0f;
-};
-
 // GCC would pack the four excursions into one vector and unpack them on every bar.
 #if defined(__GNUC__) && !defined(__clang__)
 #define VQM_NO_SLP __attribute__((optimize("no-tree-slp-vectorize")))
@@ -167,11 +160,11 @@ struct Excursions {
 #define VQM_NO_SLP
 #endif
 
-// The scan of Measure for one way of counting over n bars side by side; false when a bar of
-// another day ended it.
+// The scan of Measure for one way of counting over n bars side by side, all four excursions
+// for every bar; false when a bar of another day ended it.
 template <bool kBasisPoints, typename Bar>
 VQM_NO_SLP bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay, float refLow,
-                               float refHigh, Excursions* e) {
+                               float refHigh, FindGemExcursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
   };
@@ -211,7 +204,9 @@ FindGemExcursions CFindGemDB::Measure(int reference) const {
   const int64_t last = int64_t{reference} + scope + 1;
   const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
   // Every bar up to the count is there: none is skipped. The bars are scanned block by block.
-  Excursions x;
+  // The excursions of a reference price of 0 or less are dropped at the end, as if never
+  // taken.
+  FindGemExcursions x;
   for (int j = reference + 1; j < end;) {
     int slot = 0;
     const size_t block = BlockOfBar(j, &slot);

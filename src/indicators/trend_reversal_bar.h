@@ -2,7 +2,6 @@
 // bar starts the ribbon afresh, and its measurement.
 #pragma once
 
-#include "indicators/chronological_key.h"
 #include "indicators/trend_reversal_series.h"
 
 namespace vqm {
