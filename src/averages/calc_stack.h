@@ -29,11 +29,21 @@ class CCalcStack {
   int AddMA(float x);
   int AddEMA(float x);
   int AddWgtAvg(float x);
-  // The push steps of AddMA alone, for an owner that keeps the ring's values in storage of
-  // its own, sums them itself (in slot order, as AddMA does) and sets `value`: the ring's
-  // slots are not written (they keep what they held), so a push touches the stack alone.
-  // 1, or 0 when the stack is not initialised.
-  int AdvanceMA(float x) { return Push(x, "AddMA: Stack not initialized", false) ? 1 : 0; }
+  // AddMA to the bit, for an owner that keeps slotSums (capacity floats): the sums of slots
+  // 0 .. k in slot order, for k up to the newest value. A push re-adds them only from the
+  // slot it writes, the same additions in the same order as summing the ring again. Inline:
+  // the pressure makes it on every bar.
+  int AddMAKeepingSums(float x, float* slotSums) {
+    if (!Push(x, "AddMA: Stack not initialized")) return 0;
+    const uint32_t slot = writePos - 1;
+    float sum = slot == 0 ? 0.0f : slotSums[slot - 1];
+    for (uint32_t k = slot; k < filled; ++k) {
+      sum += items[k];
+      slotSums[k] = sum;
+    }
+    value = sum / static_cast<float>(filled);
+    return 1;
+  }
 
   // Weight by age (index 0 is the newest value). 1 when stored, 0 when refused. Unless
   // `weighted` is 1, only the weight set last survives.
@@ -55,7 +65,7 @@ class CCalcStack {
  private:
   // The push steps common to the three averages; false when not initialised. Inline: it is
   // most of a short average's work.
-  bool Push(float x, const char* notInitialisedMessage, bool store = true) {
+  bool Push(float x, const char* notInitialisedMessage) {
     if (items == nullptr) {
       ReportNotInitialised(notInitialisedMessage);
       return false;
@@ -64,7 +74,7 @@ class CCalcStack {
     if (x > high) high = x;
     if (x < low) low = x;
     if (writePos >= capacity && capacity != 0) writePos = 0;
-    if (store) items[writePos] = x;
+    items[writePos] = x;
     ++writePos;
     if (filled < capacity) ++filled;
     return true;

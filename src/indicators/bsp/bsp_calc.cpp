@@ -7,25 +7,13 @@ namespace vqm {
 
 namespace {
 
-// volumeAvg.AddMA(total), to the bit: the same slot-order sum, but the sums of the slots
-// before the one written are kept from earlier pushes, so a full ring of n values costs n/2
-// additions on average and the sum's chain of additions is as much shorter.
+// volumeAvg.AddMA(total), to the bit, with the sums of the slots before the one written kept
+// from earlier pushes: a full ring of n values costs n/2 additions on average.
 void PushVolume(CBSPSet& inst, float total) {
-  CCalcStack& avg = inst.volumeAvg;
-  if (avg.capacity > inst.volumeSumsCapacity) {  // no room for the sums: the plain push
-    avg.AddMA(total);
-    return;
-  }
-  if (avg.AdvanceMA(total) == 0) return;  // not initialised (logged as AddMA logs it)
-  const uint32_t slot = avg.writePos - 1;
-  avg.items[slot] = total;
-  float* const sums = inst.volumeSums.get();
-  float sum = slot == 0 ? 0.0f : sums[slot - 1];
-  for (uint32_t k = slot; k < avg.filled; ++k) {
-    sum += avg.items[k];
-    sums[k] = sum;
-  }
-  avg.value = sum / static_cast<float>(avg.filled);
+  if (inst.volumeAvg.capacity > inst.volumeSumsCapacity)  // no room for the sums
+    inst.volumeAvg.AddMA(total);
+  else
+    inst.volumeAvg.AddMAKeepingSums(total, inst.volumeSums.get());
 }
 
 }  // namespace
