@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "averages/calc_stack.h"
+#include "indicators/trend_reversal_runs.h"
 
 namespace vqm {
 namespace {
@@ -70,16 +71,15 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
   // that starts at +0 cannot become -0), so equal values are equal bits and the scan gives
   // what sorting them would.
   const int count = static_cast<int>(averages_.size());
-  const float* history = history_.data();
+  // history_[head_ .. head_ + span_) holds the newest values, oldest first, and ends where
+  // `window` points: ring L's older slots are the run from window[-L] on. Every ring reads
+  // that one window, so a call touches its lines and no others.
+  const float* window = history_.data() + head_ + span_;
   bool unordered = false;
   float lo = 0.0f, hi = 0.0f;
-  constexpr int kChunk = 16;
-  for (int first = 0; first < count; first += kChunk) {
-    const int members = count - first < kChunk ? count - first : kChunk;
-    float sums[kChunk];
-    const float* older[kChunk];
-    uint32_t olderCount[kChunk];
-    float filled[kChunk];
+  for (int first = 0; first < count; first += kRunsTogether) {
+    const int members = count - first < kRunsTogether ? count - first : kRunsTogether;
+    FloatRun runs[kRunsTogether];
     for (int k = 0; k < members; ++k) {
       Average& a = averages_[static_cast<size_t>(first + k)];
       // The ring's sum in slot order: its newer slots' sum, kept (the slot just written ends
@@ -87,34 +87,13 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
       if (++a.newest == a.length) a.newest = 0;
       a.newerSum = (a.newest == 0 ? 0.0f : a.newerSum) + x;
       const uint32_t held = held_ < a.length ? held_ : a.length;
-      const uint32_t olderAt = head_ >= a.length ? head_ - a.length : head_ + span_ - a.length;
-      older[k] = history + olderAt;
-      olderCount[k] = held - a.newest - 1;
-      filled[k] = static_cast<float>(held);
-      sums[k] = a.newerSum;
+      runs[k] = FloatRun{window - a.length, held - a.newest - 1, a.newerSum};
     }
-    // Two rings at a time, each sum in its own accumulator, so that their additions overlap.
-    for (int k = 0; k + 1 < members; k += 2) {
-      float s0 = sums[k], s1 = sums[k + 1];
-      const float *p0 = older[k], *p1 = older[k + 1];
-      const uint32_t n0 = olderCount[k], n1 = olderCount[k + 1];
-      const uint32_t both = n0 < n1 ? n0 : n1;
-      uint32_t t = 0;
-      for (; t < both; ++t) {
-        s0 += p0[t];
-        s1 += p1[t];
-      }
-      for (uint32_t u = t; u < n0; ++u) s0 += p0[u];
-      for (uint32_t u = t; u < n1; ++u) s1 += p1[u];
-      sums[k] = s0;
-      sums[k + 1] = s1;
-    }
-    if (members % 2 == 1) {
-      const int k = members - 1;
-      for (uint32_t t = 0; t < olderCount[k]; ++t) sums[k] += older[k][t];
-    }
+    AddRuns(runs, members);
     for (int k = 0; k < members; ++k) {
-      const float v = sums[k] / filled[k];
+      const Average& a = averages_[static_cast<size_t>(first + k)];
+      const uint32_t held = held_ < a.length ? held_ : a.length;
+      const float v = runs[k].sum / static_cast<float>(held);
       if (std::isnan(v)) unordered = true;
       if (first + k == 0) {
         lo = hi = v;
