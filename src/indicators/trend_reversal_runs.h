@@ -22,17 +22,10 @@ struct FloatRun {
 
 namespace runs_detail {
 
-// Orders two runs longest first, without a branch that depends on the lengths.
-inline void OrderPair(uint64_t& a, uint64_t& b) {
-  const uint64_t x = a, y = b;
-  const bool swap = x < y;
-  a = swap ? y : x;
-  b = swap ? x : y;
-}
-
 // Accumulators and run pointers are named by constants only, so that they stay in registers.
 using Sums = std::array<float, kRunsTogether>;
 using Starts = std::array<const float*, kRunsTogether>;
+using Ends = std::array<uint32_t, kRunsTogether>;
 
 // Runs 0 .. Active - 1 add their terms t .. end - 1, term after term; returns end.
 template <size_t... K>
@@ -45,8 +38,7 @@ template <size_t... K>
 // Runs ordered longest first: the first `Active` go on together to the end of the shortest of
 // them, which then leaves the group, and so on down to the longest.
 template <int Active>
-[[gnu::always_inline]] inline void AddSegments(Sums& s, const Starts& p,
-                                               const std::array<uint32_t, kRunsTogether>& end,
+[[gnu::always_inline]] inline void AddSegments(Sums& s, const Starts& p, const Ends& end,
                                                uint32_t t) {
   if constexpr (Active > 0) {
     if (t < end[Active - 1])
@@ -56,10 +48,9 @@ template <int Active>
 }
 
 template <size_t... K>
-[[gnu::always_inline]] inline void AddSorted(FloatRun* runs, const uint64_t (&key)[kRunsTogether],
-                                             std::index_sequence<K...>) {
-  // Length above, run number below; a padding entry (length 0) borrows run 0 and adds nothing.
-  const std::array<uint32_t, kRunsTogether> end = {static_cast<uint32_t>(key[K] >> 8)...};
+[[gnu::always_inline]] inline void AddInOrder(FloatRun* runs, const uint64_t (&key)[kRunsTogether],
+                                              std::index_sequence<K...>) {
+  const Ends end = {static_cast<uint32_t>(key[K] >> 8)...};
   const Starts p = {runs[key[K] & 0xff].from...};
   Sums s = {runs[key[K] & 0xff].sum...};
   AddSegments<kRunsTogether>(s, p, end, 0);
@@ -68,25 +59,28 @@ template <size_t... K>
 
 }  // namespace runs_detail
 
-// Adds each of the `count` runs (at most kRunsTogether) to its sum. The runs are ordered
-// longest first by a fixed network of comparisons; all runs still going then advance term by
-// term together, and a run leaves the group where it ends, so no term is added that a run
-// does not have and each sum keeps its own order.
-[[gnu::always_inline]] inline void AddRuns(FloatRun* runs, int count) {
-  using runs_detail::OrderPair;
-  if (count <= 0) return;
-  uint64_t key[kRunsTogether];
-  for (int k = 0; k < kRunsTogether; ++k)
-    key[k] = k < count ? uint64_t{runs[k].length} << 8 | static_cast<uint64_t>(k) : 0;
-  // A sorting network for twelve (39 comparisons, nine layers).
-  constexpr int kPairs[][2] = {
-      {0, 8}, {1, 7}, {2, 6}, {3, 11}, {4, 10}, {5, 9},  {0, 1}, {2, 5}, {3, 4}, {6, 9},
-      {7, 8}, {10, 11}, {0, 2}, {1, 6}, {5, 10}, {9, 11}, {0, 3}, {1, 2}, {4, 6}, {5, 7},
-      {8, 11}, {9, 10}, {1, 4}, {3, 5}, {6, 8},  {7, 10}, {1, 3}, {2, 5}, {6, 9}, {8, 10},
-      {2, 3}, {4, 5}, {6, 7}, {8, 9}, {4, 6},   {5, 7},  {3, 4}, {5, 6}, {7, 8}};
-#pragma GCC unroll 39
-  for (const auto& pair : kPairs) OrderPair(key[pair[0]], key[pair[1]]);
-  runs_detail::AddSorted(runs, key, std::make_index_sequence<kRunsTogether>{});
+// The key of run k of a group: its length above, k below, so that equal lengths stay apart.
+inline uint64_t RunKey(const FloatRun& run, int k) {
+  return uint64_t{run.length} << 8 | static_cast<uint64_t>(k);
+}
+
+// Orders the keys of a group longest first. Insertion: keys that come in nearly in order, as
+// a ribbon's do from one bar to the next, move little.
+inline void OrderRunKeys(uint64_t (&key)[kRunsTogether], int count) {
+  for (int i = 1; i < count; ++i) {
+    const uint64_t v = key[i];
+    int j = i;
+    for (; j > 0 && key[j - 1] < v; --j) key[j] = key[j - 1];
+    key[j] = v;
+  }
+}
+
+// Adds each run of a group to its sum. `key` holds the runs' keys (RunKey) ordered longest
+// first, then zeros up to kRunsTogether. All runs still going advance term by term together,
+// and a run leaves the group where it ends, so no term is added that a run does not have and
+// each sum keeps its own order.
+[[gnu::always_inline]] inline void AddRuns(FloatRun* runs, const uint64_t (&key)[kRunsTogether]) {
+  runs_detail::AddInOrder(runs, key, std::make_index_sequence<kRunsTogether>{});
 }
 
 }  // namespace vqm

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "averages/calc_stack.h"
 #include "datetime/date_time.h"
@@ -67,14 +66,22 @@ class CTrendRevSym {
     uint32_t newest;   // ring slot of the newest value (length - 1 before the first push)
     float newerSum;    // the sum of slots 0 .. newest, in slot order
   };
-  std::vector<Average> averages_;  // the initialised averages, shortest first
+  // Steps 11 give at most 22 averages (slow - fast = 21, step 1), steps below 1 at most 20.
+  static constexpr int kMaxAverages = 24;
 
-  // Push m is stored at m mod span_ and again span_ further on: any run of up to span_
-  // consecutive pushes then lies in one piece.
-  std::vector<float> history_;
+  // What a bar reads lies together, beside the keys the lookup compares: the history's
+  // place, the averages and their order, then the history itself in one block.
   uint32_t span_ = 0;
   uint32_t head_ = 0;  // where the next push goes
   uint32_t held_ = 0;  // pushes so far, counted up to span_
+  int count_ = 0;      // the initialised averages
+  // Push m is stored at m mod span_ and again span_ further on: any run of up to span_
+  // consecutive pushes then lies in one piece.
+  std::unique_ptr<float[]> history_;
+  // Per group of twelve averages, their numbers within the group ordered by the length of
+  // their older run at the last bar, longest first: a bar mostly keeps that order.
+  uint8_t order_[kMaxAverages] = {};
+  Average averages_[kMaxAverages] = {};  // the initialised ones, shortest first
 
   // The averages the engine refuses, kept to report each push as a refused AddMA.
   std::unique_ptr<CCalcStack[]> refused_;
