@@ -1,11 +1,12 @@
 #include "indicators/trend_reversal_series.h"
 
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <new>
 #include <vector>
+
+#include <xmmintrin.h>
 
 #include "averages/calc_stack.h"
 #include "indicators/trend_reversal_runs.h"
@@ -13,11 +14,8 @@
 namespace vqm {
 namespace {
 
-// Truncation toward zero with the x86 answer for what does not fit: INT_MIN.
-int TruncateToInt(float f) {
-  if (std::isnan(f) || f >= 2147483648.0f || f < -2147483648.0f) return INT_MIN;
-  return static_cast<int>(f);
-}
+// Truncation toward zero by the processor's own conversion: INT_MIN for what does not fit.
+int TruncateToInt(float f) { return _mm_cvtt_ss2si(_mm_set_ss(f)); }
 
 // quotient x 25 - 100 in 32-bit arithmetic that wraps, as the processor's does.
 int PositionOfQuotient(int quotient) {

@@ -6,6 +6,7 @@
 // export holds the library-wide lock; a series handle is used by one thread at a time).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,6 +45,20 @@ class CTrendRevSym {
   // them leaves the ribbon without an order, so it counts as no width (status 0, outputs
   // 0).
   TrendRevResult Measure(float x, float factor);
+
+  // Asks for the memory the next Measure reads (the averages, the history's window), so that
+  // a series not used for a while waits for its lines together rather than one after another.
+  void PrefetchForMeasure() const {
+    const int averages = count_ < kMaxAverages ? count_ : kMaxAverages;
+    const char* from = reinterpret_cast<const char*>(averages_);
+    const char* to = reinterpret_cast<const char*>(averages_ + averages);
+    for (; from < to; from += 64) __builtin_prefetch(from);
+    if (history_ == nullptr) return;
+    // At most a kilobyte of the window: the runs start from its beginning.
+    const size_t bytes = span_ * sizeof(float) < 1024 ? span_ * sizeof(float) : 1024;
+    const char* window = reinterpret_cast<const char*>(history_.get() + head_);
+    for (size_t at = 0; at < bytes + 64; at += 64) __builtin_prefetch(window + at);
+  }
 
   std::string symbol;
   int barKey1 = 99;
