@@ -13,13 +13,6 @@ namespace vqm {
 // Runs summed together; twelve accumulators and their pointers still fit the registers.
 constexpr int kRunsTogether = 12;
 
-// One run: sum += from[0] + ... + from[length - 1], in that order.
-struct FloatRun {
-  const float* from;
-  uint32_t length;
-  float sum;
-};
-
 namespace runs_detail {
 
 // Accumulators and run pointers are named by constants only, so that they stay in registers.
@@ -48,20 +41,21 @@ template <int Active>
 }
 
 template <size_t... K>
-[[gnu::always_inline]] inline void AddInOrder(FloatRun* runs, const uint64_t (&key)[kRunsTogether],
+[[gnu::always_inline]] inline void AddInOrder(const float* const* from, float* sums,
+                                              const uint64_t (&key)[kRunsTogether],
                                               std::index_sequence<K...>) {
   const Ends end = {static_cast<uint32_t>(key[K] >> 8)...};
-  const Starts p = {runs[key[K] & 0xff].from...};
-  Sums s = {runs[key[K] & 0xff].sum...};
+  const Starts p = {from[key[K] & 0xff]...};
+  Sums s = {sums[key[K] & 0xff]...};
   AddSegments<kRunsTogether>(s, p, end, 0);
-  ((end[K] != 0 ? (runs[key[K] & 0xff].sum = s[K]) : 0.0f), ...);
+  ((end[K] != 0 ? (sums[key[K] & 0xff] = s[K]) : 0.0f), ...);
 }
 
 }  // namespace runs_detail
 
 // The key of run k of a group: its length above, k below, so that equal lengths stay apart.
-inline uint64_t RunKey(const FloatRun& run, int k) {
-  return uint64_t{run.length} << 8 | static_cast<uint64_t>(k);
+inline uint64_t RunKey(uint32_t length, int k) {
+  return uint64_t{length} << 8 | static_cast<uint64_t>(k);
 }
 
 // Orders the keys of a group longest first. Insertion: keys that come in nearly in order, as
@@ -75,12 +69,13 @@ inline void OrderRunKeys(uint64_t (&key)[kRunsTogether], int count) {
   }
 }
 
-// Adds each run of a group to its sum. `key` holds the runs' keys (RunKey) ordered longest
-// first, then zeros up to kRunsTogether. All runs still going advance term by term together,
-// and a run leaves the group where it ends, so no term is added that a run does not have and
-// each sum keeps its own order.
-[[gnu::always_inline]] inline void AddRuns(FloatRun* runs, const uint64_t (&key)[kRunsTogether]) {
-  runs_detail::AddInOrder(runs, key, std::make_index_sequence<kRunsTogether>{});
+// Adds run k of a group (from[k][0], from[k][1], ... in that order) to sums[k]. `key` holds
+// the runs' keys (RunKey) ordered longest first, then zeros up to kRunsTogether. All runs
+// still going advance term by term together, and a run leaves the group where it ends, so no
+// term is added that a run does not have and each sum keeps its own order.
+[[gnu::always_inline]] inline void AddRuns(const float* const* from, float* sums,
+                                           const uint64_t (&key)[kRunsTogether]) {
+  runs_detail::AddInOrder(from, sums, key, std::make_index_sequence<kRunsTogether>{});
 }
 
 }  // namespace vqm

@@ -49,9 +49,8 @@ class CTrendRevSym {
   // Asks for the memory the next Measure reads (the averages, the history's window), so that
   // a series not used for a while waits for its lines together rather than one after another.
   void PrefetchForMeasure() const {
-    const int averages = count_ < kMaxAverages ? count_ : kMaxAverages;
     const char* from = reinterpret_cast<const char*>(averages_);
-    const char* to = reinterpret_cast<const char*>(averages_ + averages);
+    const char* to = reinterpret_cast<const char*>(averages_ + (count_ + 3) / 4);
     for (; from < to; from += 64) __builtin_prefetch(from);
     if (history_ == nullptr) return;
     // At most a kilobyte of the window: the runs start from its beginning.
@@ -76,12 +75,16 @@ class CTrendRevSym {
   // history: the newest values from the one in slot 0 on, then the older ones. A ring's sum
   // adds them in that order, so it is the ring's sum to the bit; the sum of its newer slots
   // is the one before plus the value just written, and only the older ones are re-added.
-  struct Average {
-    uint32_t length;
-    uint32_t newest;   // ring slot of the newest value (length - 1 before the first push)
-    float newerSum;    // the sum of slots 0 .. newest, in slot order
+  // The averages four to a block, each field side by side, so that a bar advances four at a
+  // time: lengths, the ring slot of each newest value (length - 1 before the first push),
+  // and the sums of slots 0 .. newest, in slot order.
+  struct alignas(16) AverageQuad {
+    uint32_t length[4];
+    uint32_t newest[4];
+    float newerSum[4];
   };
   // Steps 11 give at most 22 averages (slow - fast = 21, step 1), steps below 1 at most 20.
+  // A multiple of four and of the twelve summed together.
   static constexpr int kMaxAverages = 24;
 
   // What a bar reads lies together, beside the keys the lookup compares: the history's
@@ -96,7 +99,9 @@ class CTrendRevSym {
   // Per group of twelve averages, their numbers within the group ordered by the length of
   // their older run at the last bar, longest first: a bar mostly keeps that order.
   uint8_t order_[kMaxAverages] = {};
-  Average averages_[kMaxAverages] = {};  // the initialised ones, shortest first
+  // The initialised averages, shortest first; the blocks' places past them are averages of
+  // length 1 that nothing reads.
+  AverageQuad averages_[kMaxAverages / 4] = {};
 
   // The averages the engine refuses, kept to report each push as a refused AddMA.
   std::unique_ptr<CCalcStack[]> refused_;
