@@ -58,15 +58,20 @@ inline uint64_t RunKey(uint32_t length, int k) {
   return uint64_t{length} << 8 | static_cast<uint64_t>(k);
 }
 
-// Orders the keys of a group longest first. Insertion: keys that come in nearly in order, as
-// a ribbon's do from one bar to the next, move little.
-inline void OrderRunKeys(uint64_t (&key)[kRunsTogether], int count) {
+// Orders the keys of a group longest first; false when they were in order already.
+// Insertion: keys that come in nearly in order, as a ribbon's do from one bar to the next,
+// move little.
+inline bool OrderRunKeys(uint64_t (&key)[kRunsTogether], int count) {
+  bool moved = false;
   for (int i = 1; i < count; ++i) {
     const uint64_t v = key[i];
+    if (key[i - 1] >= v) continue;
+    moved = true;
     int j = i;
     for (; j > 0 && key[j - 1] < v; --j) key[j] = key[j - 1];
     key[j] = v;
   }
+  return moved;
 }
 
 // Adds run k of a group (from[k][0], from[k][1], ... in that order) to sums[k]. `key` holds

@@ -91,6 +91,7 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
     alignas(16) float sums[kRunsTogether];
     alignas(16) uint32_t older[kRunsTogether];
     alignas(16) int32_t held[kRunsTogether];
+    alignas(16) uint32_t lengths[kRunsTogether];
     for (int b = 0; b < quads; ++b) {
       AverageQuad& q = averages_[first / 4 + b];
       // The ring's sum in slot order: its newer slots' sum, kept (the slot just written ends
@@ -98,6 +99,7 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
       const __m128i length = _mm_load_si128(reinterpret_cast<const __m128i*>(q.length));
       const __m128i next =
           _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(q.newest)), one);
+      _mm_store_si128(reinterpret_cast<__m128i*>(lengths + 4 * b), length);
       const __m128i wraps = _mm_cmpeq_epi32(next, length);
       const __m128i newest = _mm_andnot_si128(wraps, next);
       const __m128 newerSum = _mm_add_ps(
@@ -114,15 +116,14 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
       _mm_store_ps(sums + 4 * b, newerSum);
     }
     const float* from[kRunsTogether];
-    for (int k = 0; k < members; ++k)
-      from[k] = window - averages_[(first + k) / 4].length[(first + k) % 4];
+    for (int k = 0; k < members; ++k) from[k] = window - lengths[k];
     // Older runs shorten by one a bar, and a ring that wraps starts its longest: the order of
     // the last bar is nearly this bar's.
     uint8_t* order = order_ + first;
     uint64_t key[kRunsTogether] = {};
     for (int j = 0; j < members; ++j) key[j] = RunKey(older[order[j]], order[j]);
-    OrderRunKeys(key, members);
-    for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
+    if (OrderRunKeys(key, members))
+      for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
     AddRuns(from, sums, key);
     // Each mean is its sum over the values its ring holds; the places past the group's last
     // average take no part.
