@@ -41,14 +41,14 @@ template <int Active>
 }
 
 template <size_t... K>
-[[gnu::always_inline]] inline void AddInOrder(const float* const* from, float* sums,
-                                              const uint64_t (&key)[kRunsTogether],
+[[gnu::always_inline]] inline void AddInOrder(const float* ends, const uint32_t* lengths,
+                                              float* sums, const uint64_t (&key)[kRunsTogether],
                                               std::index_sequence<K...>) {
   const Ends end = {static_cast<uint32_t>(key[K] >> 8)...};
-  const Starts p = {from[key[K] & 0xff]...};
+  const Starts p = {ends - lengths[key[K] & 0xff]...};
   Sums s = {sums[key[K] & 0xff]...};
   AddSegments<kRunsTogether>(s, p, end, 0);
-  ((end[K] != 0 ? (sums[key[K] & 0xff] = s[K]) : 0.0f), ...);
+  ((sums[key[K] & 0xff] = s[K]), ...);
 }
 
 }  // namespace runs_detail
@@ -74,13 +74,18 @@ inline bool OrderRunKeys(uint64_t (&key)[kRunsTogether], int count) {
   return moved;
 }
 
-// Adds run k of a group (from[k][0], from[k][1], ... in that order) to sums[k]. `key` holds
-// the runs' keys (RunKey) ordered longest first, then zeros up to kRunsTogether. All runs
-// still going advance term by term together, and a run leaves the group where it ends, so no
-// term is added that a run does not have and each sum keeps its own order.
-[[gnu::always_inline]] inline void AddRuns(const float* const* from, float* sums,
-                                           const uint64_t (&key)[kRunsTogether]) {
-  runs_detail::AddInOrder(from, sums, key, std::make_index_sequence<kRunsTogether>{});
+// The place of a group's key that no run fills: it names the spare run kRunsTogether, of
+// length 0, whose sum is scratch.
+constexpr uint64_t kNoRun = kRunsTogether;
+
+// Adds run k of a group to sums[k]: the terms ends[-lengths[k]], ends[-lengths[k] + 1], ...
+// in that order, as many as its key says. `key` holds the runs' keys (RunKey) ordered longest
+// first, then kNoRun up to kRunsTogether; lengths and sums hold kRunsTogether + 1 places. All
+// runs still going advance term by term together, and a run leaves the group where it ends,
+// so no term is added that a run does not have and each sum keeps its own order.
+[[gnu::always_inline]] inline void AddRuns(const float* ends, const uint32_t* lengths,
+                                           float* sums, const uint64_t (&key)[kRunsTogether]) {
+  runs_detail::AddInOrder(ends, lengths, sums, key, std::make_index_sequence<kRunsTogether>{});
 }
 
 }  // namespace vqm

@@ -88,10 +88,12 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
   for (int first = 0; first < count_; first += kRunsTogether) {
     const int members = count_ - first < kRunsTogether ? count_ - first : kRunsTogether;
     const int quads = (members + 3) / 4;
-    alignas(16) float sums[kRunsTogether];
+    // Four to a vector, and the spare run's place past the twelve.
+    alignas(16) float sums[kRunsTogether + 4];
     alignas(16) uint32_t older[kRunsTogether];
     alignas(16) int32_t held[kRunsTogether];
-    alignas(16) uint32_t lengths[kRunsTogether];
+    alignas(16) uint32_t lengths[kRunsTogether + 4];
+    lengths[kRunsTogether] = 0;
     for (int b = 0; b < quads; ++b) {
       AverageQuad& q = averages_[first / 4 + b];
       // The ring's sum in slot order: its newer slots' sum, kept (the slot just written ends
@@ -115,16 +117,15 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
                       _mm_sub_epi32(_mm_sub_epi32(filled, newest), one));
       _mm_store_ps(sums + 4 * b, newerSum);
     }
-    const float* from[kRunsTogether];
-    for (int k = 0; k < members; ++k) from[k] = window - lengths[k];
     // Older runs shorten by one a bar, and a ring that wraps starts its longest: the order of
     // the last bar is nearly this bar's.
     uint8_t* order = order_ + first;
-    uint64_t key[kRunsTogether] = {};
+    uint64_t key[kRunsTogether];
     for (int j = 0; j < members; ++j) key[j] = RunKey(older[order[j]], order[j]);
+    for (int j = members; j < kRunsTogether; ++j) key[j] = kNoRun;
     if (OrderRunKeys(key, members))
       for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
-    AddRuns(from, sums, key);
+    AddRuns(window, lengths, sums, key);
     // Each mean is its sum over the values its ring holds; the places past the group's last
     // average take no part.
     for (int b = 0; b < quads; ++b) {
