@@ -37,6 +37,13 @@ std::string FreshSymbol(const char* name) {
 int DateOf(int i) { return 1240102 + i / 400; }
 int TimeOf(int i) { return 900 + (i % 400) / 60 * 100 + (i % 400) % 60; }
 
+// An argument as unknown to a floor as it is to the export: the compiler cannot settle a test
+// on it while building the loop (a pressure's sign, a factor's range). Nothing else is hidden.
+float Unknown(float x) {
+  asm volatile("" : "+x"(x));
+  return x;
+}
+
 // ---- the regression average -------------------------------------------------------------
 
 // Sum of x^k (k = 0 .. 4) over the integers a .. b, exact in 64 bits for the abscissas a
@@ -172,14 +179,21 @@ BENCHMARK(BM_RareAvgOverFloor)->Arg(10)->Arg(50)->Arg(200)->Iterations(kCalls);
 // ---- the trend reversal -------------------------------------------------------------------
 
 // Twelve rings of lengths 10 .. 120, summed four at a time in vector lanes, slot by slot;
-// the lowest and highest of the means, the position and the width. The export keeps one
-// shared history instead (a tenth of the memory, for many series called in turn) and re-adds
-// only each ring's older slots; for one series these lanes are still the faster way to the
-// same bits, so they stay the floor.
+// the lowest and highest of the means, then the status, position and width the export
+// returns. The export keeps one shared history instead (a tenth of the memory, for many
+// series called in turn) and re-adds only each ring's older slots.
+struct TrendOut {
+  int status;
+  float position, width;
+  bool operator!=(const TrendOut& o) const {
+    return status != o.status || position != o.position || width != o.width;
+  }
+};
+
 class TrendFloor {
  public:
   TrendFloor() : lanes_(3 * 120) {}
-  float Call(float x) {
+  TrendOut Call(float x, float factor) {
     for (int a = 0; a < 12; ++a) {
       const int length = 10 * (a + 1);
       lanes_[static_cast<size_t>((a / 4) * 120 + pos_ % length)].lane[a % 4] = x;
@@ -198,7 +212,13 @@ class TrendFloor {
         hi = g + k == 0 || mean > hi ? mean : hi;
       }
     }
-    return hi > lo ? (x - lo) * 200.0f / (hi - lo) / 25.0f + 10000.0f * (hi - lo) / lo : 0.0f;
+    const float w = hi - lo;
+    if (!(w > 0.0f)) return TrendOut{0, 0.0f, 0.0f};
+    const float width = factor * 10000.0f * w / lo;
+    if (lo > x) return TrendOut{1, -100.0f, width};
+    if (x > hi) return TrendOut{2, 100.0f, width};
+    const int quotient = _mm_cvtt_ss2si(_mm_set_ss((x - lo) * 200.0f / w / 25.0f));
+    return TrendOut{0, static_cast<float>(quotient * 25 - 100), width};
   }
 
  private:
@@ -212,20 +232,44 @@ class TrendFloor {
 void BM_TrendReversalFloor(benchmark::State& state) {
   TrendFloor floor;
   Walk walk;
-  for (auto _ : state) benchmark::DoNotOptimize(floor.Call(walk.Next()));
+  for (auto _ : state) {
+    const TrendOut out = floor.Call(walk.Next(), Unknown(1.0f));
+    benchmark::DoNotOptimize(out.status);
+    benchmark::DoNotOptimize(out.position);
+    benchmark::DoNotOptimize(out.width);
+  }
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_TrendReversalFloor)->Iterations(kCalls);
+
+TrendOut CallTrendReversal(const std::string& symbol, int i, float price) {
+  TrendOut out;
+  out.status = VQM_TrendReversal(0, symbol.c_str(), DateOf(i), TimeOf(i), 1, 5, price, 1.0f, 10,
+                                 120, &out.position, &out.width);
+  return out;
+}
 
 void BM_TrendReversalOverFloor(benchmark::State& state) {
   const std::string symbol = FreshSymbol("Trend");
   Walk walk;
   int i = 0;
   for (auto _ : state) {
-    float position, width;
-    benchmark::DoNotOptimize(VQM_TrendReversal(0, symbol.c_str(), DateOf(i), TimeOf(i), 1, 5,
-                                               walk.Next(), 1.0f, 10, 120, &position, &width));
+    const TrendOut out = CallTrendReversal(symbol, i, walk.Next());
+    benchmark::DoNotOptimize(out.status);
+    benchmark::DoNotOptimize(out.position);
+    benchmark::DoNotOptimize(out.width);
     ++i;
+  }
+  // Untimed: the floor gives the export's outputs over the same run.
+  const std::string again = FreshSymbol("Trend");
+  Walk same;
+  TrendFloor floor;
+  for (int j = 0; j < i; ++j) {
+    const float price = same.Next();
+    if (floor.Call(price, 1.0f) != CallTrendReversal(again, j, price)) {
+      state.SkipWithError("the floor's outputs differ from the export's");
+      break;
+    }
   }
   state.SetItemsProcessed(state.iterations());
 }
@@ -328,13 +372,6 @@ void BM_FindGemCalcOverFloor(benchmark::State& state) {
 BENCHMARK(BM_FindGemCalcOverFloor)->Iterations(kCalls);
 
 // ---- buy/sell pressure and price normalisation ----------------------------------------------
-
-// An argument as unknown to a floor as it is to the export: the compiler cannot settle a test
-// on it while building the loop (a pressure's sign, a factor's range). Nothing else is hidden.
-float Unknown(float x) {
-  asm volatile("" : "+x"(x));
-  return x;
-}
 
 // The benchmark's pressure instance: average length 10, volume length 20, style 1.
 constexpr int kPressureAvgLen = 10, kPressureVolLen = 20;

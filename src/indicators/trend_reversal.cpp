@@ -31,11 +31,10 @@ std::unique_ptr<CTrendRevSym> CreateSeries(const char* symbol, int barKey1, int 
 }
 
 // The series of this bar: found, replaced by a fresh one when the bar's time goes back
-// before the series' latest call, or created.
-CTrendRevSym* SeriesForBar(const char* symbol, int barKey1, int barKey2, const DateTime& time,
-                           int fast, int slow) VQM_REQUIRES_LIBRARY_LOCK {
+// before the series' latest call, or created. `index` is the series found (Find), or -1.
+CTrendRevSym* SeriesForBar(int index, const char* symbol, int barKey1, int barKey2,
+                           const DateTime& time, int fast, int slow) VQM_REQUIRES_LIBRARY_LOCK {
   CTrendRevMgr& mgr = g_TrendRevMgr;
-  const int index = mgr.Find(symbol, barKey1, barKey2);
   if (index >= 0 && !TrendRevGoesBack(*mgr.GetAt(index), time)) return mgr.GetAt(index);
   std::unique_ptr<CTrendRevSym> fresh = CreateSeries(symbol, barKey1, barKey2, fast, slow);
   if (index >= 0) {
@@ -56,8 +55,14 @@ int TrendReversal(const char* symbol, int date, int time, int barKey1, int barKe
   if (symbol == nullptr) return -2;
   if (position == nullptr || width == nullptr) return -3;
 
+  // The series is looked for first, so that its memory is on its way while the bar's time is
+  // converted (finding creates nothing, so nothing is logged out of order). The series of
+  // the call before is in the cache already.
+  const int last = g_TrendRevMgr.LastFound();
+  const int index = g_TrendRevMgr.Find(symbol, barKey1, barKey2);
+  if (index >= 0 && index != last) g_TrendRevMgr.GetAt(index)->PrefetchForMeasure();
   const DateTime barTime = HostBarTime(date, time);
-  CTrendRevSym* series = SeriesForBar(symbol, barKey1, barKey2, barTime, fast, slow);
+  CTrendRevSym* series = SeriesForBar(index, symbol, barKey1, barKey2, barTime, fast, slow);
   const TrendRevResult r = TrendRevBar(*series, barTime, price, widthFactor);
   *position = r.position;
   *width = r.width;

@@ -37,8 +37,14 @@ bool Matches(const CTrendRevSym& s, const char* symbol, int barKey1, int barKey2
 
 int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
-  if (lastFound_ >= 0 && Matches(*series_.GetAt(lastFound_), symbol, barKey1, barKey2))
-    return lastFound_;
+  // The series found last, when the script passes the same keys and the same bytes; another
+  // spelling of its symbol is found by the index like any other series.
+  if (lastFound_ >= 0) {
+    const CTrendRevSym& last = *series_.GetAt(lastFound_);
+    if (last.barKey1 == barKey1 && last.barKey2 == barKey2 &&
+        std::strcmp(last.symbol.c_str(), symbol) == 0)
+      return lastFound_;
+  }
   // A series is appended only when none has its keys: at most one entry matches, the first.
   const Entry* found = index_.Find(KeyHash(symbol, barKey1, barKey2), [&](const Entry& e) {
     return Matches(*e.series, symbol, barKey1, barKey2);

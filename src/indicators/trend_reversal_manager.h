@@ -27,6 +27,8 @@ class CTrendRevMgr {
   // Array index of the first series with this symbol and keys, or -1. symbol: not null.
   int Find(const char* symbol, int barKey1, int barKey2) const VQM_REQUIRES_LIBRARY_LOCK;
   CTrendRevSym* GetAt(int index) const { return series_.GetAt(index); }
+  // The index Find returned last (-1 before the first): a series called again at once.
+  int LastFound() const VQM_REQUIRES_LIBRARY_LOCK { return lastFound_; }
   int GetSize() const { return series_.GetSize(); }
 
   // Takes the series and appends it; returns its index. On memory exhaustion throws

@@ -1,22 +1,21 @@
 #include "indicators/trend_reversal_series.h"
 
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <new>
 #include <vector>
 
+#include <emmintrin.h>
+
 #include "averages/calc_stack.h"
+#include "indicators/trend_reversal_runs.h"
 
 namespace vqm {
 namespace {
 
-// Truncation toward zero with the x86 answer for what does not fit: INT_MIN.
-int TruncateToInt(float f) {
-  if (std::isnan(f) || f >= 2147483648.0f || f < -2147483648.0f) return INT_MIN;
-  return static_cast<int>(f);
-}
+// Truncation toward zero by the processor's own conversion: INT_MIN for what does not fit.
+int TruncateToInt(float f) { return _mm_cvtt_ss2si(_mm_set_ss(f)); }
 
 // quotient x 25 - 100 in 32-bit arithmetic that wraps, as the processor's does.
 int PositionOfQuotient(int quotient) {
@@ -36,10 +35,16 @@ void CTrendRevSym::BuildRibbon() {
   for (int64_t i = 0; i < count; ++i) {
     const int length = static_cast<int>(fast + i * step);
     const uint32_t accepted = static_cast<uint32_t>(length);
-    if (length >= 1 && length <= kMaxStackLength)
-      averages_.push_back(Average{accepted, accepted - 1, 0.0f});
-    else
+    if (length < 1 || length > kMaxStackLength) {
       refusedLengths.push_back(length);
+      continue;
+    }
+    if (count_ == kMaxAverages) throw std::bad_alloc();  // steps beyond what a series sets
+    AverageQuad& q = averages_[count_ / 4];
+    q.length[count_ % 4] = accepted;
+    q.newest[count_ % 4] = accepted - 1;
+    order_[count_] = static_cast<uint8_t>(count_ % kRunsTogether);
+    ++count_;
   }
   // Lengths rise along the ribbon: the refused ones (0 or less, above the engine's limit)
   // come before or after all the others, and report their pushes first.
@@ -48,16 +53,18 @@ void CTrendRevSym::BuildRibbon() {
     refusedCount_ = static_cast<int>(refusedLengths.size());
     for (size_t i = 0; i < refusedLengths.size(); ++i) refused_[i].Init(refusedLengths[i]);
   }
-  if (!averages_.empty()) {
-    span_ = averages_.back().length;
-    history_.assign(2 * static_cast<size_t>(span_), 0.0f);
+  // The places past the last average: length 1, so their pushes stay harmless.
+  for (int k = count_; k < kMaxAverages; ++k) averages_[k / 4].length[k % 4] = 1;
+  if (count_ > 0) {
+    span_ = averages_[(count_ - 1) / 4].length[(count_ - 1) % 4];
+    history_.reset(new float[2 * static_cast<size_t>(span_)]());
   }
 }
 
 TrendRevResult CTrendRevSym::Measure(float x, float factor) {
   TrendRevResult r;
   for (int i = 0; i < refusedCount_; ++i) refused_[static_cast<size_t>(i)].AddMA(x);
-  if (averages_.empty()) {
+  if (count_ == 0) {
     r.status = -1;
     return r;
   }
@@ -66,64 +73,80 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
   head_ = head_ + 1 == span_ ? 0 : head_ + 1;
   if (held_ < span_) ++held_;
 
+  // history_[head_ .. head_ + span_) holds the newest values, oldest first, and ends where
+  // `window` points: ring L's older slots are the run from window[-L] on. Every ring reads
+  // that one window, so a call touches its lines and no others.
+  const float* window = history_.get() + head_ + span_;
+  const __m128 xs = _mm_set1_ps(x);
+  const __m128i heldNow = _mm_set1_epi32(static_cast<int>(held_));
+  const __m128i one = _mm_set1_epi32(1);
   // The lowest and highest of the averages bound the ribbon. No average is ever -0 (a sum
-  // that starts at +0 cannot become -0), so equal values are equal bits and the scan gives
-  // what sorting them would.
-  const int count = static_cast<int>(averages_.size());
-  const float* history = history_.data();
-  bool unordered = false;
-  float lo = 0.0f, hi = 0.0f;
-  constexpr int kChunk = 16;
-  for (int first = 0; first < count; first += kChunk) {
-    const int members = count - first < kChunk ? count - first : kChunk;
-    float sums[kChunk];
-    const float* older[kChunk];
-    uint32_t olderCount[kChunk];
-    float filled[kChunk];
-    for (int k = 0; k < members; ++k) {
-      Average& a = averages_[static_cast<size_t>(first + k)];
+  // that starts at +0 cannot become -0), so equal values are equal bits and the lowest and
+  // highest do not depend on the order they are looked for in.
+  __m128 lows = _mm_set1_ps(HUGE_VALF), highs = _mm_set1_ps(-HUGE_VALF);
+  int unordered = 0;
+  for (int first = 0; first < count_; first += kRunsTogether) {
+    const int members = count_ - first < kRunsTogether ? count_ - first : kRunsTogether;
+    const int quads = (members + 3) / 4;
+    // Four to a vector, and the spare run's place past the twelve.
+    alignas(16) float sums[kRunsTogether + 4];
+    alignas(16) uint32_t older[kRunsTogether];
+    alignas(16) int32_t held[kRunsTogether];
+    alignas(16) uint32_t lengths[kRunsTogether + 4];
+    lengths[kRunsTogether] = 0;
+    for (int b = 0; b < quads; ++b) {
+      AverageQuad& q = averages_[first / 4 + b];
       // The ring's sum in slot order: its newer slots' sum, kept (the slot just written ends
-      // it), then its older slots from the history, in order.
-      if (++a.newest == a.length) a.newest = 0;
-      a.newerSum = (a.newest == 0 ? 0.0f : a.newerSum) + x;
-      const uint32_t held = held_ < a.length ? held_ : a.length;
-      const uint32_t olderAt = head_ >= a.length ? head_ - a.length : head_ + span_ - a.length;
-      older[k] = history + olderAt;
-      olderCount[k] = held - a.newest - 1;
-      filled[k] = static_cast<float>(held);
-      sums[k] = a.newerSum;
+      // it; a ring that wraps starts again from +0), then its older slots from the history.
+      const __m128i length = _mm_load_si128(reinterpret_cast<const __m128i*>(q.length));
+      const __m128i next =
+          _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(q.newest)), one);
+      _mm_store_si128(reinterpret_cast<__m128i*>(lengths + 4 * b), length);
+      const __m128i wraps = _mm_cmpeq_epi32(next, length);
+      const __m128i newest = _mm_andnot_si128(wraps, next);
+      const __m128 newerSum = _mm_add_ps(
+          _mm_andnot_ps(_mm_castsi128_ps(wraps), _mm_load_ps(q.newerSum)), xs);
+      _mm_store_si128(reinterpret_cast<__m128i*>(q.newest), newest);
+      _mm_store_ps(q.newerSum, newerSum);
+      // Lengths and counts stay below 2^31: signed comparisons order them.
+      const __m128i longer = _mm_cmpgt_epi32(length, heldNow);
+      const __m128i filled =
+          _mm_or_si128(_mm_and_si128(longer, heldNow), _mm_andnot_si128(longer, length));
+      _mm_store_si128(reinterpret_cast<__m128i*>(held + 4 * b), filled);
+      _mm_store_si128(reinterpret_cast<__m128i*>(older + 4 * b),
+                      _mm_sub_epi32(_mm_sub_epi32(filled, newest), one));
+      _mm_store_ps(sums + 4 * b, newerSum);
     }
-    // Two rings at a time, each sum in its own accumulator, so that their additions overlap.
-    for (int k = 0; k + 1 < members; k += 2) {
-      float s0 = sums[k], s1 = sums[k + 1];
-      const float *p0 = older[k], *p1 = older[k + 1];
-      const uint32_t n0 = olderCount[k], n1 = olderCount[k + 1];
-      const uint32_t both = n0 < n1 ? n0 : n1;
-      uint32_t t = 0;
-      for (; t < both; ++t) {
-        s0 += p0[t];
-        s1 += p1[t];
-      }
-      for (uint32_t u = t; u < n0; ++u) s0 += p0[u];
-      for (uint32_t u = t; u < n1; ++u) s1 += p1[u];
-      sums[k] = s0;
-      sums[k + 1] = s1;
-    }
-    if (members % 2 == 1) {
-      const int k = members - 1;
-      for (uint32_t t = 0; t < olderCount[k]; ++t) sums[k] += older[k][t];
-    }
-    for (int k = 0; k < members; ++k) {
-      const float v = sums[k] / filled[k];
-      if (std::isnan(v)) unordered = true;
-      if (first + k == 0) {
-        lo = hi = v;
-      } else {
-        if (v < lo) lo = v;
-        if (v > hi) hi = v;
-      }
+    // Older runs shorten by one a bar, and a ring that wraps starts its longest: the order of
+    // the last bar is nearly this bar's.
+    uint8_t* order = order_ + first;
+    uint64_t key[kRunsTogether];
+    for (int j = 0; j < members; ++j) key[j] = RunKey(older[order[j]], order[j]);
+    for (int j = members; j < kRunsTogether; ++j) key[j] = kNoRun;
+    if (OrderRunKeys(key, members))
+      for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
+    AddRuns(window, lengths, sums, key);
+    // Each mean is its sum over the values its ring holds; the places past the group's last
+    // average take no part.
+    for (int b = 0; b < quads; ++b) {
+      const __m128 means = _mm_div_ps(
+          _mm_load_ps(sums + 4 * b),
+          _mm_cvtepi32_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(held + 4 * b))));
+      const int inside = members - 4 * b >= 4 ? 0xf : (1 << (members - 4 * b)) - 1;
+      const __m128 part = _mm_castsi128_ps(_mm_cmpgt_epi32(
+          _mm_set1_epi32(members - 4 * b), _mm_setr_epi32(0, 1, 2, 3)));
+      unordered |= _mm_movemask_ps(_mm_cmpunord_ps(means, means)) & inside;
+      lows = _mm_min_ps(lows, _mm_or_ps(_mm_and_ps(part, means),
+                                         _mm_andnot_ps(part, _mm_set1_ps(HUGE_VALF))));
+      highs = _mm_max_ps(highs, _mm_or_ps(_mm_and_ps(part, means),
+                                           _mm_andnot_ps(part, _mm_set1_ps(-HUGE_VALF))));
     }
   }
+  lows = _mm_min_ps(lows, _mm_movehl_ps(lows, lows));
+  lows = _mm_min_ss(lows, _mm_shuffle_ps(lows, lows, 1));
+  highs = _mm_max_ps(highs, _mm_movehl_ps(highs, highs));
+  highs = _mm_max_ss(highs, _mm_shuffle_ps(highs, highs, 1));
+  const float lo = _mm_cvtss_f32(lows), hi = _mm_cvtss_f32(highs);
   if (unordered) return r;
   const float w = hi - lo;
   if (!(w > 0.0f)) return r;

@@ -6,10 +6,10 @@
 // export holds the library-wide lock; a series handle is used by one thread at a time).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "averages/calc_stack.h"
 #include "datetime/date_time.h"
@@ -46,6 +46,19 @@ class CTrendRevSym {
   // 0).
   TrendRevResult Measure(float x, float factor);
 
+  // Asks for the memory the next Measure reads (the averages, the history's window), so that
+  // a series not used for a while waits for its lines together rather than one after another.
+  void PrefetchForMeasure() const {
+    const char* from = reinterpret_cast<const char*>(averages_);
+    const char* to = reinterpret_cast<const char*>(averages_ + (count_ + 3) / 4);
+    for (; from < to; from += 64) __builtin_prefetch(from);
+    if (history_ == nullptr) return;
+    // At most a kilobyte of the window: the runs start from its beginning.
+    const size_t bytes = span_ * sizeof(float) < 1024 ? span_ * sizeof(float) : 1024;
+    const char* window = reinterpret_cast<const char*>(history_.get() + head_);
+    for (size_t at = 0; at < bytes + 64; at += 64) __builtin_prefetch(window + at);
+  }
+
   std::string symbol;
   int barKey1 = 99;
   int barKey2 = 0;
@@ -62,19 +75,33 @@ class CTrendRevSym {
   // history: the newest values from the one in slot 0 on, then the older ones. A ring's sum
   // adds them in that order, so it is the ring's sum to the bit; the sum of its newer slots
   // is the one before plus the value just written, and only the older ones are re-added.
-  struct Average {
-    uint32_t length;
-    uint32_t newest;   // ring slot of the newest value (length - 1 before the first push)
-    float newerSum;    // the sum of slots 0 .. newest, in slot order
+  // The averages four to a block, each field side by side, so that a bar advances four at a
+  // time: lengths, the ring slot of each newest value (length - 1 before the first push),
+  // and the sums of slots 0 .. newest, in slot order.
+  struct alignas(16) AverageQuad {
+    uint32_t length[4];
+    uint32_t newest[4];
+    float newerSum[4];
   };
-  std::vector<Average> averages_;  // the initialised averages, shortest first
+  // Steps 11 give at most 22 averages (slow - fast = 21, step 1), steps below 1 at most 20.
+  // A multiple of four and of the twelve summed together.
+  static constexpr int kMaxAverages = 24;
 
-  // Push m is stored at m mod span_ and again span_ further on: any run of up to span_
-  // consecutive pushes then lies in one piece.
-  std::vector<float> history_;
+  // What a bar reads lies together, beside the keys the lookup compares: the history's
+  // place, the averages and their order, then the history itself in one block.
   uint32_t span_ = 0;
   uint32_t head_ = 0;  // where the next push goes
   uint32_t held_ = 0;  // pushes so far, counted up to span_
+  int count_ = 0;      // the initialised averages
+  // Push m is stored at m mod span_ and again span_ further on: any run of up to span_
+  // consecutive pushes then lies in one piece.
+  std::unique_ptr<float[]> history_;
+  // Per group of twelve averages, their numbers within the group ordered by the length of
+  // their older run at the last bar, longest first: a bar mostly keeps that order.
+  uint8_t order_[kMaxAverages] = {};
+  // The initialised averages, shortest first; the blocks' places past them are averages of
+  // length 1 that nothing reads.
+  AverageQuad averages_[kMaxAverages / 4] = {};
 
   // The averages the engine refuses, kept to report each push as a refused AddMA.
   std::unique_ptr<CCalcStack[]> refused_;

@@ -1,0 +1,91 @@
+// Up to twelve runs of floats summed side by side, each into its own accumulator in its own
+// order: the ribbon's averages re-add their older slots this way, so that their additions
+// overlap instead of waiting on one another.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+namespace vqm {
+
+// Runs summed together; twelve accumulators and their pointers still fit the registers.
+constexpr int kRunsTogether = 12;
+
+namespace runs_detail {
+
+// Accumulators and run pointers are named by constants only, so that they stay in registers.
+using Sums = std::array<float, kRunsTogether>;
+using Starts = std::array<const float*, kRunsTogether>;
+using Ends = std::array<uint32_t, kRunsTogether>;
+
+// Runs 0 .. Active - 1 add their terms t .. end - 1, term after term; returns end.
+template <size_t... K>
+[[gnu::always_inline]] inline uint32_t AddTerms(Sums& s, const Starts& p, uint32_t t,
+                                                uint32_t end, std::index_sequence<K...>) {
+  for (; t < end; ++t) ((s[K] += p[K][t]), ...);
+  return t;
+}
+
+// Runs ordered longest first: the first `Active` go on together to the end of the shortest of
+// them, which then leaves the group, and so on down to the longest.
+template <int Active>
+[[gnu::always_inline]] inline void AddSegments(Sums& s, const Starts& p, const Ends& end,
+                                               uint32_t t) {
+  if constexpr (Active > 0) {
+    if (t < end[Active - 1])
+      t = AddTerms(s, p, t, end[Active - 1], std::make_index_sequence<Active>{});
+    AddSegments<Active - 1>(s, p, end, t);
+  }
+}
+
+template <size_t... K>
+[[gnu::always_inline]] inline void AddInOrder(const float* ends, const uint32_t* lengths,
+                                              float* sums, const uint64_t (&key)[kRunsTogether],
+                                              std::index_sequence<K...>) {
+  const Ends end = {static_cast<uint32_t>(key[K] >> 8)...};
+  const Starts p = {ends - lengths[key[K] & 0xff]...};
+  Sums s = {sums[key[K] & 0xff]...};
+  AddSegments<kRunsTogether>(s, p, end, 0);
+  ((sums[key[K] & 0xff] = s[K]), ...);
+}
+
+}  // namespace runs_detail
+
+// The key of run k of a group: its length above, k below, so that equal lengths stay apart.
+inline uint64_t RunKey(uint32_t length, int k) {
+  return uint64_t{length} << 8 | static_cast<uint64_t>(k);
+}
+
+// Orders the keys of a group longest first; false when they were in order already.
+// Insertion: keys that come in nearly in order, as a ribbon's do from one bar to the next,
+// move little.
+inline bool OrderRunKeys(uint64_t (&key)[kRunsTogether], int count) {
+  bool moved = false;
+  for (int i = 1; i < count; ++i) {
+    const uint64_t v = key[i];
+    if (key[i - 1] >= v) continue;
+    moved = true;
+    int j = i;
+    for (; j > 0 && key[j - 1] < v; --j) key[j] = key[j - 1];
+    key[j] = v;
+  }
+  return moved;
+}
+
+// The place of a group's key that no run fills: it names the spare run kRunsTogether, of
+// length 0, whose sum is scratch.
+constexpr uint64_t kNoRun = kRunsTogether;
+
+// Adds run k of a group to sums[k]: the terms ends[-lengths[k]], ends[-lengths[k] + 1], ...
+// in that order, as many as its key says. `key` holds the runs' keys (RunKey) ordered longest
+// first, then kNoRun up to kRunsTogether; lengths and sums hold kRunsTogether + 1 places. All
+// runs still going advance term by term together, and a run leaves the group where it ends,
+// so no term is added that a run does not have and each sum keeps its own order.
+[[gnu::always_inline]] inline void AddRuns(const float* ends, const uint32_t* lengths,
+                                           float* sums, const uint64_t (&key)[kRunsTogether]) {
+  runs_detail::AddInOrder(ends, lengths, sums, key, std::make_index_sequence<kRunsTogether>{});
+}
+
+}  // namespace vqm
