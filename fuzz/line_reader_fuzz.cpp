@@ -55,7 +55,7 @@ void LoadLines(vqm::fuzz::Arguments& a) {
     vqm::CTxt error;
     const int limit = a.Choose(3) == 0 ? a.Int() : a.Small(-2, 50);
     const int held = list.Load(a.Flag() ? kFile : "C:/Fuzz/missing.txt", error, limit,
-                               a.Flag() ? vqm::CommasToTabs : nullptr);
+                               a.Flag() ? &vqm::kCommasToTabs : nullptr);
     if (held >= 0 && held != list.GetSize()) abort();
     for (int i = 0; i < list.GetSize(); ++i) {
       const char* line = list.TextAt(i);
