@@ -17,7 +17,8 @@ bool LineList::Reserve(size_t n) {
   if (capacity_ - used_ >= n) return true;
   size_t grown = capacity_ < 4096 ? 4096 : capacity_ * 2;
   if (grown < used_ + n) grown = used_ + n;
-  std::unique_ptr<char[]> block(new (std::nothrow) char[grown]);
+  std::unique_ptr<char[], FreeLineBlock> block(
+      static_cast<char*>(platform::AllocateLargeBlock(grown)), FreeLineBlock{grown});
   if (!block) return false;
   if (used_ > 0) memcpy(block.get(), block_.get(), used_);
   block_ = std::move(block);

@@ -12,8 +12,15 @@
 #include "base/lock_rule.h"
 #include "dataio/byte_scan.h"
 #include "dataio/text_string.h"
+#include "platform/large_block.h"
 
 namespace vqm {
+
+// Gives back a block of a line list's characters.
+struct FreeLineBlock {
+  size_t size = 0;
+  void operator()(char* block) const { platform::FreeLargeBlock(block, size); }
+};
 
 class LineList {
  public:
@@ -54,10 +61,12 @@ class LineList {
   // Load's reading and splitting, after the open.
   void ReadLines(class LineReader& reader, int limit, const Rewrite* rewrite);
 
-  std::unique_ptr<char[]> block_;
+  // A whole file's lines are written at once: their memory comes in large blocks.
+  std::unique_ptr<char[], FreeLineBlock> block_;
   size_t used_ = 0;
   size_t capacity_ = 0;
-  std::vector<int64_t> starts_;  // offset of each line in block_, -1 for an empty entry
+  // Offset of each line in block_, -1 for an empty entry.
+  std::vector<int64_t, platform::LargeBlockAllocator<int64_t>> starts_;
 };
 
 }  // namespace vqm
