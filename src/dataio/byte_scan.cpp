@@ -67,6 +67,7 @@ void LineStopScanner::TakePiece(char* block, size_t piece, bool lineSawUntil) {
     stops_ = stops;
     untils_ = untils;
     replaced_ = r == nullptr;
+    piece_ = piece;
     return;
   }
   const __m128i lf = _mm_set1_epi8('\n');
@@ -85,6 +86,7 @@ void LineStopScanner::TakePiece(char* block, size_t piece, bool lineSawUntil) {
     froms |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[k], from)))} << (16 * k);
   }
   stops_ = stops;
+  piece_ = piece;
   if (r == nullptr) {
     untils_ = 0;
     replaced_ = true;
@@ -99,27 +101,6 @@ void LineStopScanner::TakePiece(char* block, size_t piece, bool lineSawUntil) {
     const __m128i hit = _mm_cmpeq_epi8(v[k], from);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16 * k),
                      _mm_or_si128(_mm_andnot_si128(hit, v[k]), _mm_and_si128(hit, to)));
-  }
-}
-
-size_t LineStopScanner::NextStop(char* block, size_t from, bool& sawUntil, bool& unreplaced) {
-  for (;;) {
-    if (from >= end_) return end_;
-    const size_t piece = (from - begin_) / 64;
-    if (piece != piece_) {
-      TakePiece(block, piece, sawUntil);
-      piece_ = piece;
-    }
-    if (!replaced_) unreplaced = true;
-    const uint64_t ahead = ~uint64_t{0} << ((from - begin_) % 64);
-    const uint64_t stops = stops_ & ahead;
-    if (stops != 0) {
-      const int at = __builtin_ctzll(stops);
-      if ((untils_ & ahead & ((uint64_t{1} << at) - 1)) != 0) sawUntil = true;
-      return begin_ + piece * 64 + static_cast<size_t>(at);
-    }
-    if ((untils_ & ahead) != 0) sawUntil = true;
-    from = begin_ + (piece + 1) * 64;
   }
 }
 

@@ -33,9 +33,27 @@ class LineStopScanner {
   // sawUntil is set when the bytes [from, stop) hold an `until` byte, unreplaced when some
   // of them lie in a piece that was left as it was. block may have moved since the last
   // call; its bytes at and after `from` have not.
-  size_t NextStop(char* block, size_t from, bool& sawUntil, bool& unreplaced);
+  // Inline: a line of a usual file is a piece or less, and this is most of its cost.
+  size_t NextStop(char* block, size_t from, bool& sawUntil, bool& unreplaced) {
+    for (;;) {
+      if (from >= end_) return end_;
+      const size_t piece = (from - begin_) / 64;
+      if (piece != piece_) TakePiece(block, piece, sawUntil);
+      if (!replaced_) unreplaced = true;
+      const uint64_t ahead = ~uint64_t{0} << ((from - begin_) % 64);
+      const uint64_t stops = stops_ & ahead;
+      if (stops != 0) {
+        const int at = __builtin_ctzll(stops);
+        if ((untils_ & ahead & ((uint64_t{1} << at) - 1)) != 0) sawUntil = true;
+        return begin_ + piece * 64 + static_cast<size_t>(at);
+      }
+      if ((untils_ & ahead) != 0) sawUntil = true;
+      from = begin_ + (piece + 1) * 64;
+    }
+  }
 
  private:
+  // Finds the piece's stops and `until` bytes, and makes its replacement where it may.
   void TakePiece(char* block, size_t piece, bool lineSawUntil);
 
   size_t begin_ = 0, end_ = 0;

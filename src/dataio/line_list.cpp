@@ -114,7 +114,11 @@ void LineList::ReadLines(LineReader& reader, int limit, const Rewrite* rewrite) 
       const char c = b[read++];
       // NUL and LF end the line below, as Ctrl-Z does after a stored byte.
       inLine = true;
-      if (c == '\r') continue;
+      if (c == '\r') {
+        // A CR is skipped; before an LF, as at the end of most lines, the line ends.
+        if (read == used_ || b[read] != '\n') continue;
+        ++read;
+      }
       if (c == 0x1a && write == lineStart) break;  // the end of the file
     }
     char* line = block_.get() + lineStart;
