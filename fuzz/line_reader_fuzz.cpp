@@ -49,14 +49,36 @@ void ReadLines(vqm::fuzz::Arguments& a) {
   reader.Close();
 }
 
+// The file's lines as the reader gives them one by one, each rewritten alone.
+std::vector<std::string> LinesReadOneByOne(bool rewrite) {
+  std::vector<std::string> lines;
+  vqm::LineReader reader;
+  if (reader.Open(kFile) != 1) return lines;
+  std::vector<char> buffer(100000);
+  for (int n; (n = reader.ReadLine(buffer.data(), static_cast<int>(buffer.size()))) >= 0;) {
+    if (rewrite) n = vqm::CommasToTabs(buffer.data(), n);
+    lines.emplace_back(buffer.data(), static_cast<size_t>(n));
+  }
+  return lines;
+}
+
 void LoadLines(vqm::fuzz::Arguments& a) {
   vqm::LineList list;
   for (int round = a.Small(1, 3); round > 0; --round) {
     vqm::CTxt error;
     const int limit = a.Choose(3) == 0 ? a.Int() : a.Small(-2, 50);
-    const int held = list.Load(a.Flag() ? kFile : "C:/Fuzz/missing.txt", error, limit,
-                               a.Flag() ? vqm::CommasToTabs : nullptr);
+    const bool present = a.Flag(), rewrite = a.Flag();
+    const int held = list.Load(present ? kFile : "C:/Fuzz/missing.txt", error, limit,
+                               rewrite ? &vqm::kCommasToTabs : nullptr);
     if (held >= 0 && held != list.GetSize()) abort();
+    // A whole load, split and rewritten in the list's block, holds the lines the reader
+    // gives one by one, each rewritten alone.
+    if (present && limit == 0) {
+      const std::vector<std::string> expected = LinesReadOneByOne(rewrite);
+      if (static_cast<size_t>(held) != expected.size()) abort();
+      for (int i = 0; i < held; ++i)
+        if (expected[static_cast<size_t>(i)] != list.TextAt(i)) abort();
+    }
     for (int i = 0; i < list.GetSize(); ++i) {
       const char* line = list.TextAt(i);
       if (line != nullptr && strlen(line) >= 100000) abort();

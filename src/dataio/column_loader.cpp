@@ -76,7 +76,7 @@ bool Load(ColumnLoaderState& s, const char* fileName, const DateTime& bar, int b
   CTxt error;
   // A name that leaves the folder (absolute, a drive, "..") or names a device is not opened.
   const int count = StaysInsideFolder(fileName)
-                        ? s.lines.Load(path.c_str(), error, 0, CommasToTabs)
+                        ? s.lines.Load(path.c_str(), error, 0, &kCommasToTabs)
                         : RefuseName(path, error);
   if (count < 0) s.lines.Clear();  // never answer from another file's lines
   LOGTRACE(kCategory, 1,
@@ -119,6 +119,8 @@ int LoadColumn(ColumnLoaderState& s, const char* fileName, ValueBlock* block, ch
 }
 
 }  // namespace
+
+const LineList::Rewrite kCommasToTabs = {CommasToTabs, {',', '\t', '"'}};
 
 int CommasToTabs(char* line, int length) {
   // Most lines hold no quote: their commas turn into TABs where they stand, in one pass.

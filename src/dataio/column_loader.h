@@ -23,5 +23,7 @@ extern ColumnLoaderState g_ColumnLoader VQM_GUARDED_BY(kLibraryLock);
 // Rewrites one line in place: a double quote toggles quoting and is dropped; outside quotes
 // a comma becomes a TAB. Returns the new length.
 int CommasToTabs(char* line, int length);
+// The same as a line list's rewrite: most lines have their commas turned as they are split.
+extern const LineList::Rewrite kCommasToTabs;
 
 }  // namespace vqm

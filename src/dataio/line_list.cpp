@@ -17,7 +17,8 @@ bool LineList::Reserve(size_t n) {
   if (capacity_ - used_ >= n) return true;
   size_t grown = capacity_ < 4096 ? 4096 : capacity_ * 2;
   if (grown < used_ + n) grown = used_ + n;
-  std::unique_ptr<char[]> block(new (std::nothrow) char[grown]);
+  std::unique_ptr<char[], FreeLineBlock> block(
+      static_cast<char*>(platform::AllocateLargeBlock(grown)), FreeLineBlock{grown});
   if (!block) return false;
   if (used_ > 0) memcpy(block.get(), block_.get(), used_);
   block_ = std::move(block);
@@ -75,13 +76,17 @@ void LineList::Clear() {
 // line reader's (ReadLine): LF, NUL and Ctrl-Z end a line, CR is skipped wherever it stands
 // (only a CR inside a line moves the rest of the line), a line is cut to kLineBufferSize - 1
 // bytes and the rest dropped, a Ctrl-Z that begins a line ends the file.
-void LineList::ReadLines(LineReader& reader, int limit, Rewrite rewrite) {
+void LineList::ReadLines(LineReader& reader, int limit, const Rewrite* rewrite) {
   const size_t chunk = static_cast<size_t>(reader.BlockSize());
   const size_t longest = kLineBufferSize - 1;
   size_t read = used_;       // next byte to look at
   size_t lineStart = used_;  // the current line's first byte
   size_t write = used_;      // end of the current line's stored bytes
   bool inLine = false;       // a byte of the current line has been taken
+  // The current line's: an `until` byte of the bulk replacement seen; bytes the bulk pass
+  // left as they were.
+  bool sawUntil = false, unsettled = false;
+  LineStopScanner scan;
   for (;;) {
     bool ended = false;
     if (read == used_) {
@@ -89,6 +94,7 @@ void LineList::ReadLines(LineReader& reader, int limit, Rewrite rewrite) {
       const long long n = reader.ReadBytes(block_.get() + used_, static_cast<long long>(chunk), inLine);
       if (n < 0) break;
       if (n > 0) {
+        scan.Start(used_, used_ + static_cast<size_t>(n), rewrite ? &rewrite->bulk : nullptr);
         used_ += static_cast<size_t>(n);
         continue;
       }
@@ -97,7 +103,7 @@ void LineList::ReadLines(LineReader& reader, int limit, Rewrite rewrite) {
       ended = true;
     } else {
       char* b = block_.get();
-      const size_t run = PlainLineRun(b + read, used_ - read);
+      const size_t run = scan.NextStop(b, read, sawUntil, unsettled) - read;
       const size_t stored = write - lineStart;
       const size_t keep = run < longest - stored ? run : longest - stored;
       if (keep > 0 && write != read) memmove(b + write, b + read, keep);
@@ -108,25 +114,29 @@ void LineList::ReadLines(LineReader& reader, int limit, Rewrite rewrite) {
       const char c = b[read++];
       // NUL and LF end the line below, as Ctrl-Z does after a stored byte.
       inLine = true;
-      if (c == '\r') continue;
+      if (c == '\r') {
+        // A CR is skipped; before an LF, as at the end of most lines, the line ends.
+        if (read == used_ || b[read] != '\n') continue;
+        ++read;
+      }
       if (c == 0x1a && write == lineStart) break;  // the end of the file
     }
     char* line = block_.get() + lineStart;
     int length = static_cast<int>(write - lineStart);
     line[length] = 0;
-    if (rewrite != nullptr) {
-      length = rewrite(line, length);
+    if (rewrite != nullptr && (sawUntil || unsettled)) {
+      length = rewrite->apply(line, length);
       line[length] = 0;
     }
     starts_.push_back(static_cast<int64_t>(lineStart));
     lineStart = write = read;
-    inLine = false;
+    inLine = sawUntil = unsettled = false;
     if (ended || (limit > 0 && GetSize() >= limit)) break;
   }
   used_ = lineStart;
 }
 
-int LineList::Load(const char* path, CTxt& error, int limit, Rewrite rewrite) {
+int LineList::Load(const char* path, CTxt& error, int limit, const Rewrite* rewrite) {
   LineReader& reader = g_LineReader;
   const int opened = reader.Open(path);
   if (opened == 0) {

@@ -10,15 +10,28 @@
 #include <vector>
 
 #include "base/lock_rule.h"
+#include "dataio/byte_scan.h"
 #include "dataio/text_string.h"
+#include "platform/large_block.h"
 
 namespace vqm {
 
+// Gives back a block of a line list's characters.
+struct FreeLineBlock {
+  size_t size = 0;
+  void operator()(char* block) const { platform::FreeLargeBlock(block, size); }
+};
+
 class LineList {
  public:
-  // A rewrite applied to each line as it is loaded: may only shorten the line; returns the
-  // new length.
-  using Rewrite = int (*)(char* text, int length);
+  // A rewrite applied to each line as it is loaded. `apply` rewrites one line, may only
+  // shorten it, and returns the new length. Its simplest part, `bulk`, is made while the
+  // lines are split, 64 bytes at a time; a line that part settles is not handed to `apply`,
+  // which must give the same line whether or not the bulk replacement was made in it first.
+  struct Rewrite {
+    int (*apply)(char* text, int length);
+    ByteReplacement bulk;
+  };
 
   int GetSize() const { return static_cast<int>(starts_.size()); }
   // Index of the new line (null adds an empty line).
@@ -37,7 +50,7 @@ class LineList {
   // cut. Returns the number of lines held, or -1 with "Cannot open %s (%s)" in error (the
   // list then keeps its lines).
   int Load(const char* path, CTxt& error, int limit,
-           Rewrite rewrite = nullptr) VQM_REQUIRES_LIBRARY_LOCK;
+           const Rewrite* rewrite = nullptr) VQM_REQUIRES_LIBRARY_LOCK;
 
  private:
   // Room for n more characters at the end of the block; false when memory runs out.
@@ -46,12 +59,14 @@ class LineList {
   // Removes every line, keeping the memory for the next load.
   void Empty();
   // Load's reading and splitting, after the open.
-  void ReadLines(class LineReader& reader, int limit, Rewrite rewrite);
+  void ReadLines(class LineReader& reader, int limit, const Rewrite* rewrite);
 
-  std::unique_ptr<char[]> block_;
+  // A whole file's lines are written at once: their memory comes in large blocks.
+  std::unique_ptr<char[], FreeLineBlock> block_;
   size_t used_ = 0;
   size_t capacity_ = 0;
-  std::vector<int64_t> starts_;  // offset of each line in block_, -1 for an empty entry
+  // Offset of each line in block_, -1 for an empty entry.
+  std::vector<int64_t, platform::LargeBlockAllocator<int64_t>> starts_;
 };
 
 }  // namespace vqm

@@ -1,0 +1,35 @@
+// Memory for one large block that is filled soon after it is taken (a whole file's lines):
+// where the system offers it, backed by huge pages, so that filling 200 MB takes a hundred
+// page faults rather than fifty thousand, and its reads miss the TLB far less. Part of the
+// library's own machinery, like the library lock, not of the replaceable Env.
+#pragma once
+
+#include <cstddef>
+#include <new>
+
+namespace vqm::platform {
+
+// size bytes, or null when memory runs out. Release with FreeLargeBlock and the same size.
+void* AllocateLargeBlock(size_t size);
+void FreeLargeBlock(void* block, size_t size);
+
+// An allocator on those blocks, for a container that grows to millions of entries at once.
+template <class T>
+struct LargeBlockAllocator {
+  using value_type = T;
+  LargeBlockAllocator() = default;
+  template <class U>
+  LargeBlockAllocator(const LargeBlockAllocator<U>&) {}
+  T* allocate(size_t n) {
+    void* p = n <= static_cast<size_t>(-1) / sizeof(T) ? AllocateLargeBlock(n * sizeof(T)) : nullptr;
+    if (p == nullptr) throw std::bad_alloc();
+    return static_cast<T*>(p);
+  }
+  void deallocate(T* p, size_t n) { FreeLargeBlock(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const LargeBlockAllocator<U>&) const { return true; }
+  template <class U>
+  bool operator!=(const LargeBlockAllocator<U>&) const { return false; }
+};
+
+}  // namespace vqm::platform
