@@ -9,13 +9,19 @@
 namespace vqm {
 namespace {
 
-// Keyed over the symbol folded the way StrCompareNoCase folds it, then the integer keys:
-// keys that compare equal hash equal, and no names chosen in advance collide.
+// Keyed over the integer keys, two to a word, then the symbol folded the way
+// StrCompareNoCase folds it: keys that compare equal hash equal, and no names chosen in
+// advance collide.
 uint64_t HashKeys(const RareAvgKeys& k) {
+  const auto pair = [](int low, int high) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(low)) |
+           static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32;
+  };
   KeyedHash h;
+  h.AddWord(pair(k.regrLength, k.wgtLength));
+  h.AddWord(pair(k.respFac, k.barType));
+  h.AddInt32(static_cast<uint32_t>(k.dayKey));
   h.AddUpperCased(k.symbol);
-  for (int v : {k.regrLength, k.wgtLength, k.respFac, k.barType, k.dayKey})
-    h.AddInt32(static_cast<uint32_t>(v));
   return h.Finish();
 }
 
