@@ -24,18 +24,18 @@ void CRareAvgSym::Reset() {
   lastIndex = -1;
 }
 
-void CRareAvgSym::AddPoint(int date, int time, float value) {
+void CRareAvgSym::AddPoint(int date, float value) {
   if (date < lastDate || lastDate <= 0) Reset();
   const int held = lastIndex + 1;
   // Both columns grow before anything changes, so a failure leaves the series as it was.
   if (held == capacity_) {
     const int wanted = held < kFirstPointSlots ? kFirstPointSlots : 2 * held;
-    if (held >= (1 << 30) || !adjusted_.Grow(wanted) || !rest_.Grow(wanted))
+    if (held >= (1 << 30) || !adjusted_.Grow(wanted) || !raw_.Grow(wanted))
       throw new CMemoryException;
     capacity_ = wanted;
   }
   adjusted_.at[held] = value;
-  rest_.at[held] = PointRest{value, value, date, time};
+  raw_.at[held] = value;
   lastIndex = held;
   lastDate = date;
 }

@@ -2,8 +2,11 @@
 // received for it (as points, oldest first) and its three averaging stacks.
 //
 // The series owns its points, kept as two columns that grow with the points held (doubling):
-// the adjusted values side by side, which the fits read over a window, and the rest of each
-// point, of which a call touches the newest. An idle series costs a few hundred bytes.
+// the adjusted values side by side, which the fits read over a window, and the raw values,
+// of which a call reads the newest two. A point keeps what later calls read and nothing
+// else: its result, date and time were read by no call (the date that restarts a series is
+// the series' lastDate), and each byte per point is memory a long history must fault in.
+// An idle series costs a few hundred bytes.
 // REQUIRES: one call at a time on a series (the export holds the library-wide lock; a
 // series handle is used by one thread at a time).
 #pragma once
@@ -23,9 +26,6 @@ constexpr float kRareAvgError = 1000000000.0f;
 struct CRareAvgPoint {
   float raw;       // the value passed by the caller
   float adjusted;  // response-adjusted value; raw until the adjustment replaces it
-  float result;    // the average computed when this point was the newest
-  int32_t date;
-  int32_t time;
 };
 
 class CRareAvgSym {
@@ -40,7 +40,7 @@ class CRareAvgSym {
   void Reset();
   // Appends a point; a first point, or a date that went back, restarts the series first.
   // Throws CMemoryException* (and leaves the series consistent) when memory runs out.
-  void AddPoint(int date, int time, float value);
+  void AddPoint(int date, float value);
   // Deletes the newest point, if any.
   void RemoveNewest();
 
@@ -52,8 +52,7 @@ class CRareAvgSym {
   int PointCount() const { return lastIndex + 1; }
   // The point at index (0 oldest .. PointCount() - 1), assembled from the columns.
   CRareAvgPoint PointAt(int index) const {
-    const PointRest& rest = rest_.at[index];
-    return CRareAvgPoint{rest.raw, adjusted_.at[index], rest.result, rest.date, rest.time};
+    return CRareAvgPoint{raw_.at[index], adjusted_.at[index]};
   }
 
   std::string symbol;       // key, compared ignoring case
@@ -78,13 +77,6 @@ class CRareAvgSym {
   // The sums of the long window (skip 0) and the short window (skip lag) ending at index
   // end, in one pass; returns the abscissa of index end.
   int WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const;
-  // A point without its adjusted value.
-  struct PointRest {
-    float raw;
-    float result;
-    int32_t date;
-    int32_t time;
-  };
   // A column of trivially copyable values grown by realloc, which moves large blocks
   // without copying them; entries beyond the points held are unused.
   template <typename T>
@@ -100,7 +92,7 @@ class CRareAvgSym {
     }
   };
   Column<float> adjusted_;  // index 0 oldest
-  Column<PointRest> rest_;
+  Column<float> raw_;
   int capacity_ = 0;  // entries each column has room for
   // The k whose weights the short average holds (0: none set since its Init).
   int shortWeightsFor_ = 0;
