@@ -1,5 +1,6 @@
 #include "indicators/rare_avg_manager.h"
 
+#include <cstring>
 #include <new>
 
 #include "base/lock_rule.h"
@@ -25,10 +26,14 @@ uint64_t HashKeys(const RareAvgKeys& k) {
   return h.Finish();
 }
 
+// Texts with the same bytes compare equal ignoring case: the plain comparison (the C
+// library's, a word at a time) settles the usual call, and only texts that differ are
+// compared folded.
 bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
   return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength && s.respFacKey == k.respFac &&
          s.barType == k.barType && s.dayKey == k.dayKey &&
-         StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0;
+         (strcmp(s.symbol.c_str(), k.symbol) == 0 ||
+          StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0);
 }
 
 }  // namespace
@@ -45,12 +50,33 @@ CRareAvgManager::~CRareAvgManager() {
 CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
   // Only a miss creates a series, so at most one series matches: the first created. A chart
-  // calls the same series bar after bar, so the one found last is tried before hashing.
-  if (lastFound_ != nullptr && Matches(*lastFound_, keys)) return lastFound_;
-  CRareAvgSym* const* found =
-      index_.Find(HashKeys(keys), [&](const CRareAvgSym* s) { return Matches(*s, keys); });
+  // calls the same series bar after bar, so the one found last is tried before hashing, and
+  // a portfolio calls its series in turn, so next the one called after it last time.
+  if (lastFound_ != nullptr) {
+    if (Matches(*lastFound_, keys)) return lastFound_;
+    CRareAvgSym* next = lastFound_->calledNext;
+    if (next != nullptr && Matches(*next, keys)) return Found(next);
+  }
+  CRareAvgSym* const* found = index_.Find(HashKeys(keys), [&](const CRareAvgSym* s) {
+    CRareAvgSym::PrefetchObject(s);
+    return Matches(*s, keys);
+  });
   if (found == nullptr) return nullptr;
-  return lastFound_ = *found;
+  // Another series than the last: its memory has likely left the cache since its last call.
+  (*found)->PrefetchForCall();
+  if (lastFound_ != nullptr) lastFound_->calledNext = *found;
+  return Found(*found);
+}
+
+CRareAvgSym* CRareAvgManager::Found(CRareAvgSym* s) const {
+  // Memory for the calls likely to come starts loading now, while this call computes, one
+  // step ahead of need: the next series' rings and window (its object was asked for in the
+  // call before), and the object of the series after it.
+  if (CRareAvgSym* next = s->calledNext) {
+    next->PrefetchForCall();
+    if (next->calledNext != nullptr) CRareAvgSym::PrefetchObject(next->calledNext);
+  }
+  return lastFound_ = s;
 }
 
 CRareAvgSym* CRareAvgManager::Create(const RareAvgKeys& keys) {

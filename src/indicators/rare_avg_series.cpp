@@ -40,6 +40,47 @@ void CRareAvgSym::AddPoint(int date, float value) {
   lastDate = date;
 }
 
+namespace {
+
+void PrefetchRead(const void* p) { __builtin_prefetch(p, 0); }
+void PrefetchWrite(const void* p) { __builtin_prefetch(p, 1); }
+
+// The lines of n floats from p (the hardware follows longer runs once started).
+void PrefetchFloats(const float* p, int n, bool write) {
+  constexpr int kPerLine = 64 / sizeof(float);
+  constexpr int kMostLines = 4;
+  if (p == nullptr || n <= 0) return;
+  const int last = n - 1;
+  for (int i = 0; i <= last && i < kMostLines * kPerLine; i += kPerLine)
+    write ? PrefetchWrite(p + i) : PrefetchRead(p + i);
+  write ? PrefetchWrite(p + last) : PrefetchRead(p + last);
+}
+
+// A stack's ring and the weight factors a weighted push reads.
+void PrefetchStack(const CCalcStack& stack, bool weightsRead) {
+  PrefetchFloats(stack.items, stack.length, true);
+  if (weightsRead && stack.weights != nullptr)
+    PrefetchFloats(stack.weights + stack.length, stack.length, false);
+}
+
+}  // namespace
+
+void CRareAvgSym::PrefetchForCall() const {
+  PrefetchStack(shortAverage, true);
+  PrefetchStack(changeAverage, false);
+  PrefetchStack(resultSmoother, true);
+  const int next = lastIndex + 1;  // where the call's point goes
+  if (next < capacity_) {
+    PrefetchWrite(raw_.at + next);
+    PrefetchWrite(adjusted_.at + next);
+    if (next > 0) PrefetchRead(raw_.at + next - 1);
+  }
+  // The fits' window ends at the point before the new one.
+  const int first = next - 1 - regrLength;
+  const int from = first < 0 ? 0 : first;
+  if (next - 1 > from) PrefetchFloats(adjusted_.at + from, next - 1 - from, false);
+}
+
 void CRareAvgSym::RemoveNewest() {
   if (lastIndex >= 0) --lastIndex;
 }

@@ -28,7 +28,8 @@ struct CRareAvgPoint {
   float adjusted;  // response-adjusted value; raw until the adjustment replaces it
 };
 
-class CRareAvgSym {
+// Aligned to a cache line, so that the object spans as few lines as its size allows.
+class alignas(64) CRareAvgSym {
  public:
   CRareAvgSym();
   ~CRareAvgSym();
@@ -49,6 +50,17 @@ class CRareAvgSym {
   // kRareAvgError or untouched).
   int Compute(int L, int W, int F, float* result);
 
+  // Starts loading the memory the next call reads and writes (the three stacks' rings and
+  // weights, the fits' window and the point to come), all at once: a series called once
+  // among many calls finds most of it out of cache, and loads issued together overlap
+  // instead of waiting for each other as the computation reaches them.
+  void PrefetchForCall() const;
+  // The same for the series object itself, before its keys are compared.
+  static void PrefetchObject(const CRareAvgSym* s) {
+    for (size_t offset = 0; offset < sizeof(CRareAvgSym); offset += 64)
+      __builtin_prefetch(reinterpret_cast<const char*>(s) + offset);
+  }
+
   int PointCount() const { return lastIndex + 1; }
   // The point at index (0 oldest .. PointCount() - 1), assembled from the columns.
   CRareAvgPoint PointAt(int index) const {
@@ -65,6 +77,10 @@ class CRareAvgSym {
   int32_t lastBar = -1;     // bar number of the previous call
   int32_t lag = 3;          // oldest points the short fits leave out
   int32_t barType = 2;      // key
+
+  // The series the manager found next after this one, last time: a host calculating a
+  // portfolio calls its series in the same order on every bar. Null until one is seen.
+  CRareAvgSym* calledNext = nullptr;
 
   CCalcStack resultSmoother;  // weighted average of results, length wgtLength
   CCalcStack shortAverage;    // weighted average of raw values for the warm-up
