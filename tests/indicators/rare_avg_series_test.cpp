@@ -91,11 +91,18 @@ TEST(RareAvgManager, EveryOneOfManySeriesIsFoundInCreationOrder) {
     ASSERT_NE(nullptr, manager.Create(RareAvgKeys{symbol.c_str(), i / 100, 5, 60, i % 3, 0}));
   }
   ASSERT_EQ(n, manager.GetSize());
-  for (int i = 0; i < n; ++i) {
-    const std::string symbol = "S" + std::to_string(i % 100);
-    EXPECT_EQ(manager.GetAt(i),
-              manager.Find(RareAvgKeys{symbol.c_str(), i / 100, 5, 60, i % 3, 0}));
-  }
+  // In turn (the manager learns the order), again in turn (it follows what it learnt), then in
+  // orders unlike it: every series is found, whatever the manager expects next.
+  const struct {
+    int first, step;
+  } rounds[] = {{0, 1}, {0, 1}, {n - 1, -1}, {0, 2}, {1, 2}, {0, 1}, {5, 7}};
+  for (const auto& r : rounds)
+    for (int k = 0, i = r.first; k < n; ++k, i = ((i + r.step) % n + n) % n) {
+      const std::string symbol = "S" + std::to_string(i % 100);
+      ASSERT_EQ(manager.GetAt(i),
+                manager.Find(RareAvgKeys{symbol.c_str(), i / 100, 5, 60, i % 3, 0}))
+          << r.first << " " << r.step << " " << i;
+    }
   EXPECT_EQ(nullptr, manager.Find(RareAvgKeys{"s1", 0, 5, 60, 0, 0}));  // bar type 1 for s1
   EXPECT_EQ("s7", manager.GetAt(4207)->symbol);
 }
