@@ -28,8 +28,7 @@ struct CRareAvgPoint {
   float adjusted;  // response-adjusted value; raw until the adjustment replaces it
 };
 
-// Aligned to a cache line, so that the object spans as few lines as its size allows.
-class alignas(64) CRareAvgSym {
+class CRareAvgSym {
  public:
   CRareAvgSym();
   ~CRareAvgSym();
@@ -57,8 +56,10 @@ class alignas(64) CRareAvgSym {
   void PrefetchForCall() const;
   // The same for the series object itself, before its keys are compared.
   static void PrefetchObject(const CRareAvgSym* s) {
+    const char* const first = reinterpret_cast<const char*>(s);
     for (size_t offset = 0; offset < sizeof(CRareAvgSym); offset += 64)
-      __builtin_prefetch(reinterpret_cast<const char*>(s) + offset);
+      __builtin_prefetch(first + offset);
+    __builtin_prefetch(first + sizeof(CRareAvgSym) - 1);  // the object need not start a line
   }
 
   int PointCount() const { return lastIndex + 1; }
