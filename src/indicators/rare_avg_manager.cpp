@@ -26,14 +26,20 @@ uint64_t HashKeys(const RareAvgKeys& k) {
   return h.Finish();
 }
 
-// Texts with the same bytes compare equal ignoring case: the plain comparison (the C
-// library's, a word at a time) settles the usual call, and only texts that differ are
-// compared folded.
-bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
+bool SameIntegerKeys(const CRareAvgSym& s, const RareAvgKeys& k) {
   return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength && s.respFacKey == k.respFac &&
-         s.barType == k.barType && s.dayKey == k.dayKey &&
-         (strcmp(s.symbol.c_str(), k.symbol) == 0 ||
-          StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0);
+         s.barType == k.barType && s.dayKey == k.dayKey;
+}
+
+// The keys with the symbol's very bytes: texts with the same bytes compare equal ignoring
+// case, and the plain comparison (the C library's, a word at a time) settles the usual call.
+bool SameKeysExactly(const CRareAvgSym* s, const RareAvgKeys& k) {
+  return s != nullptr && SameIntegerKeys(*s, k) && strcmp(s->symbol.c_str(), k.symbol) == 0;
+}
+
+bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
+  return SameIntegerKeys(s, k) && (strcmp(s.symbol.c_str(), k.symbol) == 0 ||
+                                   StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0);
 }
 
 }  // namespace
@@ -52,9 +58,12 @@ CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
   // Only a miss creates a series, so at most one series matches: the first created. A chart
   // calls the same series bar after bar, so the one found last is tried before hashing, and
   // a portfolio calls its series in turn, so next the one called after it last time.
+  // Both are first compared byte for byte, then ignoring case: at most one series matches.
   if (lastFound_ != nullptr) {
-    if (Matches(*lastFound_, keys)) return lastFound_;
     CRareAvgSym* next = lastFound_->calledNext;
+    if (SameKeysExactly(lastFound_, keys)) return lastFound_;
+    if (SameKeysExactly(next, keys)) return Found(next);
+    if (Matches(*lastFound_, keys)) return lastFound_;
     if (next != nullptr && Matches(*next, keys)) return Found(next);
   }
   CRareAvgSym* const* found = index_.Find(HashKeys(keys), [&](const CRareAvgSym* s) {
