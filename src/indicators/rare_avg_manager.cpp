@@ -78,12 +78,17 @@ CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
 }
 
 CRareAvgSym* CRareAvgManager::Found(CRareAvgSym* s) const {
-  // Memory for the calls likely to come starts loading now, while this call computes, one
-  // step ahead of need: the next series' rings and window (its object was asked for in the
-  // call before), and the object of the series after it.
-  if (CRareAvgSym* next = s->calledNext) {
+  // Memory for the calls likely to come starts loading now, while this call computes, a
+  // call ahead of need: the rings and window of the series after the next (its object was
+  // asked for in the call before), and the object of the one after that. The next series'
+  // own memory was asked for in the call before.
+  CRareAvgSym* next = s->calledNext;
+  CRareAvgSym* afterNext = next != nullptr ? next->calledNext : nullptr;
+  if (afterNext != nullptr) {
+    afterNext->PrefetchForCall();
+    if (afterNext->calledNext != nullptr) CRareAvgSym::PrefetchObject(afterNext->calledNext);
+  } else if (next != nullptr) {
     next->PrefetchForCall();
-    if (next->calledNext != nullptr) CRareAvgSym::PrefetchObject(next->calledNext);
   }
   return lastFound_ = s;
 }
