@@ -69,7 +69,7 @@ void IntegerPowerSums(int64_t a, int64_t b, double S[5]) {
 }
 
 // One call's arithmetic for regression length L, as the export's bits require it: the point
-// kept; the short average of the raw values; the change average (30 values, in slot order)
+// kept (its raw and adjusted value, which later calls read); the short average of the raw values; the change average (30 values, in slot order)
 // and the response adjustment (the same log and exp, in double, rounded to float); the two
 // windows' sums over the adjusted values (the abscissa sums are integers, in closed form);
 // four solves; the smoother of the results, whose sum starts at this call's result; the
@@ -81,7 +81,7 @@ class RareAvgFloor {
         lag_(3 < L ? 3 : h_), exponent_(60.0f / 100.0f + 1.0f) {
     raw_.reserve(kCalls + 1000);
     adjusted_.reserve(kCalls + 1000);
-    results_.reserve(kCalls + 1000);
+    results_.assign(2 * static_cast<size_t>(W_), 0.0f);
   }
   float Call(float v) {
     const float q = raw_.empty() ? 0.0f : raw_.back();
@@ -129,26 +129,31 @@ class RareAvgFloor {
     float f[4] = {};
     vqm::FitsFromSums(longSums, shortSums, static_cast<float>(x0), f);
     float r0 = (f[1] + f[0] + f[2] + f[3]) * 0.25f;
-    results_.push_back(r0);
-    const int m = static_cast<int>(results_.size());
-    r0 = Weighted(&results_.back(), std::min(m, W_), W_);  // the smoother's count down from W
+    // The W newest results in a ring, each stored twice W apart: the newest W lie in one piece.
+    const int slot = resultsHeld_++ % W_;
+    results_[static_cast<size_t>(slot)] = results_[static_cast<size_t>(slot + W_)] = r0;
+    const float* newest = &results_[static_cast<size_t>(slot + W_)];
+    r0 = Weighted(newest, std::min(resultsHeld_, W_), W_);  // the smoother's count down from W
     return g == h_ ? (shortAverage + r0) * 0.5f : r0;
   }
 
  private:
   // The n newest values (the newest at *newest) weighted top, top - 1, ..., newest first.
   // The weight sum is an integer below 2^24, exact in closed form.
-  static float Weighted(const float* newest, int n, int top) {
+  [[gnu::noinline]] static float Weighted(const float* newest, int n, int top) {
     const float ws = static_cast<float>(n * (2 * top - n + 1) / 2);
-    float vs = 0.0f;
-    for (int k = 0; k < n; ++k) vs += static_cast<float>(top - k) * newest[-k];
+    // The weights are integers below 2^24: counted down in float, exactly, without a
+    // conversion per value.
+    float vs = 0.0f, weight = static_cast<float>(top);
+    for (int k = 0; k < n; ++k, weight -= 1.0f) vs += weight * newest[-k];
     return vs / ws;
   }
 
   int L_, h_, W_, lag_;
   float exponent_;
-  std::vector<float> raw_, adjusted_;
-  std::vector<float> results_;
+  std::vector<float> raw_, adjusted_;  // what a point must keep
+  std::vector<float> results_;         // the smoother's W newest, twice
+  int resultsHeld_ = 0;
   float changes_[30] = {};
   int changesFilled_ = 0;
   unsigned changeSlot_ = 0;

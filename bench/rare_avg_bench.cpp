@@ -47,14 +47,32 @@ BENCHMARK(BM_RareAvgBars)
 
 constexpr int kWarmBars = 40;
 
+// The walk one step per bar: every series of a portfolio sees the prices one series sees bar
+// after bar, so that N series in turn compute on the same kind of numbers as one.
+class PricePerBar {
+ public:
+  float At(int bar) {
+    if (bar != bar_) {
+      price_ = walk_.Next();
+      bar_ = bar;
+    }
+    return price_;
+  }
+
+ private:
+  Walk walk_;
+  int bar_ = -1;
+  float price_ = 0.0f;
+};
+
 // N live series of nScopeRegr 10, each past its warm-up.
-std::vector<std::string> LiveSeries(int n, Walk& walk) {
+std::vector<std::string> LiveSeries(int n, PricePerBar& prices) {
   const std::string prefix = FreshSymbol("Live");
   std::vector<std::string> symbols;
   for (int i = 0; i < n; ++i) symbols.push_back(prefix + "_" + std::to_string(i));
   for (int bar = 0; bar < kWarmBars; ++bar)
     for (int i = 0; i < n; ++i)
-      VQM_RareAvg(symbols[i].c_str(), 10, 0, walk.Next(), 1240102, 930, 60, 0, 2, 0, bar);
+      VQM_RareAvg(symbols[i].c_str(), 10, 0, prices.At(bar), 1240102, 930, 60, 0, 2, 0, bar);
   return symbols;
 }
 
@@ -62,15 +80,15 @@ std::vector<std::string> LiveSeries(int n, Walk& walk) {
 // charts: every call finds another series and works on memory not touched for N calls.
 void BM_RareAvgLiveSeries(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  Walk walk;
-  const std::vector<std::string> symbols = LiveSeries(n, walk);
+  PricePerBar prices;
+  const std::vector<std::string> symbols = LiveSeries(n, prices);
   const int warmBars = kWarmBars;
   int64_t call = 0;
   for (auto _ : state) {
     const int i = static_cast<int>(call % n);
     const int bar = warmBars + static_cast<int>(call / n);
     benchmark::DoNotOptimize(
-        VQM_RareAvg(symbols[i].c_str(), 10, 0, walk.Next(), 1240102, 930, 60, 0, 2, 0, bar));
+        VQM_RareAvg(symbols[i].c_str(), 10, 0, prices.At(bar), 1240102, 930, 60, 0, 2, 0, bar));
     ++call;
   }
   state.SetItemsProcessed(state.iterations());
@@ -88,12 +106,13 @@ BENCHMARK(BM_RareAvgLiveSeries)
 // many, apart from the memory traffic of working on many.
 void BM_RareAvgFindAmongLiveSeries(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  Walk walk;
-  const std::vector<std::string> symbols = LiveSeries(n, walk);
+  PricePerBar prices;
+  const std::vector<std::string> symbols = LiveSeries(n, prices);
   const char* last = symbols.back().c_str();
   int bar = kWarmBars;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(VQM_RareAvg(last, 10, 0, walk.Next(), 1240102, 930, 60, 0, 2, 0, bar));
+    benchmark::DoNotOptimize(
+        VQM_RareAvg(last, 10, 0, prices.At(bar), 1240102, 930, 60, 0, 2, 0, bar));
     ++bar;
   }
   state.SetItemsProcessed(state.iterations());

@@ -1,6 +1,6 @@
 #include "base/text.h"
 
-#include <cctype>
+#include "base/upper_fold.h"
 
 namespace vqm {
 
@@ -9,9 +9,9 @@ int StrCompareNoCase(const char* a, const char* b, int mode) {
   if (*a == 0 && *b == 0) return 0;
   // Equal bytes fold alike: only bytes that differ are folded (a key found by its hash is
   // mostly compared with itself).
+  const UpperFold fold;
   for (; *a != 0 && *b != 0; ++a, ++b)
-    if (*a != *b &&
-        toupper(static_cast<unsigned char>(*a)) != toupper(static_cast<unsigned char>(*b)))
+    if (*a != *b && fold(static_cast<unsigned char>(*a)) != fold(static_cast<unsigned char>(*b)))
       return 1;
   if (mode == 1) return (*a == 0 && *b == 0) ? 0 : 2;
   if (mode == 2) return *a != 0 ? 2 : 0;

@@ -1,8 +1,9 @@
 #include "containers/keyed_hash.h"
 
-#include <cctype>
 #include <chrono>
 #include <random>
+
+#include "base/upper_fold.h"
 
 namespace vqm {
 namespace {
@@ -65,42 +66,37 @@ void KeyedHash::Compress(uint64_t word) {
   v0_ ^= word;
 }
 
-void KeyedHash::Add(uint8_t byte) {
-  pending_ |= static_cast<uint64_t>(byte) << (8 * (count_ % 8));
-  if (++count_ % 8 == 0) {
-    Compress(pending_);
-    pending_ = 0;
-  }
-}
+void KeyedHash::Add(uint8_t byte) { AddBytes(byte, 1); }
 
-void KeyedHash::AddInt32(uint32_t value) {
-  const unsigned shift = 8 * static_cast<unsigned>(count_ % 8);
-  pending_ |= static_cast<uint64_t>(value) << shift;
-  count_ += 4;
-  if (shift < 32) return;
-  // The word is full: its first bytes go, the rest of value starts the next one.
-  Compress(pending_);
-  pending_ = shift == 32 ? 0 : static_cast<uint64_t>(value) >> (64 - shift);
+void KeyedHash::AddInt32(uint32_t value) { AddBytes(value, 4); }
+
+void KeyedHash::AddWord(uint64_t value) { AddBytes(value, 8); }
+
+void KeyedHash::AddBytes(uint64_t bytes, unsigned n) {
+  const unsigned used = static_cast<unsigned>(count_ % 8);
+  count_ += n;
+  if (used + n < 8) {
+    pending_ |= bytes << (8 * used);
+    return;
+  }
+  // The word is full: its first bytes were pending, the rest of these start the next one.
+  if (used == 0) {
+    Compress(bytes);
+    return;
+  }
+  Compress(pending_ | bytes << (8 * used));
+  pending_ = bytes >> (64 - 8 * used);
 }
 
 void KeyedHash::AddUpperCased(const char* text) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  auto fold = [](unsigned char c) { return static_cast<uint64_t>(toupper(c) & 0xFF); };
-  for (; count_ % 8 != 0; ++p) {
-    if (*p == 0) return;
-    Add(static_cast<uint8_t>(fold(*p)));
-  }
-  for (;;) {
+  const UpperFold fold;
+  for (;; p += 8) {
     uint64_t word = 0;
     unsigned n = 0;
-    for (; n < 8 && p[n] != 0; ++n) word |= fold(p[n]) << (8 * n);
-    count_ += n;
-    if (n < 8) {
-      pending_ = word;
-      return;
-    }
-    Compress(word);
-    p += 8;
+    for (; n < 8 && p[n] != 0; ++n) word |= static_cast<uint64_t>(fold(p[n]) & 0xFF) << (8 * n);
+    AddBytes(word, n);
+    if (n < 8) return;
   }
 }
 

@@ -27,8 +27,8 @@ int EffectiveScopeWgt(int nScopeRegr, int nScopeWgt) {
   return std::max(2, nScopeRegr > 12 ? nScopeRegr / 3 : nScopeRegr / 2);
 }
 
-float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, int time, float value,
-                      int barNumber, RareAvgTrace& trace) {
+float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, float value, int barNumber,
+                      RareAvgTrace& trace) {
   if (s.lastBar == barNumber) replace = true;
   // An intraday series without day continuity starts afresh each day.
   if (s.barType <= 1 && s.dayKey == 0 && date != s.lastDate && s.PointCount() > 1) s.Reset();
@@ -47,7 +47,7 @@ float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, int time, float va
 
   float result = kRareAvgError;
   for (int i = 0; i < repeat; ++i) {
-    s.AddPoint(date, time, value);
+    s.AddPoint(date, value);
     trace.stage = 5;
     if (s.Compute(s.regrLength, s.wgtLength, respFac, &result) != 0) return kRareAvgError;
   }
@@ -81,7 +81,7 @@ float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
   }
   trace.stage = 3;
 
-  const float result = RareAvgOnSeries(*s, date, replace, a.time, a.value, a.barNumber, trace);
+  const float result = RareAvgOnSeries(*s, date, replace, a.value, a.barNumber, trace);
   if (trace.stage != 6) return kRareAvgError;
   const int respFac = a.nRespFac >= 100 ? a.nRespFac % 100 : a.nRespFac;
   if (respFac == kDiagnosticFactor && !LogDropsLines())

@@ -42,8 +42,8 @@ int EffectiveScopeWgt(int nScopeRegr, int nScopeWgt);
 // the parameters the series was created with. `date` is already absolute; `replace` says the
 // caller's date was negative. Returns the result, kRareAvgError when a computation fails
 // (trace.stage then stays below 6). May throw (memory).
-float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, int time, float value,
-                      int barNumber, RareAvgTrace& trace);
+float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, float value, int barNumber,
+                      RareAvgTrace& trace);
 
 // One call, unguarded: may throw. REQUIRES: the library-wide lock is held.
 float RareAvgCall(const RareAvgArgs& args, RareAvgTrace& trace) VQM_REQUIRES_LIBRARY_LOCK;

@@ -117,8 +117,8 @@ int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) co
 }
 
 void CRareAvgSym::AdjustResponse(int F) {
-  const float v = rest_.at[lastIndex].raw;
-  const float q = lastIndex >= 1 ? rest_.at[lastIndex - 1].raw : 0.0f;
+  const float v = raw_.at[lastIndex];
+  const float q = lastIndex >= 1 ? raw_.at[lastIndex - 1] : 0.0f;
   if (v == 0.0f) return;  // no change to measure: the adjusted value stays 0
   const float d = v - q;
   float pct = std::fabs(d) * 100.0f / std::fabs(v);
@@ -147,8 +147,7 @@ void CRareAvgSym::AdjustResponse(int F) {
 
 int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   if (lastIndex < 0) return -1;
-  PointRest* p = &rest_.at[lastIndex];
-  const float v = p->raw;
+  const float v = raw_.at[lastIndex];
   if (L <= 1) {
     *result = v;
     return 0;
@@ -212,7 +211,6 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
     return -failed;
   }
   float r0 = (f[1] + f[0] + f[2] + f[3]) * 0.25f;
-  p->result = r0;
 
   if (resultSmoother.filled == 0) {
     resultSmoother.weighted = 1;
@@ -224,10 +222,10 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   if (wgtLength > 1) {
     if (OutOfMemory(resultSmoother, wgtLength)) return -7;
     resultSmoother.AddWgtAvg(r0);
-    r0 = p->result = resultSmoother.value;
+    r0 = resultSmoother.value;
   }
 
-  if (g == h) r0 = p->result = (shortAverage.value + r0) * 0.5f;  // the first call after warm-up
+  if (g == h) r0 = (shortAverage.value + r0) * 0.5f;  // the first call after warm-up
   *result = r0;
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "indicators/rare_avg_manager.h"
 
+#include <cstring>
 #include <new>
 
 #include "base/lock_rule.h"
@@ -9,20 +10,36 @@
 namespace vqm {
 namespace {
 
-// Keyed over the symbol folded the way StrCompareNoCase folds it, then the integer keys:
-// keys that compare equal hash equal, and no names chosen in advance collide.
+// Keyed over the integer keys, two to a word, then the symbol folded the way
+// StrCompareNoCase folds it: keys that compare equal hash equal, and no names chosen in
+// advance collide.
 uint64_t HashKeys(const RareAvgKeys& k) {
+  const auto pair = [](int low, int high) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(low)) |
+           static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32;
+  };
   KeyedHash h;
+  h.AddWord(pair(k.regrLength, k.wgtLength));
+  h.AddWord(pair(k.respFac, k.barType));
+  h.AddInt32(static_cast<uint32_t>(k.dayKey));
   h.AddUpperCased(k.symbol);
-  for (int v : {k.regrLength, k.wgtLength, k.respFac, k.barType, k.dayKey})
-    h.AddInt32(static_cast<uint32_t>(v));
   return h.Finish();
 }
 
-bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
+bool SameIntegerKeys(const CRareAvgSym& s, const RareAvgKeys& k) {
   return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength && s.respFacKey == k.respFac &&
-         s.barType == k.barType && s.dayKey == k.dayKey &&
-         StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0;
+         s.barType == k.barType && s.dayKey == k.dayKey;
+}
+
+// The keys with the symbol's very bytes: texts with the same bytes compare equal ignoring
+// case, and the plain comparison (the C library's, a word at a time) settles the usual call.
+bool SameKeysExactly(const CRareAvgSym* s, const RareAvgKeys& k) {
+  return s != nullptr && SameIntegerKeys(*s, k) && strcmp(s->symbol.c_str(), k.symbol) == 0;
+}
+
+bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
+  return SameIntegerKeys(s, k) && (strcmp(s.symbol.c_str(), k.symbol) == 0 ||
+                                   StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0);
 }
 
 }  // namespace
@@ -39,12 +56,41 @@ CRareAvgManager::~CRareAvgManager() {
 CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
   // Only a miss creates a series, so at most one series matches: the first created. A chart
-  // calls the same series bar after bar, so the one found last is tried before hashing.
-  if (lastFound_ != nullptr && Matches(*lastFound_, keys)) return lastFound_;
-  CRareAvgSym* const* found =
-      index_.Find(HashKeys(keys), [&](const CRareAvgSym* s) { return Matches(*s, keys); });
+  // calls the same series bar after bar, so the one found last is tried before hashing, and
+  // a portfolio calls its series in turn, so next the one called after it last time.
+  // Both are first compared byte for byte, then ignoring case: at most one series matches.
+  if (lastFound_ != nullptr) {
+    CRareAvgSym* next = lastFound_->calledNext;
+    if (SameKeysExactly(lastFound_, keys)) return lastFound_;
+    if (SameKeysExactly(next, keys)) return Found(next);
+    if (Matches(*lastFound_, keys)) return lastFound_;
+    if (next != nullptr && Matches(*next, keys)) return Found(next);
+  }
+  CRareAvgSym* const* found = index_.Find(HashKeys(keys), [&](const CRareAvgSym* s) {
+    CRareAvgSym::PrefetchObject(s);
+    return Matches(*s, keys);
+  });
   if (found == nullptr) return nullptr;
-  return lastFound_ = *found;
+  // Another series than the last: its memory has likely left the cache since its last call.
+  (*found)->PrefetchForCall();
+  if (lastFound_ != nullptr) lastFound_->calledNext = *found;
+  return Found(*found);
+}
+
+CRareAvgSym* CRareAvgManager::Found(CRareAvgSym* s) const {
+  // Memory for the calls likely to come starts loading now, while this call computes, a
+  // call ahead of need: the rings and window of the series after the next (its object was
+  // asked for in the call before), and the object of the one after that. The next series'
+  // own memory was asked for in the call before.
+  CRareAvgSym* next = s->calledNext;
+  CRareAvgSym* afterNext = next != nullptr ? next->calledNext : nullptr;
+  if (afterNext != nullptr) {
+    afterNext->PrefetchForCall();
+    if (afterNext->calledNext != nullptr) CRareAvgSym::PrefetchObject(afterNext->calledNext);
+  } else if (next != nullptr) {
+    next->PrefetchForCall();
+  }
+  return lastFound_ = s;
 }
 
 CRareAvgSym* CRareAvgManager::Create(const RareAvgKeys& keys) {

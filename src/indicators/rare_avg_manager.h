@@ -42,6 +42,9 @@ class CRareAvgManager {
   CRareAvgSym* GetAt(int index) const { return static_cast<CRareAvgSym*>(series_.GetAt(index)); }
 
  private:
+  // Remembers s as found last, and starts loading the series likely called after it.
+  CRareAvgSym* Found(CRareAvgSym* s) const;
+
   SPlainPtrArray series_;  // CRareAvgSym*, in order of creation
   // Key hash -> series; a probe compares the stored hash first and confirms with the full
   // comparison of the keys (symbol folded to upper case).

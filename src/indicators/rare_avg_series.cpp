@@ -24,20 +24,61 @@ void CRareAvgSym::Reset() {
   lastIndex = -1;
 }
 
-void CRareAvgSym::AddPoint(int date, int time, float value) {
+void CRareAvgSym::AddPoint(int date, float value) {
   if (date < lastDate || lastDate <= 0) Reset();
   const int held = lastIndex + 1;
   // Both columns grow before anything changes, so a failure leaves the series as it was.
   if (held == capacity_) {
     const int wanted = held < kFirstPointSlots ? kFirstPointSlots : 2 * held;
-    if (held >= (1 << 30) || !adjusted_.Grow(wanted) || !rest_.Grow(wanted))
+    if (held >= (1 << 30) || !adjusted_.Grow(wanted) || !raw_.Grow(wanted))
       throw new CMemoryException;
     capacity_ = wanted;
   }
   adjusted_.at[held] = value;
-  rest_.at[held] = PointRest{value, value, date, time};
+  raw_.at[held] = value;
   lastIndex = held;
   lastDate = date;
+}
+
+namespace {
+
+void PrefetchRead(const void* p) { __builtin_prefetch(p, 0); }
+void PrefetchWrite(const void* p) { __builtin_prefetch(p, 1); }
+
+// The lines of n floats from p (the hardware follows longer runs once started).
+void PrefetchFloats(const float* p, int n, bool write) {
+  constexpr int kPerLine = 64 / sizeof(float);
+  constexpr int kMostLines = 4;
+  if (p == nullptr || n <= 0) return;
+  const int last = n - 1;
+  for (int i = 0; i <= last && i < kMostLines * kPerLine; i += kPerLine)
+    write ? PrefetchWrite(p + i) : PrefetchRead(p + i);
+  write ? PrefetchWrite(p + last) : PrefetchRead(p + last);
+}
+
+// A stack's ring and the weight factors a weighted push reads.
+void PrefetchStack(const CCalcStack& stack, bool weightsRead) {
+  PrefetchFloats(stack.items, stack.length, true);
+  if (weightsRead && stack.weights != nullptr)
+    PrefetchFloats(stack.weights + stack.length, stack.length, false);
+}
+
+}  // namespace
+
+void CRareAvgSym::PrefetchForCall() const {
+  PrefetchStack(shortAverage, true);
+  PrefetchStack(changeAverage, false);
+  PrefetchStack(resultSmoother, true);
+  const int next = lastIndex + 1;  // where the call's point goes
+  if (next < capacity_) {
+    PrefetchWrite(raw_.at + next);
+    PrefetchWrite(adjusted_.at + next);
+    if (next > 0) PrefetchRead(raw_.at + next - 1);
+  }
+  // The fits' window ends at the point before the new one.
+  const int first = next - 1 - regrLength;
+  const int from = first < 0 ? 0 : first;
+  if (next - 1 > from) PrefetchFloats(adjusted_.at + from, next - 1 - from, false);
 }
 
 void CRareAvgSym::RemoveNewest() {

@@ -2,8 +2,11 @@
 // received for it (as points, oldest first) and its three averaging stacks.
 //
 // The series owns its points, kept as two columns that grow with the points held (doubling):
-// the adjusted values side by side, which the fits read over a window, and the rest of each
-// point, of which a call touches the newest. An idle series costs a few hundred bytes.
+// the adjusted values side by side, which the fits read over a window, and the raw values,
+// of which a call reads the newest two. A point keeps what later calls read and nothing
+// else: its result, date and time were read by no call (the date that restarts a series is
+// the series' lastDate), and each byte per point is memory a long history must fault in.
+// An idle series costs a few hundred bytes.
 // REQUIRES: one call at a time on a series (the export holds the library-wide lock; a
 // series handle is used by one thread at a time).
 #pragma once
@@ -23,9 +26,6 @@ constexpr float kRareAvgError = 1000000000.0f;
 struct CRareAvgPoint {
   float raw;       // the value passed by the caller
   float adjusted;  // response-adjusted value; raw until the adjustment replaces it
-  float result;    // the average computed when this point was the newest
-  int32_t date;
-  int32_t time;
 };
 
 class CRareAvgSym {
@@ -40,7 +40,7 @@ class CRareAvgSym {
   void Reset();
   // Appends a point; a first point, or a date that went back, restarts the series first.
   // Throws CMemoryException* (and leaves the series consistent) when memory runs out.
-  void AddPoint(int date, int time, float value);
+  void AddPoint(int date, float value);
   // Deletes the newest point, if any.
   void RemoveNewest();
 
@@ -49,11 +49,23 @@ class CRareAvgSym {
   // kRareAvgError or untouched).
   int Compute(int L, int W, int F, float* result);
 
+  // Starts loading the memory the next call reads and writes (the three stacks' rings and
+  // weights, the fits' window and the point to come), all at once: a series called once
+  // among many calls finds most of it out of cache, and loads issued together overlap
+  // instead of waiting for each other as the computation reaches them.
+  void PrefetchForCall() const;
+  // The same for the series object itself, before its keys are compared.
+  static void PrefetchObject(const CRareAvgSym* s) {
+    const char* const first = reinterpret_cast<const char*>(s);
+    for (size_t offset = 0; offset < sizeof(CRareAvgSym); offset += 64)
+      __builtin_prefetch(first + offset);
+    __builtin_prefetch(first + sizeof(CRareAvgSym) - 1);  // the object need not start a line
+  }
+
   int PointCount() const { return lastIndex + 1; }
   // The point at index (0 oldest .. PointCount() - 1), assembled from the columns.
   CRareAvgPoint PointAt(int index) const {
-    const PointRest& rest = rest_.at[index];
-    return CRareAvgPoint{rest.raw, adjusted_.at[index], rest.result, rest.date, rest.time};
+    return CRareAvgPoint{raw_.at[index], adjusted_.at[index]};
   }
 
   std::string symbol;       // key, compared ignoring case
@@ -67,6 +79,10 @@ class CRareAvgSym {
   int32_t lag = 3;          // oldest points the short fits leave out
   int32_t barType = 2;      // key
 
+  // The series the manager found next after this one, last time: a host calculating a
+  // portfolio calls its series in the same order on every bar. Null until one is seen.
+  CRareAvgSym* calledNext = nullptr;
+
   CCalcStack resultSmoother;  // weighted average of results, length wgtLength
   CCalcStack shortAverage;    // weighted average of raw values for the warm-up
   CCalcStack changeAverage;   // simple average of percentage changes, length 30
@@ -78,13 +94,6 @@ class CRareAvgSym {
   // The sums of the long window (skip 0) and the short window (skip lag) ending at index
   // end, in one pass; returns the abscissa of index end.
   int WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const;
-  // A point without its adjusted value.
-  struct PointRest {
-    float raw;
-    float result;
-    int32_t date;
-    int32_t time;
-  };
   // A column of trivially copyable values grown by realloc, which moves large blocks
   // without copying them; entries beyond the points held are unused.
   template <typename T>
@@ -100,7 +109,7 @@ class CRareAvgSym {
     }
   };
   Column<float> adjusted_;  // index 0 oldest
-  Column<PointRest> rest_;
+  Column<float> raw_;
   int capacity_ = 0;  // entries each column has room for
   // The k whose weights the short average holds (0: none set since its Init).
   int shortWeightsFor_ = 0;

@@ -41,7 +41,7 @@ class RareAvgSeries : public vqm_series {
       replace = true;
     }
     RareAvgTrace trace{0, nullptr, value, date, time};
-    *result = RareAvgOnSeries(*series_, date, replace, time, value, barNumber, trace);
+    *result = RareAvgOnSeries(*series_, date, replace, value, barNumber, trace);
     return VQM_OK;
   }
   // A bar number unlike the previous push's: a new bar.

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <clocale>
+#include <string>
 
+#include "base/text.h"
+#include "base/upper_fold.h"
 #include "containers/keyed_hash.h"
 
 namespace vqm {
@@ -37,6 +41,9 @@ TEST(KeyedHash, ReferenceValues) {
         words.AddInt32(v);
         for (int shift = 0; shift < 32; shift += 8) bytes.Add(static_cast<uint8_t>(v >> shift));
       }
+      words.AddWord(0x8877665544332211ull);
+      for (int shift = 0; shift < 64; shift += 8)
+        bytes.Add(static_cast<uint8_t>(0x8877665544332211ull >> shift));
       EXPECT_EQ(bytes.Finish(), words.Finish()) << before << " " << text;
     }
   // The process key is not the all-zero key a forgotten draw would leave.
@@ -45,6 +52,29 @@ TEST(KeyedHash, ReferenceValues) {
   process.Add('E');
   zero.Add('E');
   EXPECT_NE(zero.Finish(), process.Finish());
+}
+
+// The fold the comparison and the hash share is toupper's, byte for byte, under whatever
+// locale the host has set (those this system has; a Turkish one folds i to 0xDD), so that
+// texts that compare equal ignoring case keep hashing equal.
+TEST(UpperFold, AsToupperUnderTheHostsLocale) {
+  const std::string before = setlocale(LC_CTYPE, nullptr);
+  for (const char* name : {"C", "C.UTF-8", "tr_TR.ISO-8859-9", "de_DE.ISO-8859-1", ""}) {
+    if (setlocale(LC_CTYPE, name) == nullptr) continue;
+    const UpperFold fold;
+    for (int c = 0; c < 256; ++c)
+      ASSERT_EQ(toupper(c), fold(static_cast<unsigned char>(c))) << name << " " << c;
+    for (int c = 1; c < 256; ++c) {
+      const char lower[] = {static_cast<char>(c), 'x', 0};
+      const char upper[] = {static_cast<char>(toupper(c)), 'X', 0};
+      ASSERT_EQ(0, StrCompareNoCase(lower, upper, 1)) << name << " " << c;
+      KeyedHash a, b;
+      a.AddUpperCased(lower);
+      b.AddUpperCased(upper);
+      ASSERT_EQ(a.Finish(), b.Finish()) << name << " " << c;
+    }
+  }
+  setlocale(LC_CTYPE, before.c_str());
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ TEST(RareAvgSeries, ResetKeepsBarNumberLagAndKeys) {
   s.regrLength = 3;
   s.barType = 1;
   for (int i = 0; i < 5; ++i) {
-    s.AddPoint(1240315, 930 + i, 1.0f + i);
+    s.AddPoint(1240315, 1.0f + i);
     float result = 0.0f;
     ASSERT_EQ(0, s.Compute(3, 2, 60, &result));
   }
@@ -43,7 +43,7 @@ TEST(RareAvgSeries, AddPointRestartsOnTheFirstPointAndWhenTheDateGoesBack) {
                {0, 1},       {0, 1},       {-5, 1},      {1240101, 1}, {1240101, 2}};
   CRareAvgSym s;
   for (const auto& step : steps) {
-    s.AddPoint(step.date, 0, 2.0f);
+    s.AddPoint(step.date, 2.0f);
     EXPECT_EQ(step.points, s.PointCount()) << step.date;
     EXPECT_EQ(step.points - 1, s.lastIndex);
     EXPECT_EQ(step.date, s.lastDate);
@@ -52,7 +52,7 @@ TEST(RareAvgSeries, AddPointRestartsOnTheFirstPointAndWhenTheDateGoesBack) {
 
 TEST(RareAvgSeries, HoldsAsManyPointsAsItReceives) {
   CRareAvgSym s;
-  for (int i = 0; i < 300000; ++i) s.AddPoint(1240315, i, static_cast<float>(i));
+  for (int i = 0; i < 300000; ++i) s.AddPoint(1240315, static_cast<float>(i));
   ASSERT_EQ(300000, s.PointCount());
   for (int i : {0, 15, 16, 17, 1023, 1024, 299999})
     EXPECT_EQ(static_cast<float>(i), s.PointAt(i).raw) << i;
@@ -91,11 +91,18 @@ TEST(RareAvgManager, EveryOneOfManySeriesIsFoundInCreationOrder) {
     ASSERT_NE(nullptr, manager.Create(RareAvgKeys{symbol.c_str(), i / 100, 5, 60, i % 3, 0}));
   }
   ASSERT_EQ(n, manager.GetSize());
-  for (int i = 0; i < n; ++i) {
-    const std::string symbol = "S" + std::to_string(i % 100);
-    EXPECT_EQ(manager.GetAt(i),
-              manager.Find(RareAvgKeys{symbol.c_str(), i / 100, 5, 60, i % 3, 0}));
-  }
+  // In turn (the manager learns the order), again in turn (it follows what it learnt), then in
+  // orders unlike it: every series is found, whatever the manager expects next.
+  const struct {
+    int first, step;
+  } rounds[] = {{0, 1}, {0, 1}, {n - 1, -1}, {0, 2}, {1, 2}, {0, 1}, {5, 7}};
+  for (const auto& r : rounds)
+    for (int k = 0, i = r.first; k < n; ++k, i = ((i + r.step) % n + n) % n) {
+      const std::string symbol = "S" + std::to_string(i % 100);
+      ASSERT_EQ(manager.GetAt(i),
+                manager.Find(RareAvgKeys{symbol.c_str(), i / 100, 5, 60, i % 3, 0}))
+          << r.first << " " << r.step << " " << i;
+    }
   EXPECT_EQ(nullptr, manager.Find(RareAvgKeys{"s1", 0, 5, 60, 0, 0}));  // bar type 1 for s1
   EXPECT_EQ("s7", manager.GetAt(4207)->symbol);
 }
