@@ -34,4 +34,11 @@ class CBSPSet {
   // volumeSumsCapacity is 0 when they could not be allocated.
   std::unique_ptr<float[]> volumeSums;
   uint32_t volumeSumsCapacity = 0;
+  // The exponential factor of the three averages of length avgLen (all three have that
+  // length whenever they are initialised), kept from the restart instead of divided out on
+  // every push.
+  float emaFactor = 0.0f;
+  // True when all four averages are initialised and the volume sums are there (set by
+  // Restart, which alone initialises them): a bar's pushes then need no checks that log.
+  bool pushesReady = false;
 };
