@@ -102,6 +102,7 @@ class CCalcStack {
   void SumFromNewestSlot(float* slotSums) {
     const uint32_t slot = writePos - 1;
     float sum = slot == 0 ? 0.0f : slotSums[slot - 1];
+#pragma GCC unroll 4
     for (uint32_t k = slot; k < filled; ++k) {
       sum += items[k];
       slotSums[k] = sum;
