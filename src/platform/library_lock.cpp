@@ -108,9 +108,13 @@ void BarrierOnEveryThread() {
 bool ThreadBarrierAvailable() { return MembarrierRegistered(); }
 
 void BarrierOnThread(uintptr_t) {
-  // Registered before the bias was claimed (ThreadBarrierAvailable); a failure here, which
-  // the kernel does not give for a registered process, stops rather than break exclusion.
-  if (syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0) != 0) abort();
+  if (syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0) == 0) return;
+  // The child of a fork starts unregistered (registration belongs to the address space).
+  if (syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0 &&
+      syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0) == 0)
+    return;
+  // Not given to a registered process: stop rather than break exclusion.
+  abort();
 }
 
 void SleepWhileHeld(std::atomic<int>& word, int held) {
