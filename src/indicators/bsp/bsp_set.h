@@ -10,12 +10,10 @@
 #include "averages/calc_stack.h"
 #include "indicators/bsp/host_interface.h"
 
-//
-// Laid out for the script's two calls per bar, on cache lines of their own (the instance
-// starts a line): the first line holds what VQM_BSP reads (the key, the bar, the host
-// objects), the next two the volume and pressure averages with what VQM_BSPCalc needs beside
-// them, then the buy and the sell average on a line each: a bar pushes one of them.
-class alignas(64) CBSPSet {
+// Laid out for the script's two calls per bar: first what VQM_BSP reads (the key, the bar,
+// the host objects), then what VQM_BSPCalc needs beside the volume and pressure averages,
+// and the buy and sell averages last, of which a bar pushes one.
+class CBSPSet {
  public:
   explicit CBSPSet(std::string key) : name(std::move(key)) {}
   CBSPSet(const CBSPSet&) = delete;
@@ -44,6 +42,6 @@ class alignas(64) CBSPSet {
   bool pushesReady = false;
   vqm::CCalcStack volumeAvg;    // simple average of total ticks
   vqm::CCalcStack pressureAvg;  // exponential average of the pressure
-  alignas(64) vqm::CCalcStack buyAvg;   // average of the positive pressure
-  alignas(64) vqm::CCalcStack sellAvg;  // average of the negated negative pressure
+  vqm::CCalcStack buyAvg;       // average of the positive pressure
+  vqm::CCalcStack sellAvg;      // average of the negated negative pressure
 };
