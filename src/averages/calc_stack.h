@@ -35,15 +35,30 @@ class CCalcStack {
   // the pressure makes it on every bar.
   int AddMAKeepingSums(float x, float* slotSums) {
     if (!Push(x, "AddMA: Stack not initialized")) return 0;
-    const uint32_t slot = writePos - 1;
-    float sum = slot == 0 ? 0.0f : slotSums[slot - 1];
-    for (uint32_t k = slot; k < filled; ++k) {
-      sum += items[k];
-      slotSums[k] = sum;
-    }
-    value = sum / static_cast<float>(filled);
+    SumFromNewestSlot(slotSums);
     return 1;
   }
+  // The same for a stack known to be initialised (`items` not null): nothing on the way
+  // calls out, so the caller's values stay in registers.
+  void AddMAKeepingSumsReady(float x, float* slotSums) {
+    Store(x);
+    SumFromNewestSlot(slotSums);
+  }
+  // AddEMA to the bit, for an owner that keeps its factor: `factor` must be
+  // EmaFactor(length). Inline: the pressure makes two on every bar.
+  int AddEMAWithFactor(float x, float factor) {
+    if (!Push(x, "AddEMA: Stack not initialized")) return 0;
+    AdvanceExponential(x, factor);
+    return 1;
+  }
+  // The same for a stack known to be initialised (`items` not null).
+  void AddEMAReady(float x, float factor) {
+    Store(x);
+    AdvanceExponential(x, factor);
+  }
+  // The exponential average's factor for a stack of `length` values, as AddEMA computes it
+  // on every push.
+  static float EmaFactor(int length) { return 2.0f / static_cast<float>(length + 1); }
 
   // Weight by age (index 0 is the newest value). 1 when stored, 0 when refused. Unless
   // `weighted` is 1, only the weight set last survives.
@@ -70,6 +85,11 @@ class CCalcStack {
       ReportNotInitialised(notInitialisedMessage);
       return false;
     }
+    Store(x);
+    return true;
+  }
+  // Push's steps once the stack is known to be initialised.
+  void Store(float x) {
     if (filled == 0) high = low = x;
     if (x > high) high = x;
     if (x < low) low = x;
@@ -77,7 +97,27 @@ class CCalcStack {
     items[writePos] = x;
     ++writePos;
     if (filled < capacity) ++filled;
-    return true;
+  }
+  // The simple average from the slot just written on, given the sums of the slots before it.
+  void SumFromNewestSlot(float* slotSums) {
+    const uint32_t slot = writePos - 1;
+    float sum = slot == 0 ? 0.0f : slotSums[slot - 1];
+#pragma GCC unroll 4
+    for (uint32_t k = slot; k < filled; ++k) {
+      sum += items[k];
+      slotSums[k] = sum;
+    }
+    value = sum / static_cast<float>(filled);
+  }
+  // AddEMA's step once x is stored: the difference, times the factor, plus the old value.
+  void AdvanceExponential(float x, float factor) {
+    if (filled == 1) {
+      value = x;
+    } else {
+      const float difference = x - value;
+      const float step = difference * factor;
+      value = value + step;
+    }
   }
   static void ReportNotInitialised(const char* message);
 

@@ -159,7 +159,7 @@ void OpenAtFirstCall() VQM_REQUIRES_LIBRARY_LOCK {
 LogState& TheLogState() VQM_NO_THREAD_SAFETY_ANALYSIS { return g_LogState; }
 
 bool LogDropsLines() {
-  ExportLock lock;
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
   return g_LogState.firstCall != 0 && g_LogState.file == nullptr;
 }
 

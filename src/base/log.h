@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "base/lock_rule.h"
+
 namespace vqm {
 
 using LogLevel = int;
@@ -24,8 +26,10 @@ int LOGTRACE(const char* category, LogLevel level, const char* format, ...)
 
 // True while an ordinary line would be dropped: the process's first log call has been made
 // and no log file is open (the settings switch the log off, or it could not be opened).
-// Callers on hot paths test it to skip formatting such a line.
-bool LogDropsLines();
+// Callers on hot paths test it to skip formatting such a line; they are export bodies, which
+// hold the lock already (taking it again costs more than the test).
+// REQUIRES: the library-wide lock.
+bool LogDropsLines() VQM_REQUIRES_LIBRARY_LOCK;
 
 // The core behind LOGTRACE: text is modified in place (CR and LF become '+').
 int LogWriteText(const char* category, char* text, LogLevel level);

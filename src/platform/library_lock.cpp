@@ -1,5 +1,6 @@
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <ctime>
 #include <type_traits>
 
@@ -17,9 +18,10 @@
 namespace vqm::platform {
 namespace {
 
-// Each OS's three calls for the contended path: every running thread passes a full memory
-// barrier (false where the system offers none); sleep while *word holds `held`, a
-// millisecond at most; wake one sleeper on word.
+// Each OS's calls for the slow paths: every running thread passes a full memory barrier
+// (nothing where the system offers none); sleep while *word holds `held`, a millisecond at
+// most; wake one sleeper on word; and, to revoke the bias, a full barrier passed by one given
+// thread, which ThreadBarrierAvailable says the system provides for certain.
 #if defined(_WIN32)
 
 // WaitOnAddress and WakeByAddressSingle come with Windows 8; looked up at run time so that
@@ -48,6 +50,28 @@ const AddressWaits& Waits() {
 
 void BarrierOnEveryThread() { FlushProcessWriteBuffers(); }
 
+// Suspending a thread and reading its context waits until it has stopped (the context read
+// does: a suspension alone may still be on its way), and a thread stops only with every
+// store it made visible. Always there, under Wine too, so a bias may always be claimed.
+bool ThreadBarrierAvailable() { return true; }
+
+void BarrierOnThread(uintptr_t tag) {
+  const DWORD id = static_cast<DWORD>(tag);
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | SYNCHRONIZE, FALSE, id);
+  // No such thread: it has ended, and its stores with it.
+  if (thread == nullptr) return;
+  if (SuspendThread(thread) != static_cast<DWORD>(-1)) {
+    alignas(16) CONTEXT context = {};
+    context.ContextFlags = CONTEXT_CONTROL;
+    GetThreadContext(thread, &context);
+    ResumeThread(thread);
+  } else {
+    // A thread that cannot be suspended is ending: wait until it has.
+    WaitForSingleObject(thread, INFINITE);
+  }
+  CloseHandle(thread);
+}
+
 void SleepWhileHeld(std::atomic<int>& word, int held) {
   if (Waits().wait != nullptr)
     Waits().wait(reinterpret_cast<volatile VOID*>(&word), &held, sizeof held, 1);
@@ -61,16 +85,36 @@ void WakeOneSleeper(std::atomic<int>& word) {
 
 #else
 
-void BarrierOnEveryThread() {
-  // 1: registered, -1: not available (before Linux 4.14, or refused by a sandbox); 0: not
-  // asked yet (registering twice is harmless).
+// True when this process may ask for expedited barriers: registered once (registering twice
+// is harmless). False before Linux 4.14 or where a sandbox refuses it.
+bool MembarrierRegistered() {
+  // 1: registered, -1: not available; 0: not asked yet.
   static std::atomic<int> registered{0};
   int state = registered.load(std::memory_order_relaxed);
   if (state == 0) {
     state = syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0 ? 1 : -1;
     registered.store(state, std::memory_order_relaxed);
   }
-  if (state > 0) syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0);
+  return state > 0;
+}
+
+void BarrierOnEveryThread() {
+  if (MembarrierRegistered()) syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0);
+}
+
+// Once registered, the expedited barrier does not fail: every running thread of the process
+// has passed a full barrier when it returns (and one that is not running passes one when it
+// is scheduled).
+bool ThreadBarrierAvailable() { return MembarrierRegistered(); }
+
+void BarrierOnThread(uintptr_t) {
+  if (syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0) == 0) return;
+  // The child of a fork starts unregistered (registration belongs to the address space).
+  if (syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0 &&
+      syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0) == 0)
+    return;
+  // Not given to a registered process: stop rather than break exclusion.
+  abort();
 }
 
 void SleepWhileHeld(std::atomic<int>& word, int held) {
@@ -84,10 +128,6 @@ void WakeOneSleeper(std::atomic<int>& word) {
 
 #endif
 
-// Constant-initialised and trivially destroyed: there from load to unload without a
-// first-use check, and an export called during unload still finds it.
-LibraryMutex g_libraryMutex;
-static_assert(std::is_trivially_destructible_v<LibraryMutex>);
 static_assert(sizeof(std::atomic<int>) == sizeof(int) && std::atomic<int>::is_always_lock_free,
               "a sleeper waits on the atomic's own word");
 
@@ -110,6 +150,41 @@ void LibraryMutex::WaitAndTake() {
 
 void LibraryMutex::WakeOne() { WakeOneSleeper(state_); }
 
-LibraryMutex& LibraryLock() { return g_libraryMutex; }
+bool LibraryMutex::SettleBias(uintptr_t self, bool wait) {
+  const uintptr_t biased = bias_.load(std::memory_order_relaxed);
+  if (biased == self) return true;
+  if (biased == 0) {
+    // Unclaimed, so no thread is inside through it: the word's holder may take it.
+    if (ThreadBarrierAvailable()) bias_.store(self, std::memory_order_relaxed);
+    return true;
+  }
+  revoking_.store(1, std::memory_order_seq_cst);
+  if (biased != kRevoked) {
+    bias_.store(kRevoked, std::memory_order_seq_cst);
+    // From here on the biased thread either shows itself inside or reads the bias revoked.
+    BarrierOnThread(biased);
+  } else {
+    // Revoked earlier by a taker that did not wait (try_lock): the thread that was inside
+    // then shows it still. The barrier only hastens its wake-up call.
+    BarrierOnEveryThread();
+  }
+  bool outside = true;
+  while (biasedInside_.load(std::memory_order_acquire) != 0) {
+    if (!wait) {
+      outside = false;
+      break;
+    }
+    SleepWhileHeld(biasedInside_, 1);
+  }
+  revoking_.store(0, std::memory_order_relaxed);
+  return outside;
+}
+
+void LibraryMutex::WakeRevoker() { WakeOneSleeper(biasedInside_); }
+
+// Constant-initialised and trivially destroyed: there from load to unload without a
+// first-use check, and an export called during unload still finds it.
+LibraryMutex g_libraryMutex;
+static_assert(std::is_trivially_destructible_v<LibraryMutex>);
 
 }  // namespace vqm::platform

@@ -1,18 +1,26 @@
 // The library-wide lock's own type: recursive (the log and the settings cache take it again
 // from inside an export), BasicLockable for std::lock_guard, with try_lock. Every export takes
-// it, uncontended on almost every call, so it is one atomic word taken with one
-// compare-and-swap and given back with a plain store, and the owner's thread number and depth
-// for recursion (a pthread mutex spends four times the instructions on its uncontended path,
-// and Windows' critical section a second locked instruction to release). A contended taker
-// sleeps on the word: a futex on Linux, WaitOnAddress on Windows.
+// it, uncontended on almost every call, from one thread on almost every chart.
 //
-// Releasing with a plain store leaves a waiter's wake-up to a check that the store may pass
-// on its way out of the processor: a thread about to sleep counts itself among the waiters
-// and then has every running thread of the process pass a full memory barrier (membarrier on
-// Linux, FlushProcessWriteBuffers on Windows), so an owner either sees the waiter when it
-// releases or has released where the waiter sees it. The waiter pays a system call; the
-// uncontended path pays nothing. Where the system offers no such barrier (an old kernel,
-// Wine) a sleeping waiter looks again every millisecond, so a missed wake-up only delays it.
+// So the lock is biased to the first thread that takes it: that thread enters and leaves with
+// plain stores and a plain load (a locked instruction makes the processor finish all earlier
+// work first, a third of a short export's time). Any other thread takes the lock word with a
+// compare-and-swap, as every thread does once the bias is revoked, and the first such thread
+// revokes it for good: it marks the bias revoked, has the biased thread pass a full memory
+// barrier (membarrier on Linux; on Windows the thread suspended and its context read, which
+// waits until it has stopped) and waits until that thread is outside. The biased thread marks
+// itself inside before it reads the bias again, so after the barrier either the revoker sees
+// it inside or it sees the bias revoked (Dekker's entry, with the barrier run on the other
+// thread's behalf). Exclusion rests on that barrier only where the system confirms it: without
+// membarrier (an old kernel, a sandbox) the lock is never biased. Windows' own process-wide
+// barrier is not used for exclusion: under Wine 8 it does nothing.
+//
+// The lock word is given back with a plain store as well. A contended taker sleeps on the
+// word (a futex on Linux, WaitOnAddress on Windows): it counts itself among the waiters and
+// then has every running thread pass a full memory barrier, so an owner either sees it when it
+// releases or has released where it sees that. Where the system offers no such barrier a
+// sleeping waiter looks again every millisecond, so a missed wake-up only delays it; a revoker
+// waiting for the biased thread to leave sleeps the same way.
 #pragma once
 
 #include <atomic>
@@ -37,6 +45,14 @@ inline uintptr_t ThisThreadTag() {
   __asm__("movq %%gs:0x48, %0" : "=r"(id));
   return id;
 }
+#elif defined(__x86_64__)
+// The thread pointer: the x86-64 TLS ABI keeps its own address in its first word, and it is
+// the thread's control block (what pthread_self returns), without a call into the C library.
+inline uintptr_t ThisThreadTag() {
+  uintptr_t tcb;
+  __asm__("movq %%fs:0, %0" : "=r"(tcb));
+  return tcb;
+}
 #else
 inline uintptr_t ThisThreadTag() { return static_cast<uintptr_t>(pthread_self()); }
 #endif
@@ -49,35 +65,85 @@ class LibraryMutex {
 
   void lock() {
     const uintptr_t self = ThisThreadTag();
-    // Only this thread ever stores its own number, so a relaxed read that sees it is exact.
-    if (owner_.load(std::memory_order_relaxed) == self) {
-      ++depth_;
-      return;
-    }
+    if (TakeAgainOrBiased(self)) return;
     int expected = kFree;
     if (!state_.compare_exchange_strong(expected, kHeld, std::memory_order_acquire,
                                         std::memory_order_relaxed))
       WaitAndTake();
-    owner_.store(self, std::memory_order_relaxed);
-    depth_ = 1;
+    TakeWord(self);
   }
   bool try_lock() {
     const uintptr_t self = ThisThreadTag();
-    if (owner_.load(std::memory_order_relaxed) == self) {
-      ++depth_;
-      return true;
-    }
+    if (TakeAgainOrBiased(self)) return true;
     int expected = kFree;
     if (!state_.compare_exchange_strong(expected, kHeld, std::memory_order_acquire,
                                         std::memory_order_relaxed))
       return false;
-    owner_.store(self, std::memory_order_relaxed);
-    depth_ = 1;
+    if (!BiasSettled() && !SettleBias(self, false)) {
+      ReleaseWord();
+      return false;
+    }
+    Own(self, false);
     return true;
   }
   void unlock() {
     if (--depth_ > 0) return;
     owner_.store(0, std::memory_order_relaxed);
+    if (__builtin_expect(heldBiased_, 1)) {
+      heldBiased_ = false;
+      biasedInside_.store(0, std::memory_order_release);
+      // As for the word below: a revoker's barrier orders the store and the check.
+      std::atomic_signal_fence(std::memory_order_seq_cst);
+      if (revoking_.load(std::memory_order_relaxed) != 0) WakeRevoker();
+      return;
+    }
+    ReleaseWord();
+  }
+
+ private:
+  enum : int { kFree = 0, kHeld = 1 };
+  // bias_ holds 0 until a thread claims the bias, then that thread's number, then kRevoked.
+  static constexpr uintptr_t kRevoked = ~static_cast<uintptr_t>(0);
+
+  // True when the caller already holds the lock (one level deeper) or has entered through
+  // its bias.
+  bool TakeAgainOrBiased(uintptr_t self) {
+    // Only this thread ever stores its own number, so a relaxed read that sees it is exact.
+    if (owner_.load(std::memory_order_relaxed) == self) {
+      ++depth_;
+      return true;
+    }
+    if (__builtin_expect(bias_.load(std::memory_order_relaxed) != self, 0)) return false;
+    biasedInside_.store(1, std::memory_order_relaxed);
+    // Only the compiler is kept from reading the bias before the store: a revoker's barrier
+    // orders the two for the processor (see the top of this file).
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (__builtin_expect(bias_.load(std::memory_order_relaxed) != self, 0)) {
+      biasedInside_.store(0, std::memory_order_release);
+      std::atomic_signal_fence(std::memory_order_seq_cst);
+      if (revoking_.load(std::memory_order_relaxed) != 0) WakeRevoker();
+      return false;
+    }
+    Own(self, true);
+    return true;
+  }
+  // After the word is taken: the bias claimed or revoked where it has to be, then owned.
+  void TakeWord(uintptr_t self) {
+    if (!BiasSettled()) SettleBias(self, true);
+    Own(self, false);
+  }
+  // True when a holder of the word may go in as it is: the bias revoked and its thread
+  // outside (it may have been inside when a try_lock revoked it and gave up).
+  bool BiasSettled() const {
+    return bias_.load(std::memory_order_relaxed) == kRevoked &&
+           biasedInside_.load(std::memory_order_acquire) == 0;
+  }
+  void Own(uintptr_t self, bool biased) {
+    owner_.store(self, std::memory_order_relaxed);
+    depth_ = 1;
+    heldBiased_ = biased;
+  }
+  void ReleaseWord() {
     state_.store(kFree, std::memory_order_release);
     // Only the compiler is kept from moving the check above the store: a waiter's barrier
     // orders the two for the processor (see the top of this file).
@@ -85,16 +151,22 @@ class LibraryMutex {
     if (waiters_.load(std::memory_order_relaxed) != 0) WakeOne();
   }
 
- private:
-  enum : int { kFree = 0, kHeld = 1 };
-
   void WaitAndTake();  // the contended path: sleeps on the state until it takes it
   void WakeOne();
+  // With the word held: claims an unclaimed bias for the caller (where the barrier exists) or
+  // revokes another thread's, then waits until that thread is outside; when `wait` is false
+  // and it is inside, gives up (the bias stays revoked) and returns false.
+  bool SettleBias(uintptr_t self, bool wait);
+  void WakeRevoker();
 
   std::atomic<int> state_{kFree};
   std::atomic<int> waiters_{0};  // threads in WaitAndTake
   std::atomic<uintptr_t> owner_{0};
-  int depth_ = 0;  // touched only by the owner
+  std::atomic<uintptr_t> bias_{0};
+  std::atomic<int> biasedInside_{0};  // 1 while the biased thread is inside (or entering)
+  std::atomic<int> revoking_{0};      // 1 while a revoker waits for the biased thread
+  int depth_ = 0;                     // touched only by the owner
+  bool heldBiased_ = false;           // the owner entered through its bias; owner only
 };
 
 }  // namespace vqm::platform

@@ -130,6 +130,9 @@ int ProfileWrite(const char* section, const char* key, const char* value,
 // ---- threads ----
 
 // The library-wide lock that every export holds while it touches process-wide state.
-LibraryMutex& LibraryLock();
+// Constant-initialised and trivially destroyed: there from load to unload without a
+// first-use check, and an export called during unload still finds it.
+extern LibraryMutex g_libraryMutex;
+inline LibraryMutex& LibraryLock() { return g_libraryMutex; }
 
 }  // namespace vqm::platform

@@ -3,6 +3,8 @@
 // scale is the thread stress test's (the exports take this lock).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -53,6 +55,41 @@ TEST(ThreadedLibraryMutex, ContendedTakersSleepAndEveryIncrementCounts) {
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(static_cast<long>(kThreads) * kRounds, counter);
   EXPECT_TRUE(OtherThreadTakes(m));
+}
+
+// The first thread to take the lock holds it through its bias, without the lock word. Another
+// thread that arrives while it is inside must wait until it leaves (the bias is revoked on
+// the way), whether that thread blocks or only tries; afterwards both take turns on the word.
+TEST(ThreadedLibraryMutex, ABiasedOwnerExcludesOthersUntilItLeaves) {
+  for (const bool blocking : {true, false}) {
+    SCOPED_TRACE(blocking ? "lock" : "try_lock");
+    LibraryMutex m;
+    m.lock();  // the first taker: biased to this thread from now on
+    m.unlock();
+    m.lock();  // inside through the bias
+    std::atomic<bool> inside{true}, otherIn{false}, sawOwnerInside{false};
+    std::thread other([&] {
+      if (blocking) {
+        m.lock();
+      } else {
+        while (!m.try_lock()) std::this_thread::yield();
+      }
+      sawOwnerInside = inside.load();
+      otherIn = true;
+      m.unlock();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(otherIn.load());
+    inside = false;
+    m.unlock();
+    other.join();
+    EXPECT_TRUE(otherIn.load());
+    EXPECT_FALSE(sawOwnerInside.load());
+    m.lock();  // the revoked owner now takes the word like any other thread
+    EXPECT_FALSE(OtherThreadTakes(m));
+    m.unlock();
+    EXPECT_TRUE(OtherThreadTakes(m));
+  }
 }
 
 }  // namespace

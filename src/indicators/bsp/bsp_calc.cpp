@@ -16,12 +16,10 @@ void PushVolume(CBSPSet& inst, float total) {
     inst.volumeAvg.AddMAKeepingSums(total, inst.volumeSums.get());
 }
 
-}  // namespace
-
-float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
+// The pressure of a bar whose total is already in the volume average.
+[[gnu::always_inline]] inline float Pressure(const CBSPSet& inst, float up, float down) {
   const float total = up + down;
   const float diff = up - down;
-  PushVolume(inst, total);
   const float avg = inst.volumeAvg.value;  // the current bar included
   const float ratio = avg > 0.0f ? total / avg : 1.0f;
   float share;
@@ -30,23 +28,56 @@ float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
   } else {
     share = down > 0.0f ? (1.0f - up / down) * -1.0f : -1.0f;
   }
-  const float p = ratio * share;
+  return ratio * share;
+}
+
+// A bar of style 1 or 2 on an instance whose pushes are ready: no call on the way, so the
+// pressure stays in registers. Inline in the export: the scripts' usual case.
+[[gnu::always_inline]] inline float ReadyExponentialBarPressure(CBSPSet& inst, float up,
+                                                               float down, bool everyBar) {
+  inst.volumeAvg.AddMAKeepingSumsReady(up + down, inst.volumeSums.get());
+  const float p = Pressure(inst, up, down);
+  if (p > 0.0f || everyBar) inst.buyAvg.AddEMAReady(p > 0.0f ? p : 0.0f, inst.emaFactor);
+  if (p < 0.0f || everyBar) inst.sellAvg.AddEMAReady(p < 0.0f ? -p : 0.0f, inst.emaFactor);
+  inst.pressureAvg.AddEMAReady(p, inst.emaFactor);
+  return p;
+}
+
+// The pressure of one bar, whose style smooths exponentially (styles 1 and 2, and any other
+// style, which does not smooth) or with a simple mean (3 and 4).
+template <bool kExponential>
+float BarPressure(CBSPSet& inst, float up, float down, int style) {
+  PushVolume(inst, up + down);
+  const float p = Pressure(inst, up, down);
 
   // Styles 1 and 3 average only the bars on which a side dominates, 2 and 4 every bar with 0
   // for the other side; 1 and 2 smooth exponentially, 3 and 4 with a simple mean.
   if (style < 1 || style > 4) return p;
   const bool everyBar = style == 2 || style == 4;
-  // Called directly, not through a member pointer: the compiler sees which push it makes.
-  const auto push = [style](CCalcStack& stack, float x) {
-    if (style <= 2)
-      stack.AddEMA(x);
+  const auto push = [&inst](CCalcStack& stack, float x) {
+    if (kExponential)
+      stack.AddEMAWithFactor(x, inst.emaFactor);
     else
       stack.AddMA(x);
   };
   if (p > 0.0f || everyBar) push(inst.buyAvg, p > 0.0f ? p : 0.0f);
   if (p < 0.0f || everyBar) push(inst.sellAvg, p < 0.0f ? -p : 0.0f);
-  inst.pressureAvg.AddEMA(p);
+  inst.pressureAvg.AddEMAWithFactor(p, inst.emaFactor);
   return p;
+}
+
+[[gnu::always_inline]] inline float AnyBarPressure(CBSPSet& inst, float up, float down,
+                                                  int style) {
+  if ((style == 1 || style == 2) && inst.pushesReady)
+    return ReadyExponentialBarPressure(inst, up, down, style == 2);
+  return style <= 2 ? BarPressure<true>(inst, up, down, style)
+                    : BarPressure<false>(inst, up, down, style);
+}
+
+}  // namespace
+
+float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
+  return AnyBarPressure(inst, up, down, style);
 }
 
 }  // namespace vqm
@@ -61,7 +92,7 @@ VQM_EXPORT int VQM_BSPCalc(CBSPSet* instance, float up, float down, int style, f
       *pressure = 0.0f;
       return -1;
     }
-    *pressure = vqm::CalcBuySellPressure(*instance, up, down, style);
+    *pressure = vqm::AnyBarPressure(*instance, up, down, style);
     return 0;
   });
 }

@@ -10,6 +10,9 @@
 #include "averages/calc_stack.h"
 #include "indicators/bsp/host_interface.h"
 
+// Laid out for the script's two calls per bar: first what VQM_BSP reads (the key, the bar,
+// the host objects), then what VQM_BSPCalc needs beside the volume and pressure averages,
+// and the buy and sell averages last, of which a bar pushes one.
 class CBSPSet {
  public:
   explicit CBSPSet(std::string key) : name(std::move(key)) {}
@@ -21,10 +24,10 @@ class CBSPSet {
 
   std::string name;            // instance key, compared ignoring case
   int lastBar = -1;            // absolute bar index of the previous VQM_BSP call
-  vqm::CCalcStack volumeAvg;   // simple average of total ticks
-  vqm::CCalcStack pressureAvg;  // exponential average of the pressure
-  vqm::CCalcStack buyAvg;      // average of the positive pressure
-  vqm::CCalcStack sellAvg;     // average of the negated negative pressure
+  // The exponential factor of the three averages of length avgLen (all three have that
+  // length whenever they are initialised), kept from the restart instead of divided out on
+  // every push.
+  float emaFactor = 0.0f;
   HostArrayObject* arrayObj = nullptr;       // the script's arrBSP
   HostSeriesObject* upTicksObj = nullptr;    // up-tick volume series
   HostSeriesObject* downTicksObj = nullptr;  // down-tick volume series
@@ -34,4 +37,11 @@ class CBSPSet {
   // volumeSumsCapacity is 0 when they could not be allocated.
   std::unique_ptr<float[]> volumeSums;
   uint32_t volumeSumsCapacity = 0;
+  // True when all four averages are initialised and the volume sums are there (set by
+  // Restart, which alone initialises them): a bar's pushes then need no checks that log.
+  bool pushesReady = false;
+  vqm::CCalcStack volumeAvg;    // simple average of total ticks
+  vqm::CCalcStack pressureAvg;  // exponential average of the pressure
+  vqm::CCalcStack buyAvg;       // average of the positive pressure
+  vqm::CCalcStack sellAvg;      // average of the negated negative pressure
 };
