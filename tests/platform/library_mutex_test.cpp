@@ -57,6 +57,41 @@ TEST(ThreadedLibraryMutex, ContendedTakersSleepAndEveryIncrementCounts) {
   EXPECT_TRUE(OtherThreadTakes(m));
 }
 
+// The bias revoked while its thread enters and leaves as fast as it can: whichever of the two
+// orders the revoker's mark and the biased thread's entry take, one of them waits, so no
+// increment of the plain counter is lost. Many fresh locks, so many revocations race.
+TEST(ThreadedLibraryMutex, RevokingTheBiasWhileItsThreadComesAndGoesLosesNoIncrement) {
+  constexpr int kLocks = 100, kRounds = 200;
+  for (int n = 0; n < kLocks; ++n) {
+    LibraryMutex m;
+    long counter = 0;
+    std::atomic<bool> biased{false}, secondIn{false};
+    const auto increment = [&] {
+      std::lock_guard<LibraryMutex> hold(m);
+      const long seen = counter;
+      counter = seen + 1;
+    };
+    long firstCount = 0;
+    // The first to take the lock, and with it the bias; it goes on until the other is in.
+    std::thread first([&] {
+      for (; firstCount < kRounds || !secondIn; ++firstCount) {
+        increment();
+        biased = true;
+      }
+    });
+    while (!biased) std::this_thread::yield();
+    std::thread second([&] {
+      for (int i = 0; i < kRounds; ++i) {
+        increment();
+        secondIn = true;
+      }
+    });
+    first.join();
+    second.join();
+    ASSERT_EQ(firstCount + kRounds, counter) << "lock " << n;
+  }
+}
+
 // The first thread to take the lock holds it through its bias, without the lock word. Another
 // thread that arrives while it is inside must wait until it leaves (the bias is revoked on
 // the way), whether that thread blocks or only tries; afterwards both take turns on the word.
