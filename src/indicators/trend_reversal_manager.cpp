@@ -39,17 +39,21 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
   // The series found last, when the script passes the same keys and the same bytes; another
   // spelling of its symbol is found by the index like any other series.
+  const auto sameBytes = [&](int index) {
+    const CTrendRevSym& s = *series_.GetAt(index);
+    return s.barKey1 == barKey1 && s.barKey2 == barKey2 && std::strcmp(s.symbol.c_str(), symbol) == 0;
+  };
   if (lastFound_ >= 0) {
-    const CTrendRevSym& last = *series_.GetAt(lastFound_);
-    if (last.barKey1 == barKey1 && last.barKey2 == barKey2 &&
-        std::strcmp(last.symbol.c_str(), symbol) == 0)
-      return lastFound_;
+    if (sameBytes(lastFound_)) return lastFound_;
+    const int next = calledNext_[static_cast<size_t>(lastFound_)];
+    if (next >= 0 && sameBytes(next)) return lastFound_ = next;
   }
   // A series is appended only when none has its keys: at most one entry matches, the first.
   const Entry* found = index_.Find(KeyHash(symbol, barKey1, barKey2), [&](const Entry& e) {
     return Matches(*e.series, symbol, barKey1, barKey2);
   });
   if (found == nullptr) return -1;
+  if (lastFound_ >= 0) calledNext_[static_cast<size_t>(lastFound_)] = found->index;
   return lastFound_ = found->index;
 }
 
@@ -58,9 +62,14 @@ int CTrendRevMgr::Append(std::unique_ptr<CTrendRevSym>& series) {
   const int index = series_.GetSize();
   CTrendRevSym* s = series.get();
   const uint64_t hash = KeyHash(s->symbol.c_str(), s->barKey1, s->barKey2);
-  if (!index_.Insert(hash, Entry{s, index})) throw std::bad_alloc();
+  calledNext_.push_back(-1);  // throws before anything has changed
+  if (!index_.Insert(hash, Entry{s, index})) {
+    calledNext_.pop_back();
+    throw std::bad_alloc();
+  }
   if (series_.Add(s) < 0) {
     index_.Erase(hash, [&](const Entry& e) { return e.series == s; });
+    calledNext_.pop_back();
     throw std::bad_alloc();
   }
   series.release();

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "base/lock_rule.h"
 #include "containers/hash_index.h"
@@ -50,9 +51,11 @@ class CTrendRevMgr {
 
   CTypedPtrArray<SPtrArray, CTrendRevSym*> series_;
   HashIndex<Entry> index_;  // key hash -> the series with those keys (keys are unique)
-  // A chart calls the same series bar after bar: the one found last is tried before hashing.
+  // A chart calls the same series bar after bar: the one found last is tried before hashing,
+  // and a portfolio calls its series in turn: next, the one called after it last time.
   // Keys are unique (a series is appended only when none was found), so it is the first match.
   mutable int lastFound_ = -1;
+  mutable std::vector<int> calledNext_;  // by index: the series found after it, or -1
 };
 
 extern CTrendRevMgr g_TrendRevMgr VQM_GUARDED_BY(kLibraryLock);

@@ -38,6 +38,14 @@ TEST(CTrendRevMgr, IndexFindsWhatTheArrayHolds) {
   }
   EXPECT_EQ(-1, mgr.Find("", 0, 0));
 
+  // Found in turn, as a portfolio calls them, then in another order: the series called after
+  // the one found last is tried first, and taken only on its very keys.
+  for (int round = 0; round < 3; ++round)
+    for (int k = 0; k < 12; ++k) {
+      const int i = round < 2 ? k : 11 - k;
+      EXPECT_EQ(i, mgr.Find(("Sym" + std::to_string(i / 4)).c_str(), i % 4, -i % 3)) << round;
+    }
+
   // A fresh series in the slot of the old one: same index, the new object.
   for (int i = 0; i < kSeries; i += 1000) {
     std::unique_ptr<CTrendRevSym> fresh = MakeSeries("sYm" + std::to_string(i / 4), i % 4, -i % 3);
