@@ -87,9 +87,15 @@ void LineList::ReadLines(LineReader& reader, int limit, const Rewrite* rewrite) 
   // left as they were.
   bool sawUntil = false, unsettled = false;
   LineStopScanner scan;
+  const size_t firstLine = starts_.size(), firstByte = used_;
+  bool foreseen = false;
   for (;;) {
     bool ended = false;
     if (read == used_) {
+      if (!foreseen && starts_.size() > firstLine) {
+        ForeseeLines(reader, limit, starts_.size() - firstLine, used_ - firstByte);
+        foreseen = true;
+      }
       if (!Reserve(chunk + 1)) break;
       const long long n = reader.ReadBytes(block_.get() + used_, static_cast<long long>(chunk), inLine);
       if (n < 0) break;
@@ -134,6 +140,22 @@ void LineList::ReadLines(LineReader& reader, int limit, const Rewrite* rewrite) 
     if (ended || (limit > 0 && GetSize() >= limit)) break;
   }
   used_ = lineStart;
+}
+
+// From the lines of the first read, the file's count foreseen: its entries are taken once,
+// not doubled (and copied) up to their number.
+void LineList::ForeseeLines(const LineReader& reader, int limit, size_t lines, size_t bytes) {
+  const long long size = reader.FileSize();
+  if (size <= 0 || bytes == 0) return;
+  size_t expected = static_cast<size_t>(static_cast<double>(lines) * static_cast<double>(size) /
+                                        static_cast<double>(bytes) * 1.125) + 64;
+  if (expected > static_cast<size_t>(size)) expected = static_cast<size_t>(size);  // a byte a line
+  if (limit > 0 && expected > static_cast<size_t>(limit)) expected = static_cast<size_t>(limit);
+  try {
+    starts_.reserve(starts_.size() + expected);
+  } catch (const std::bad_alloc&) {
+    // Only a saving: the entries grow as they come instead.
+  }
 }
 
 int LineList::Load(const char* path, CTxt& error, int limit, const Rewrite* rewrite) {

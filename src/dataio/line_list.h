@@ -60,6 +60,7 @@ class LineList {
   void Empty();
   // Load's reading and splitting, after the open.
   void ReadLines(class LineReader& reader, int limit, const Rewrite* rewrite);
+  void ForeseeLines(const class LineReader& reader, int limit, size_t lines, size_t bytes);
 
   // A whole file's lines are written at once: their memory comes in large blocks.
   std::unique_ptr<char[], FreeLineBlock> block_;
