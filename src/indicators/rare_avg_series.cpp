@@ -75,9 +75,10 @@ void CRareAvgSym::PrefetchForCall() const {
     PrefetchWrite(adjusted_.at + next);
     if (next > 0) PrefetchRead(raw_.at + next - 1);
   }
-  // The fits' window ends at the point before the new one.
-  const int first = next - 1 - regrLength;
-  const int from = first < 0 ? 0 : first;
+  // The fits' window ends at the point before the new one. The length is the script's, any
+  // int: the window's start is found in 64 bits.
+  const long long first = static_cast<long long>(next) - 1 - regrLength;
+  const int from = first < 0 ? 0 : first > next - 1 ? next - 1 : static_cast<int>(first);
   if (next - 1 > from) PrefetchFloats(adjusted_.at + from, next - 1 - from, false);
 }
 
