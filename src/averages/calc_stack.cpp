@@ -91,18 +91,7 @@ int CCalcStack::AddMA(float x) {
   return 1;
 }
 
-int CCalcStack::AddEMA(float x) {
-  if (!Push(x, "AddEMA: Stack not initialized")) return 0;
-  if (filled == 1) {
-    value = x;
-  } else {
-    const float factor = 2.0f / static_cast<float>(length + 1);
-    const float difference = x - value;
-    const float step = difference * factor;
-    value = value + step;
-  }
-  return 1;
-}
+int CCalcStack::AddEMA(float x) { return AddEMAWithFactor(x, EmaFactor(length)); }
 
 int CCalcStack::AddWgtAvg(float x) {
   if (!Push(x, "AddWgtAvg: Stack not initialized")) return 0;
