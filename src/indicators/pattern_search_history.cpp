@@ -161,10 +161,11 @@ void Raise(float x, float* best) { *best = x > *best ? x : *best; }
 #endif
 
 // The scan of Measure for one way of counting over n bars side by side, all four excursions
-// for every bar; false when a bar of another day ended it.
-template <bool kBasisPoints, typename Bar>
-VQM_NO_SLP bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay, float refLow,
-                               float refHigh, FindGemExcursions* e) {
+// for every bar; false when a bar of another day ended it. Whether the day bounds the scan is
+// a template argument, so that the loop tests it only where it does.
+template <bool kBasisPoints, bool kSameDay, typename Bar>
+VQM_NO_SLP bool ScanExcursions(const Bar* bars, int n, int refDay, float refLow, float refHigh,
+                               FindGemExcursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
   };
@@ -173,7 +174,7 @@ VQM_NO_SLP bool ScanExcursions(const Bar* bars, int n, bool sameDay, int refDay,
   bool goOn = true;
   for (int j = 0; j < n; ++j) {
     const Bar& q = bars[j];
-    if (sameDay && q.day != refDay) {
+    if (kSameDay && q.day != refDay) {
       goOn = false;
       break;
     }
@@ -213,10 +214,12 @@ FindGemExcursions CFindGemDB::Measure(int reference) const {
     const int inBlock = static_cast<int>(BlockBars(block)) - slot;
     const int n = end - j < inBlock ? end - j : inBlock;
     const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
-    const bool goOn =
-        inBasisPoints == 1
-            ? ScanExcursions<true>(bars, n, sameDay == 1, p.day, p.low, p.high, &x)
-            : ScanExcursions<false>(bars, n, sameDay == 1, p.day, p.low, p.high, &x);
+    const auto scan = inBasisPoints == 1
+                          ? (sameDay == 1 ? ScanExcursions<true, true, ScanBar>
+                                          : ScanExcursions<true, false, ScanBar>)
+                          : (sameDay == 1 ? ScanExcursions<false, true, ScanBar>
+                                          : ScanExcursions<false, false, ScanBar>);
+    const bool goOn = scan(bars, n, p.day, p.low, p.high, &x);
     if (!goOn) break;
     j += n;
   }
