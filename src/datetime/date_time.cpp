@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "base/log.h"
 
@@ -107,17 +108,28 @@ int DateTime::SetDateTime(int date, int time) {
     LOGTRACE("DateTime", 0, "Invalid Time: %d", time);
     return -2;
   }
-  hour = static_cast<uint8_t>(time / 10000);
-  minute = static_cast<uint8_t>(time % 10000 / 100);
-  second = static_cast<uint8_t>(time % 100);
+  const uint8_t h = static_cast<uint8_t>(time / 10000);
+  const uint8_t mi = static_cast<uint8_t>(time % 10000 / 100);
+  const uint8_t s = static_cast<uint8_t>(time % 100);
   // A year beyond the year byte is refused like any other bad date, never wrapped.
   if (!IsValidDateInt(date) || date / 10000 - 1900 > kLastYearField) {
+    hour = h;
+    minute = mi;
+    second = s;
     LOGTRACE("DateTime", 0, "Invalid Date: %d", date);
     return -1;
   }
-  year = static_cast<uint8_t>(date / 10000 - 1900);
-  month = static_cast<uint8_t>(date % 10000 / 100);
-  day = static_cast<uint8_t>(date % 100);
+  // Written as one four-byte and one two-byte store, year first in memory: a caller that
+  // copies the value next reads it back with loads of those widths, which six byte stores
+  // would stall.
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the fields are packed low first");
+  const uint32_t first = static_cast<uint32_t>(date / 10000 - 1900) |
+                         static_cast<uint32_t>(date % 10000 / 100) << 8 |
+                         static_cast<uint32_t>(date % 100) << 16 | uint32_t{h} << 24;
+  const uint16_t last = static_cast<uint16_t>(mi | s << 8);
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(this);
+  memcpy(bytes, &first, sizeof first);
+  memcpy(bytes + sizeof first, &last, sizeof last);
   return 0;
 }
 
