@@ -153,18 +153,12 @@ namespace {
 // x > best" is the same test.
 void Raise(float x, float* best) { *best = x > *best ? x : *best; }
 
-// GCC would pack the four excursions into one vector and unpack them on every bar.
-#if defined(__GNUC__) && !defined(__clang__)
-#define VQM_NO_SLP __attribute__((optimize("no-tree-slp-vectorize")))
-#else
-#define VQM_NO_SLP
-#endif
-
 // The scan of Measure for one way of counting over n bars side by side, all four excursions
 // for every bar; false when a bar of another day ended it. Whether the day bounds the scan is
-// a template argument, so that the loop tests it only where it does.
+// a template argument, so that the loop tests it only where it does. Inline: the excursions
+// then stay in registers from block to block, where stores read back as wider loads stall.
 template <bool kBasisPoints, bool kSameDay, typename Bar>
-VQM_NO_SLP bool ScanExcursions(const Bar* bars, int n, int refDay, float refLow, float refHigh,
+[[gnu::always_inline]] inline bool ScanExcursions(const Bar* bars, int n, int refDay, float refLow, float refHigh,
                                FindGemExcursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
@@ -214,12 +208,13 @@ FindGemExcursions CFindGemDB::Measure(int reference) const {
     const int inBlock = static_cast<int>(BlockBars(block)) - slot;
     const int n = end - j < inBlock ? end - j : inBlock;
     const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
-    const auto scan = inBasisPoints == 1
-                          ? (sameDay == 1 ? ScanExcursions<true, true, ScanBar>
-                                          : ScanExcursions<true, false, ScanBar>)
-                          : (sameDay == 1 ? ScanExcursions<false, true, ScanBar>
-                                          : ScanExcursions<false, false, ScanBar>);
-    const bool goOn = scan(bars, n, p.day, p.low, p.high, &x);
+    bool goOn;
+    if (inBasisPoints == 1)
+      goOn = sameDay == 1 ? ScanExcursions<true, true>(bars, n, p.day, p.low, p.high, &x)
+                          : ScanExcursions<true, false>(bars, n, p.day, p.low, p.high, &x);
+    else
+      goOn = sameDay == 1 ? ScanExcursions<false, true>(bars, n, p.day, p.low, p.high, &x)
+                          : ScanExcursions<false, false>(bars, n, p.day, p.low, p.high, &x);
     if (!goOn) break;
     j += n;
   }
