@@ -92,8 +92,11 @@ class CRareAvgSym {
   // out the `skip` oldest of the window, evaluated at the abscissa of index end.
   bool Fit(int degree, int skip, int end, float* value) const;
   // The sums of the long window (skip 0) and the short window (skip lag) ending at index
-  // end, in one pass; returns the abscissa of index end.
-  int WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const;
+  // end, in one pass, into longFit_ and shortFit_; returns the abscissa of index end.
+  int WindowSums(int end);
+  // The same point by point, for windows whose abscissa sums would not be exact or that
+  // hold no point.
+  int SlowWindowSums(int end, int x0);
   // A column of trivially copyable values grown by realloc, which moves large blocks
   // without copying them; entries beyond the points held are unused.
   template <typename T>
@@ -113,9 +116,11 @@ class CRareAvgSym {
   int capacity_ = 0;  // entries each column has room for
   // The k whose weights the short average holds (0: none set since its Init).
   int shortWeightsFor_ = 0;
-  // The abscissa sums of the last long and short windows, which move on by one per bar.
-  mutable CAbscissaSums longAbscissas_;
-  mutable CAbscissaSums shortAbscissas_;
+  // The last long and short windows' sums; their abscissa sums move on by one per bar.
+  CFitSums longFit_;
+  CFitSums shortFit_;
+  CAbscissaSums longAbscissas_;
+  CAbscissaSums shortAbscissas_;
 
   // Replaces the newest point's adjusted value by its response-adjusted form.
   void AdjustResponse(int F);
