@@ -60,7 +60,7 @@ bool CRareAvgSym::Fit(int degree, int skip, int end, float* value) const {
   return false;
 }
 
-int CRareAvgSym::WindowSums(int end) {
+[[gnu::always_inline]] inline int CRareAvgSym::WindowSums(int end) {
   const int x0 = end <= 1010 ? end : end % 1000;
   // The same windows as Fit's with skip 0 and skip lag: the short one is the newest part of
   // the long one, and each set of sums adds its points oldest first.
@@ -126,7 +126,7 @@ int CRareAvgSym::SlowWindowSums(int end, int x0) {
   return x0;
 }
 
-void CRareAvgSym::AdjustResponse(int F) {
+[[gnu::always_inline]] inline void CRareAvgSym::AdjustResponse(int F) {
   const float v = raw_.at[lastIndex];
   const float q = lastIndex >= 1 ? raw_.at[lastIndex - 1] : 0.0f;
   if (v == 0.0f) return;  // no change to measure: the adjusted value stays 0

@@ -40,7 +40,15 @@ class CRareAvgSym {
   void Reset();
   // Appends a point; a first point, or a date that went back, restarts the series first.
   // Throws CMemoryException* (and leaves the series consistent) when memory runs out.
-  void AddPoint(int date, float value);
+  // Inline: the usual bar appends to room the columns already have.
+  void AddPoint(int date, float value) {
+    const int held = lastIndex + 1;
+    if (date < lastDate || lastDate <= 0 || held == capacity_) return AddPointWithRestartOrRoom(date, value);
+    adjusted_.at[held] = value;
+    raw_.at[held] = value;
+    lastIndex = held;
+    lastDate = date;
+  }
   // Deletes the newest point, if any.
   void RemoveNewest();
 
@@ -122,6 +130,8 @@ class CRareAvgSym {
   CAbscissaSums longAbscissas_;
   CAbscissaSums shortAbscissas_;
 
+  // AddPoint for a first point, a date that went back or full columns.
+  void AddPointWithRestartOrRoom(int date, float value);
   // Replaces the newest point's adjusted value by its response-adjusted form.
   void AdjustResponse(int F);
 };
