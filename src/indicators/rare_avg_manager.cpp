@@ -53,15 +53,15 @@ CRareAvgManager::~CRareAvgManager() {
   series_.RemoveAll();
 }
 
-CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
+CRareAvgSym* CRareAvgManager::FindOther(const RareAvgKeys& keys) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
   // Only a miss creates a series, so at most one series matches: the first created. A chart
-  // calls the same series bar after bar, so the one found last is tried before hashing, and
-  // a portfolio calls its series in turn, so next the one called after it last time.
-  // Both are first compared byte for byte, then ignoring case: at most one series matches.
+  // calls the same series bar after bar, so the one found last was tried (byte for byte)
+  // before this, and a portfolio calls its series in turn, so next the one called after it
+  // last time. Both are compared byte for byte, then ignoring case: at most one series
+  // matches.
   if (lastFound_ != nullptr) {
     CRareAvgSym* next = lastFound_->calledNext;
-    if (SameKeysExactly(lastFound_, keys)) return lastFound_;
     if (SameKeysExactly(next, keys)) return Found(next);
     if (Matches(*lastFound_, keys)) return lastFound_;
     if (next != nullptr && Matches(*next, keys)) return Found(next);

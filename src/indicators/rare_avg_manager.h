@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "base/lock_rule.h"
 #include "containers/hash_index.h"
@@ -33,8 +34,17 @@ class CRareAvgManager {
   CRareAvgManager(const CRareAvgManager&) = delete;
   CRareAvgManager& operator=(const CRareAvgManager&) = delete;
 
-  // The first series created with these keys, or null.
-  CRareAvgSym* Find(const RareAvgKeys& keys) const VQM_REQUIRES_LIBRARY_LOCK;
+  // The first series created with these keys, or null. Inline: a chart calls the series
+  // found last again, with the very same keys and bytes.
+  CRareAvgSym* Find(const RareAvgKeys& keys) const VQM_REQUIRES_LIBRARY_LOCK {
+    VQM_ASSERT_LIBRARY_LOCK_HELD();
+    const CRareAvgSym* s = lastFound_;
+    if (s != nullptr && s->regrLength == keys.regrLength && s->wgtLength == keys.wgtLength &&
+        s->respFacKey == keys.respFac && s->barType == keys.barType && s->dayKey == keys.dayKey &&
+        strcmp(s->symbol.c_str(), keys.symbol) == 0)
+      return lastFound_;
+    return FindOther(keys);
+  }
   // Creates a series with these keys and appends it; null when it cannot be created.
   CRareAvgSym* Create(const RareAvgKeys& keys) VQM_REQUIRES_LIBRARY_LOCK;
 
@@ -42,6 +52,8 @@ class CRareAvgManager {
   CRareAvgSym* GetAt(int index) const { return static_cast<CRareAvgSym*>(series_.GetAt(index)); }
 
  private:
+  // Find for keys other than the very keys of the series found last.
+  CRareAvgSym* FindOther(const RareAvgKeys& keys) const VQM_REQUIRES_LIBRARY_LOCK;
   // Remembers s as found last, and starts loading the series likely called after it.
   CRareAvgSym* Found(CRareAvgSym* s) const;
 
