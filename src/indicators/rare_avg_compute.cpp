@@ -35,6 +35,13 @@ float ExpF(float x) {
   return static_cast<float>(std::exp(static_cast<double>(x)));
 }
 
+// AddWgtAvg, inline for a stack that has its ring (one whose length was refused logs as it
+// pushes).
+[[gnu::always_inline]] inline void PushWeighted(CCalcStack& stack, float x) {
+  if (stack.items != nullptr) stack.AddWgtAvgReady(x);
+  else stack.AddWgtAvg(x);
+}
+
 bool OutOfMemory(const CCalcStack& stack, int length) {
   return stack.items == nullptr && length > 0 && length <= kMaxStackLength;
 }
@@ -199,7 +206,7 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
     for (int i = 0; i < k; ++i) shortAverage.SetWeight(static_cast<float>(k - i), i);
     shortWeightsFor_ = k;
   }
-  shortAverage.AddWgtAvg(v);
+  PushWeighted(shortAverage, v);
 
   if (g < h) {
     if (barType > 1) return -2;  // only intraday series answer during the warm-up
@@ -230,7 +237,7 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   }
   if (wgtLength > 1) {
     if (OutOfMemory(resultSmoother, wgtLength)) return -7;
-    resultSmoother.AddWgtAvg(r0);
+    PushWeighted(resultSmoother, r0);
     r0 = resultSmoother.value;
   }
 
