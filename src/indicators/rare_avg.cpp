@@ -69,23 +69,24 @@ namespace {
 
 // A series for keys no series has yet, logged; null when it cannot be created. Out of line:
 // a chart creates its series once.
-[[gnu::noinline]] CRareAvgSym* CreateSeries(const RareAvgArgs& a, const RareAvgKeys& keys)
-    VQM_REQUIRES_LIBRARY_LOCK {
+[[gnu::noinline]] CRareAvgSym* CreateSeries(const RareAvgKeys& keys) VQM_REQUIRES_LIBRARY_LOCK {
   CRareAvgSym* s = g_RareAvgMgr.Create(keys);
   if (s != nullptr)
-    LOGTRACE(nullptr, 1, "RareAvg: Initializing Sym=%s, BarType=%d, Len=%d (" PTR_FMT ")", a.symbol,
-             a.barType, a.nScopeRegr, PtrArg(s));
+    LOGTRACE(nullptr, 1, "RareAvg: Initializing Sym=%s, BarType=%d, Len=%d (" PTR_FMT ")",
+             keys.symbol, keys.barType, keys.regrLength, PtrArg(s));
   return s;
 }
 
-[[gnu::noinline]] void LogDiagnosticLine(const RareAvgArgs& a, int date, float result,
-                                         const CRareAvgSym& s) {
+// The call's values by value, so that the usual call keeps them in registers.
+[[gnu::noinline]] void LogDiagnosticLine(float value, int date, int time, int diagnostic,
+                                         int barType, int dayContinuity, float result,
+                                         int points) {
   if (LogDropsLines()) return;
   LOGTRACE(nullptr, 1,
            "ret = RareAvg(nScopeRegr,nScopeWgt,%11.5ff,%d,%4d,nRespFac,%d,%d,%d); "
            "// RespFac=%d, Res=%11.5f, Bar=%5d",
-           static_cast<double>(a.value), date, a.time, a.diagnostic, a.barType, a.dayContinuity,
-           kDiagnosticFactor, static_cast<double>(result), s.PointCount());
+           static_cast<double>(value), date, time, diagnostic, barType, dayContinuity,
+           kDiagnosticFactor, static_cast<double>(result), points);
 }
 
 // RareAvgCall, inline in the export's frame.
@@ -109,7 +110,7 @@ namespace {
   const RareAvgKeys keys{a.symbol, a.nScopeRegr, nScopeWgt, a.nRespFac, a.barType, a.dayContinuity};
   CRareAvgSym* s = g_RareAvgMgr.Find(keys);
   if (s == nullptr) {
-    s = CreateSeries(a, keys);
+    s = CreateSeries(keys);
     if (s == nullptr) return kRareAvgError;  // out of memory: the failure, not a value
   }
   trace.stage = 3;
@@ -117,7 +118,9 @@ namespace {
   const float result = OnSeries(*s, date, replace, a.value, a.barNumber, trace);
   if (trace.stage != 6) return kRareAvgError;
   const int respFac = a.nRespFac >= 100 ? a.nRespFac % 100 : a.nRespFac;
-  if (respFac == kDiagnosticFactor) LogDiagnosticLine(a, date, result, *s);
+  if (respFac == kDiagnosticFactor)
+    LogDiagnosticLine(a.value, date, a.time, a.diagnostic, a.barType, a.dayContinuity, result,
+                      s->PointCount());
   return result;
 }
 
