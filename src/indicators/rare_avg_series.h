@@ -43,7 +43,8 @@ class CRareAvgSym {
   // Inline: the usual bar appends to room the columns already have.
   void AddPoint(int date, float value) {
     const int held = lastIndex + 1;
-    if (date < lastDate || lastDate <= 0 || held == capacity_) return AddPointWithRestartOrRoom(date, value);
+    if (date < lastDate || lastDate <= 0 || held == capacity_)
+      return AddPointWithRestartOrRoom(date, value);
     adjusted_.at[held] = value;
     raw_.at[held] = value;
     lastIndex = held;
