@@ -95,31 +95,16 @@ int CCalcStack::AddEMA(float x) { return AddEMAWithFactor(x, EmaFactor(length));
 
 int CCalcStack::AddWgtAvg(float x) {
   if (!Push(x, "AddWgtAvg: Stack not initialized")) return 0;
-  // The weights of the `filled` newest values change only with `filled` and SetWeight:
-  // their sum is kept until then.
-  if (weightSumFilled_ != filled) {
-    float weightSum = 0.0f;
-    const float* const factor = weights != nullptr ? weights + length : nullptr;
-    for (uint32_t k = 0; k < filled; ++k) weightSum += factor != nullptr ? factor[k] : 1.0f;
-    weightSum_ = weightSum;
-    weightSumFilled_ = filled;
-  }
-  // Newest first: the slots before writePos down to 0, then from the end of the filled part
-  // down to writePos.
-  // Without weights every factor is 1: the same products, without a load per value.
-  float valueSum = 0.0f;
-  if (weights == nullptr) {
-    for (uint32_t slot = writePos; slot-- > 0;) valueSum += 1.0f * items[slot];
-    for (uint32_t slot = filled; slot-- > writePos;) valueSum += 1.0f * items[slot];
-  } else {
-    const float* factor = weights + length;
-#pragma GCC unroll 4
-    for (uint32_t slot = writePos; slot-- > 0;) valueSum += *factor++ * items[slot];
-#pragma GCC unroll 4
-    for (uint32_t slot = filled; slot-- > writePos;) valueSum += *factor++ * items[slot];
-  }
-  value = valueSum / weightSum_;
+  WeighNewestFirst();
   return 1;
+}
+
+void CCalcStack::SumWeights() {
+  float weightSum = 0.0f;
+  const float* const factor = weights != nullptr ? weights + length : nullptr;
+  for (uint32_t k = 0; k < filled; ++k) weightSum += factor != nullptr ? factor[k] : 1.0f;
+  weightSum_ = weightSum;
+  weightSumFilled_ = filled;
 }
 
 int CCalcStack::SetWeight(float weight, int index) {

@@ -63,6 +63,12 @@ class CCalcStack {
   // Weight by age (index 0 is the newest value). 1 when stored, 0 when refused. Unless
   // `weighted` is 1, only the weight set last survives.
   int SetWeight(float weight, int index);
+  // AddWgtAvg for a stack known to be initialised (`items` not null). Inline: the regression
+  // average makes two on every bar.
+  void AddWgtAvgReady(float x) {
+    Store(x);
+    WeighNewestFirst();
+  }
 
   uint32_t writePos = 0;  // ring slot the next value goes to (after the wrap test)
   uint32_t filled = 0;    // values held, 0 .. capacity
@@ -124,6 +130,31 @@ class CCalcStack {
   // Sum of the weights of the `weightSumFilled_` newest values; 0: to be recomputed.
   float weightSum_ = 0.0f;
   uint32_t weightSumFilled_ = 0;
+
+  // AddWgtAvg's average once x is stored: the `filled` newest values weighted by age, newest
+  // first.
+  void WeighNewestFirst() {
+    // The weights of the `filled` newest values change only with `filled` and SetWeight:
+    // their sum is kept until then.
+    if (weightSumFilled_ != filled) SumWeights();
+    // Newest first: the slots before writePos down to 0, then from the end of the filled part
+    // down to writePos.
+    // Without weights every factor is 1: the same products, without a load per value.
+    float valueSum = 0.0f;
+    if (weights == nullptr) {
+      for (uint32_t slot = writePos; slot-- > 0;) valueSum += 1.0f * items[slot];
+      for (uint32_t slot = filled; slot-- > writePos;) valueSum += 1.0f * items[slot];
+    } else {
+      const float* factor = weights + length;
+#pragma GCC unroll 4
+      for (uint32_t slot = writePos; slot-- > 0;) valueSum += *factor++ * items[slot];
+#pragma GCC unroll 4
+      for (uint32_t slot = filled; slot-- > writePos;) valueSum += *factor++ * items[slot];
+    }
+    value = valueSum / weightSum_;
+  }
+  // Sets weightSum_ to the sum of the factors of the `filled` newest values.
+  void SumWeights();
 };
 
 }  // namespace vqm

@@ -173,34 +173,24 @@ void AddPowers(double x, double sign, double sums[5]) {
 
 }  // namespace
 
-bool CAbscissaSums::Get(int first, int last, double S[5]) {
-  const int64_t a = first, b = last;
-  // A run moved on by one within the bound of its length: two powers change.
-  if (a == first_ + 1 && b == last_ + 1 && b <= largest_ && -a <= largest_) {
-    // Every term is an integer below 2^53, so each difference is exact and may be taken first.
-    const double out = static_cast<double>(first_), in = static_cast<double>(b);
-    const double out2 = out * out, in2 = in * in;
-    sums_[1] += in - out;
-    sums_[2] += in2 - out2;
-    sums_[3] += in2 * in - out2 * out;
-    sums_[4] += in2 * in2 - out2 * out2;
-  } else if (a != first_ || b != last_) {
-    const int64_t count = b - a + 1;
-    if (count <= 0) return false;
-    if (count != count_) {
-      count_ = count;
-      largest_ = LargestExactAbscissa(count);
-    }
-    if (std::max(a < 0 ? -a : a, b < 0 ? -b : b) > largest_) {
-      first_ = last_ = kNone;
-      return false;
-    }
-    for (double& s : sums_) s = 0.0;
-    for (int64_t x = a; x <= b; ++x) AddPowers(static_cast<double>(x), 1.0, sums_);
+bool CAbscissaSums::Rebuild(int64_t a, int64_t b, double S[5]) {
+  const int64_t count = b - a + 1;
+  if (count <= 0) {
+    Forget();
+    return false;
   }
+  if (count != count_) {
+    count_ = count;
+    largest_ = LargestExactAbscissa(count);
+  }
+  if (std::max(a < 0 ? -a : a, b < 0 ? -b : b) > largest_) {
+    Forget();
+    return false;
+  }
+  for (int k = 0; k < 5; ++k) S[k] = 0.0;
+  for (int64_t x = a; x <= b; ++x) AddPowers(static_cast<double>(x), 1.0, S);
   first_ = a;
   last_ = b;
-  for (int k = 0; k < 5; ++k) S[k] = sums_[k];
   return true;
 }
 

@@ -57,21 +57,42 @@ struct CFitSums {
 
 // S[0 .. 4] of a run of consecutive integer abscissas, for as long as every power and every
 // partial sum of them is an integer below 2^53: then adding them one by one in double
-// precision is exact, and these are its results. The last run is kept, so a run that moved
-// on by one abscissa costs a few integer operations.
+// precision is exact, and these are its results. The sums are kept where the caller reads
+// them (the S of its CFitSums), so a run that moved on by one abscissa costs a few operations
+// there and no copy.
+// REQUIRES: S is the array the last Get wrote; a caller that writes it otherwise calls Forget.
 class CAbscissaSums {
  public:
   // False (and S untouched) when the sums would not be exact.
-  bool Get(int first, int last, double S[5]);
+  bool Get(int first, int last, double S[5]) {
+    const int64_t a = first, b = last;
+    if (a == first_ + 1 && b == last_ + 1 && b <= largest_ && -a <= largest_) {
+      // Moved on by one within the bound of its length: two powers change. Every term is an
+      // integer below 2^53, so each difference is exact and may be taken first.
+      const double out = static_cast<double>(first_), in = static_cast<double>(b);
+      const double out2 = out * out, in2 = in * in;
+      S[1] += in - out;
+      S[2] += in2 - out2;
+      S[3] += in2 * in - out2 * out;
+      S[4] += in2 * in2 - out2 * out2;
+      first_ = a;
+      last_ = b;
+      return true;
+    }
+    return a == first_ && b == last_ ? true : Rebuild(a, b, S);
+  }
+  // What S holds is no longer the last run's sums.
+  void Forget() { first_ = last_ = kNone; }
 
  private:
+  bool Rebuild(int64_t first, int64_t last, double S[5]);
+
   // Nothing kept: no run of int abscissas starts at or next to this.
   static constexpr int64_t kNone = INT64_MIN;
   int64_t first_ = kNone;
   int64_t last_ = kNone;
   int64_t count_ = 0;     // the run length largest_ was found for
   int64_t largest_ = -1;  // the largest |x| that keeps sums of count_ abscissas exact
-  double sums_[5] = {};   // integers below 2^53
 };
 
 // What fresh CPolyFits given these sums answer after Solve and Evaluate (x), in this order:

@@ -27,8 +27,11 @@ int EffectiveScopeWgt(int nScopeRegr, int nScopeWgt) {
   return std::max(2, nScopeRegr > 12 ? nScopeRegr / 3 : nScopeRegr / 2);
 }
 
-float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, float value, int barNumber,
-                      RareAvgTrace& trace) {
+namespace {
+
+// RareAvgOnSeries, inline in the export's own call.
+[[gnu::always_inline]] inline float OnSeries(CRareAvgSym& s, int date, bool replace, float value,
+                                             int barNumber, RareAvgTrace& trace) {
   if (s.lastBar == barNumber) replace = true;
   // An intraday series without day continuity starts afresh each day.
   if (s.barType <= 1 && s.dayKey == 0 && date != s.lastDate && s.PointCount() > 1) s.Reset();
@@ -55,7 +58,40 @@ float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, float value, int b
   return result;
 }
 
-float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
+}  // namespace
+
+float RareAvgOnSeries(CRareAvgSym& s, int date, bool replace, float value, int barNumber,
+                      RareAvgTrace& trace) {
+  return OnSeries(s, date, replace, value, barNumber, trace);
+}
+
+namespace {
+
+// A series for keys no series has yet, logged; null when it cannot be created. Out of line:
+// a chart creates its series once.
+[[gnu::noinline]] CRareAvgSym* CreateSeries(const RareAvgKeys& keys) VQM_REQUIRES_LIBRARY_LOCK {
+  CRareAvgSym* s = g_RareAvgMgr.Create(keys);
+  if (s != nullptr)
+    LOGTRACE(nullptr, 1, "RareAvg: Initializing Sym=%s, BarType=%d, Len=%d (" PTR_FMT ")",
+             keys.symbol, keys.barType, keys.regrLength, PtrArg(s));
+  return s;
+}
+
+// The call's values by value, so that the usual call keeps them in registers.
+[[gnu::noinline]] void LogDiagnosticLine(float value, int date, int time, int diagnostic,
+                                         int barType, int dayContinuity, float result,
+                                         int points) {
+  if (LogDropsLines()) return;
+  LOGTRACE(nullptr, 1,
+           "ret = RareAvg(nScopeRegr,nScopeWgt,%11.5ff,%d,%4d,nRespFac,%d,%d,%d); "
+           "// RespFac=%d, Res=%11.5f, Bar=%5d",
+           static_cast<double>(value), date, time, diagnostic, barType, dayContinuity,
+           kDiagnosticFactor, static_cast<double>(result), points);
+}
+
+// RareAvgCall, inline in the export's frame.
+[[gnu::always_inline]] inline float CallInFrame(const RareAvgArgs& a, RareAvgTrace& trace)
+    VQM_REQUIRES_LIBRARY_LOCK {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
   trace.stage = 0;
   if (a.nRespFac / 100 > kMaxRepeat) return kRareAvgError;
@@ -74,24 +110,23 @@ float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) {
   const RareAvgKeys keys{a.symbol, a.nScopeRegr, nScopeWgt, a.nRespFac, a.barType, a.dayContinuity};
   CRareAvgSym* s = g_RareAvgMgr.Find(keys);
   if (s == nullptr) {
-    s = g_RareAvgMgr.Create(keys);
+    s = CreateSeries(keys);
     if (s == nullptr) return kRareAvgError;  // out of memory: the failure, not a value
-    LOGTRACE(nullptr, 1, "RareAvg: Initializing Sym=%s, BarType=%d, Len=%d (" PTR_FMT ")", a.symbol,
-             a.barType, a.nScopeRegr, PtrArg(s));
   }
   trace.stage = 3;
 
-  const float result = RareAvgOnSeries(*s, date, replace, a.value, a.barNumber, trace);
+  const float result = OnSeries(*s, date, replace, a.value, a.barNumber, trace);
   if (trace.stage != 6) return kRareAvgError;
   const int respFac = a.nRespFac >= 100 ? a.nRespFac % 100 : a.nRespFac;
-  if (respFac == kDiagnosticFactor && !LogDropsLines())
-    LOGTRACE(nullptr, 1,
-             "ret = RareAvg(nScopeRegr,nScopeWgt,%11.5ff,%d,%4d,nRespFac,%d,%d,%d); "
-             "// RespFac=%d, Res=%11.5f, Bar=%5d",
-             static_cast<double>(a.value), date, a.time, a.diagnostic, a.barType, a.dayContinuity,
-             kDiagnosticFactor, static_cast<double>(result), s->PointCount());
+  if (respFac == kDiagnosticFactor)
+    LogDiagnosticLine(a.value, date, a.time, a.diagnostic, a.barType, a.dayContinuity, result,
+                      s->PointCount());
   return result;
 }
+
+}  // namespace
+
+float RareAvgCall(const RareAvgArgs& a, RareAvgTrace& trace) { return CallInFrame(a, trace); }
 
 float ReportRareAvgFailure(Caught caught, const char* message, const RareAvgTrace& t) {
   const char* symbol = t.symbol != nullptr ? t.symbol : "";
@@ -117,5 +152,5 @@ VQM_EXPORT float VQM_RareAvg(const char* symbol, int nScopeRegr, int nScopeWgt, 
                               nRespFac, diagnostic, barType,   dayContinuity, barNumber};
   vqm::RareAvgTrace trace{0, symbol, value, date, time};
   return vqm::GuardRareAvg(
-      trace, [&]() VQM_REQUIRES_LIBRARY_LOCK { return vqm::RareAvgCall(args, trace); });
+      trace, [&]() VQM_REQUIRES_LIBRARY_LOCK { return vqm::CallInFrame(args, trace); });
 }

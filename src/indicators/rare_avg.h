@@ -55,7 +55,8 @@ float ReportRareAvgFailure(Caught caught, const char* message, const RareAvgTrac
 // Runs body (returning the result) so that no exception leaves it: an exception becomes the
 // logged internal-error text and kRareAvgError. The series keeps whatever state it reached.
 template <class Body>
-VQM_REQUIRES_LIBRARY_LOCK float GuardRareAvg(const RareAvgTrace& trace, Body&& body) {
+[[gnu::always_inline]] inline VQM_REQUIRES_LIBRARY_LOCK float GuardRareAvg(
+    const RareAvgTrace& trace, Body&& body) {
   char message[kErrorTextCapacity];
   float result = kRareAvgError;
   const Caught caught =

@@ -35,6 +35,13 @@ float ExpF(float x) {
   return static_cast<float>(std::exp(static_cast<double>(x)));
 }
 
+// AddWgtAvg, inline for a stack that has its ring (one whose length was refused logs as it
+// pushes).
+[[gnu::always_inline]] inline void PushWeighted(CCalcStack& stack, float x) {
+  if (stack.items != nullptr) stack.AddWgtAvgReady(x);
+  else stack.AddWgtAvg(x);
+}
+
 bool OutOfMemory(const CCalcStack& stack, int length) {
   return stack.items == nullptr && length > 0 && length <= kMaxStackLength;
 }
@@ -60,7 +67,7 @@ bool CRareAvgSym::Fit(int degree, int skip, int end, float* value) const {
   return false;
 }
 
-int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const {
+[[gnu::always_inline]] inline int CRareAvgSym::WindowSums(int end) {
   const int x0 = end <= 1010 ? end : end % 1000;
   // The same windows as Fit's with skip 0 and skip lag: the short one is the newest part of
   // the long one, and each set of sums adds its points oldest first.
@@ -68,40 +75,47 @@ int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) co
   const int jLast = std::max(0, end - (held - 1));
   const int jLong = std::min(regrLength, end);
   const int jShort = std::min(regrLength - lag, end);
-  if (jLong < jLast) return x0;  // no point in either window
+  const bool hasShort = jShort >= jLast;
+  if (jLong < jLast || !hasShort) return SlowWindowSums(end, x0);
   // The abscissas are consecutive integers: while their sums are exact integers they need
   // not be added point by point, and only the sums over the values remain.
-  const bool hasShort = jShort >= jLast;
-  if (longAbscissas_.Get(x0 - jLong, x0 - jLast, longSums->S) &&
-      (!hasShort || shortAbscissas_.Get(x0 - jShort, x0 - jLast, shortSums->S))) {
-    double l0 = 0.0, l1 = 0.0, l2 = 0.0, s0 = 0.0, s1 = 0.0, s2 = 0.0;
-    double x = static_cast<float>(x0 - jLong);  // exact, and exact when stepped by 1
-    const float* point = adjusted_.at + (end - jLong);
-    const float* const shortFirst = point + (jLong - std::max(jShort, jLast - 1));
-    const float* const last = point + (jLong - jLast);
+  if (!longAbscissas_.Get(x0 - jLong, x0 - jLast, longFit_.S) ||
+      !shortAbscissas_.Get(x0 - jShort, x0 - jLast, shortFit_.S))
+    return SlowWindowSums(end, x0);
+  double l0 = 0.0, l1 = 0.0, l2 = 0.0, s0 = 0.0, s1 = 0.0, s2 = 0.0;
+  double x = static_cast<float>(x0 - jLong);  // exact, and exact when stepped by 1
+  const float* point = adjusted_.at + (end - jLong);
+  const float* const shortFirst = point + (jLong - jShort);
+  const float* const last = point + (jLong - jLast);
 #pragma GCC unroll 2
-    for (; point < shortFirst; ++point, x += 1.0) {
-      const double y = *point;
-      l0 += y;
-      l1 += y * x;
-      l2 += y * (x * x);
-    }
-#pragma GCC unroll 2
-    for (; point <= last; ++point, x += 1.0) {
-      const double y = *point;
-      const double yx = y * x;
-      const double yx2 = y * (x * x);
-      l0 += y;
-      l1 += yx;
-      l2 += yx2;
-      s0 += y;
-      s1 += yx;
-      s2 += yx2;
-    }
-    longSums->T[0] = l0, longSums->T[1] = l1, longSums->T[2] = l2;
-    shortSums->T[0] = s0, shortSums->T[1] = s1, shortSums->T[2] = s2;
-    return x0;
+  for (; point < shortFirst; ++point, x += 1.0) {
+    const double y = *point;
+    l0 += y;
+    l1 += y * x;
+    l2 += y * (x * x);
   }
+#pragma GCC unroll 2
+  for (; point <= last; ++point, x += 1.0) {
+    const double y = *point;
+    const double yx = y * x;
+    const double yx2 = y * (x * x);
+    l0 += y;
+    l1 += yx;
+    l2 += yx2;
+    s0 += y;
+    s1 += yx;
+    s2 += yx2;
+  }
+  longFit_.T[0] = l0, longFit_.T[1] = l1, longFit_.T[2] = l2;
+  shortFit_.T[0] = s0, shortFit_.T[1] = s1, shortFit_.T[2] = s2;
+  return x0;
+}
+
+int CRareAvgSym::SlowWindowSums(int end, int x0) {
+  const int held = PointCount();
+  const int jLast = std::max(0, end - (held - 1));
+  const int jLong = std::min(regrLength, end);
+  const int jShort = std::min(regrLength - lag, end);
   CFitSums l, s;
   int j = jLong;
   for (; j >= jLast && j > jShort; --j) l.Add(static_cast<float>(x0 - j), adjusted_.at[end - j]);
@@ -111,12 +125,15 @@ int CRareAvgSym::WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) co
     l.Add(x, y);
     s.Add(x, y);
   }
-  *longSums = l;
-  *shortSums = s;
+  // The abscissa sums kept in place are overwritten.
+  longAbscissas_.Forget();
+  shortAbscissas_.Forget();
+  longFit_ = l;
+  shortFit_ = s;
   return x0;
 }
 
-void CRareAvgSym::AdjustResponse(int F) {
+[[gnu::always_inline]] inline void CRareAvgSym::AdjustResponse(int F) {
   const float v = raw_.at[lastIndex];
   const float q = lastIndex >= 1 ? raw_.at[lastIndex - 1] : 0.0f;
   if (v == 0.0f) return;  // no change to measure: the adjusted value stays 0
@@ -189,7 +206,7 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
     for (int i = 0; i < k; ++i) shortAverage.SetWeight(static_cast<float>(k - i), i);
     shortWeightsFor_ = k;
   }
-  shortAverage.AddWgtAvg(v);
+  PushWeighted(shortAverage, v);
 
   if (g < h) {
     if (barType > 1) return -2;  // only intraday series answer during the warm-up
@@ -203,10 +220,9 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
 
   // Lines and parabolas over the long window and over the window without the lag, from one
   // pass over the points.
-  CFitSums longSums, shortSums;
-  const float x0 = static_cast<float>(WindowSums(g, &longSums, &shortSums));
+  const float x0 = static_cast<float>(WindowSums(g));
   float f[4];
-  if (const int failed = FitsFromSums(longSums, shortSums, x0, f)) {
+  if (const int failed = FitsFromSums(longFit_, shortFit_, x0, f)) {
     *result = kRareAvgError;
     return -failed;
   }
@@ -221,7 +237,7 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
   }
   if (wgtLength > 1) {
     if (OutOfMemory(resultSmoother, wgtLength)) return -7;
-    resultSmoother.AddWgtAvg(r0);
+    PushWeighted(resultSmoother, r0);
     r0 = resultSmoother.value;
   }
 

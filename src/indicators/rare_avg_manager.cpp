@@ -31,12 +31,6 @@ bool SameIntegerKeys(const CRareAvgSym& s, const RareAvgKeys& k) {
          s.barType == k.barType && s.dayKey == k.dayKey;
 }
 
-// The keys with the symbol's very bytes: texts with the same bytes compare equal ignoring
-// case, and the plain comparison (the C library's, a word at a time) settles the usual call.
-bool SameKeysExactly(const CRareAvgSym* s, const RareAvgKeys& k) {
-  return s != nullptr && SameIntegerKeys(*s, k) && strcmp(s->symbol.c_str(), k.symbol) == 0;
-}
-
 bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
   return SameIntegerKeys(s, k) && (strcmp(s.symbol.c_str(), k.symbol) == 0 ||
                                    StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0);
@@ -53,16 +47,12 @@ CRareAvgManager::~CRareAvgManager() {
   series_.RemoveAll();
 }
 
-CRareAvgSym* CRareAvgManager::Find(const RareAvgKeys& keys) const {
+CRareAvgSym* CRareAvgManager::FindOther(const RareAvgKeys& keys) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
-  // Only a miss creates a series, so at most one series matches: the first created. A chart
-  // calls the same series bar after bar, so the one found last is tried before hashing, and
-  // a portfolio calls its series in turn, so next the one called after it last time.
-  // Both are first compared byte for byte, then ignoring case: at most one series matches.
+  // The series found last and the one called after it were compared byte for byte (Find);
+  // now ignoring case, before the keys are hashed.
   if (lastFound_ != nullptr) {
     CRareAvgSym* next = lastFound_->calledNext;
-    if (SameKeysExactly(lastFound_, keys)) return lastFound_;
-    if (SameKeysExactly(next, keys)) return Found(next);
     if (Matches(*lastFound_, keys)) return lastFound_;
     if (next != nullptr && Matches(*next, keys)) return Found(next);
   }

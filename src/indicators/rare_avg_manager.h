@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "base/lock_rule.h"
 #include "containers/hash_index.h"
@@ -33,8 +34,19 @@ class CRareAvgManager {
   CRareAvgManager(const CRareAvgManager&) = delete;
   CRareAvgManager& operator=(const CRareAvgManager&) = delete;
 
-  // The first series created with these keys, or null.
-  CRareAvgSym* Find(const RareAvgKeys& keys) const VQM_REQUIRES_LIBRARY_LOCK;
+  // The first series created with these keys, or null. Inline: a host calls the series
+  // found last again (a chart, bar after bar), or the series it called after that one last
+  // time (a portfolio, its charts in turn), with the very same keys and bytes. A series
+  // called alone has no series called after it, so a chart's call compares its keys once.
+  CRareAvgSym* Find(const RareAvgKeys& keys) const VQM_REQUIRES_LIBRARY_LOCK {
+    VQM_ASSERT_LIBRARY_LOCK_HELD();
+    if (lastFound_ != nullptr) {
+      CRareAvgSym* next = lastFound_->calledNext;
+      if (next != nullptr && SameKeysExactly(*next, keys)) return Found(next);
+      if (SameKeysExactly(*lastFound_, keys)) return lastFound_;
+    }
+    return FindOther(keys);
+  }
   // Creates a series with these keys and appends it; null when it cannot be created.
   CRareAvgSym* Create(const RareAvgKeys& keys) VQM_REQUIRES_LIBRARY_LOCK;
 
@@ -42,6 +54,18 @@ class CRareAvgManager {
   CRareAvgSym* GetAt(int index) const { return static_cast<CRareAvgSym*>(series_.GetAt(index)); }
 
  private:
+  // The keys with the symbol's very bytes: texts with the same bytes compare equal ignoring
+  // case, and the plain comparison (the C library's, a word at a time) settles the usual
+  // call. Only a miss creates a series, so at most one series matches: the order in which
+  // series are tried never changes which is found.
+  static bool SameKeysExactly(const CRareAvgSym& s, const RareAvgKeys& k) {
+    return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength &&
+           s.respFacKey == k.respFac && s.barType == k.barType && s.dayKey == k.dayKey &&
+           strcmp(s.symbol.c_str(), k.symbol) == 0;
+  }
+  // Find for keys other than the very keys of the series found last and the one called after
+  // it.
+  CRareAvgSym* FindOther(const RareAvgKeys& keys) const VQM_REQUIRES_LIBRARY_LOCK;
   // Remembers s as found last, and starts loading the series likely called after it.
   CRareAvgSym* Found(CRareAvgSym* s) const;
 

@@ -24,7 +24,7 @@ void CRareAvgSym::Reset() {
   lastIndex = -1;
 }
 
-void CRareAvgSym::AddPoint(int date, float value) {
+void CRareAvgSym::AddPointWithRestartOrRoom(int date, float value) {
   if (date < lastDate || lastDate <= 0) Reset();
   const int held = lastIndex + 1;
   // Both columns grow before anything changes, so a failure leaves the series as it was.

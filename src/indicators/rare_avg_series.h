@@ -40,7 +40,16 @@ class CRareAvgSym {
   void Reset();
   // Appends a point; a first point, or a date that went back, restarts the series first.
   // Throws CMemoryException* (and leaves the series consistent) when memory runs out.
-  void AddPoint(int date, float value);
+  // Inline: the usual bar appends to room the columns already have.
+  void AddPoint(int date, float value) {
+    const int held = lastIndex + 1;
+    if (date < lastDate || lastDate <= 0 || held == capacity_)
+      return AddPointWithRestartOrRoom(date, value);
+    adjusted_.at[held] = value;
+    raw_.at[held] = value;
+    lastIndex = held;
+    lastDate = date;
+  }
   // Deletes the newest point, if any.
   void RemoveNewest();
 
@@ -92,8 +101,11 @@ class CRareAvgSym {
   // out the `skip` oldest of the window, evaluated at the abscissa of index end.
   bool Fit(int degree, int skip, int end, float* value) const;
   // The sums of the long window (skip 0) and the short window (skip lag) ending at index
-  // end, in one pass; returns the abscissa of index end.
-  int WindowSums(int end, CFitSums* longSums, CFitSums* shortSums) const;
+  // end, in one pass, into longFit_ and shortFit_; returns the abscissa of index end.
+  int WindowSums(int end);
+  // The same point by point, for windows whose abscissa sums would not be exact or that
+  // hold no point.
+  int SlowWindowSums(int end, int x0);
   // A column of trivially copyable values grown by realloc, which moves large blocks
   // without copying them; entries beyond the points held are unused.
   template <typename T>
@@ -113,10 +125,14 @@ class CRareAvgSym {
   int capacity_ = 0;  // entries each column has room for
   // The k whose weights the short average holds (0: none set since its Init).
   int shortWeightsFor_ = 0;
-  // The abscissa sums of the last long and short windows, which move on by one per bar.
-  mutable CAbscissaSums longAbscissas_;
-  mutable CAbscissaSums shortAbscissas_;
+  // The last long and short windows' sums; their abscissa sums move on by one per bar.
+  CFitSums longFit_;
+  CFitSums shortFit_;
+  CAbscissaSums longAbscissas_;
+  CAbscissaSums shortAbscissas_;
 
+  // AddPoint for a first point, a date that went back or full columns.
+  void AddPointWithRestartOrRoom(int date, float value);
   // Replaces the newest point's adjusted value by its response-adjusted form.
   void AdjustResponse(int F);
 };

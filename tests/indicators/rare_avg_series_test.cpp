@@ -92,13 +92,17 @@ TEST(RareAvgManager, EveryOneOfManySeriesIsFoundInCreationOrder) {
   }
   ASSERT_EQ(n, manager.GetSize());
   // In turn (the manager learns the order), again in turn (it follows what it learnt), then in
-  // orders unlike it: every series is found, whatever the manager expects next.
+  // orders unlike it, and one series again and again: every series is found, whatever the
+  // manager expects next, with the symbols' very bytes and in other case.
   const struct {
     int first, step;
-  } rounds[] = {{0, 1}, {0, 1}, {n - 1, -1}, {0, 2}, {1, 2}, {0, 1}, {5, 7}};
+    bool sameBytes;
+  } rounds[] = {{0, 1, false}, {0, 1, false}, {n - 1, -1, false}, {0, 2, false},
+                {1, 2, false}, {0, 1, false},  {5, 7, false},      {0, 1, true},
+                {0, 1, true},  {7, 0, true},   {n - 1, -1, true},  {3, 0, false}};
   for (const auto& r : rounds)
     for (int k = 0, i = r.first; k < n; ++k, i = ((i + r.step) % n + n) % n) {
-      const std::string symbol = "S" + std::to_string(i % 100);
+      const std::string symbol = (r.sameBytes ? "s" : "S") + std::to_string(i % 100);
       ASSERT_EQ(manager.GetAt(i),
                 manager.Find(RareAvgKeys{symbol.c_str(), i / 100, 5, 60, i % 3, 0}))
           << r.first << " " << r.step << " " << i;
