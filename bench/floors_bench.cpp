@@ -70,10 +70,10 @@ void IntegerPowerSums(int64_t a, int64_t b, double S[5]) {
 }
 
 // One call's arithmetic for regression length L, as the export's bits require it: the point
-// kept (its raw and adjusted value, which later calls read); the short average of the raw values; the change average (30 values, in slot order)
-// and the response adjustment (the same log and exp, in double, rounded to float); the two
-// windows' sums over the adjusted values (the abscissa sums are integers, in closed form);
-// four solves; the smoother of the results, whose sum starts at this call's result; the
+// kept (its raw and adjusted value, which later calls read); the short average of the raw
+// values; the change average (30 values, in slot order) and the response adjustment (the
+// same log and exp, in double, rounded to float); the two windows' sums over the adjusted
+// values (the abscissa sums are integers, slid by one exactly); four solves; the smoother of the results, whose sum starts at this call's result; the
 // warm-up and the first call after it. Its results equal the export's, call for call.
 class RareAvgFloor {
  public:
@@ -114,17 +114,16 @@ class RareAvgFloor {
 
     const int x0 = g <= 1010 ? g : g % 1000;
     const int first = std::max(0, g - L_), shortFirst = std::max(0, g - (L_ - lag_));
-    double l[3] = {}, s[3] = {};
-    double x = x0 - (g - first);
-    for (int i = first; i <= g; ++i, x += 1.0) {
-      const double y = adjusted_[static_cast<size_t>(i)], yx = y * x, yx2 = y * (x * x);
-      l[0] += y, l[1] += yx, l[2] += yx2;
-      if (i >= shortFirst) s[0] += y, s[1] += yx, s[2] += yx2;
-    }
-    // The four solves are the library's own (the export's straight-line solves).
+    double l[3], s[3];
+    WindowSums(adjusted_.data(), first, shortFirst, g, x0 - (g - first), l, s);
+    // The four solves are the library's own (the export's straight-line solves). The
+    // abscissa sums slide by one from call to call, exactly, as the export's do; from the
+    // closed forms where they cannot.
     vqm::CFitSums longSums, shortSums;
-    IntegerPowerSums(x0 - (g - first), x0, longSums.S);
-    IntegerPowerSums(x0 - (g - shortFirst), x0, shortSums.S);
+    AbscissaSums(longX_, x0 - (g - first), x0, longS_);
+    AbscissaSums(shortX_, x0 - (g - shortFirst), x0, shortS_);
+    std::copy(longS_, longS_ + 5, longSums.S);
+    std::copy(shortS_, shortS_ + 5, shortSums.S);
     std::copy(l, l + 3, longSums.T);
     std::copy(s, s + 3, shortSums.T);
     float f[4] = {};
@@ -150,8 +149,37 @@ class RareAvgFloor {
     return vs / ws;
   }
 
+  // The two windows' sums of y, y x and y x^2 over points first (or shortFirst) .. last, x
+  // counting up from x: six accumulators, each in its own register (not paired in vector
+  // lanes, which costs a shuffle per point), the long window's points before the short
+  // window's first apart.
+  [[gnu::noinline, gnu::optimize("no-tree-slp-vectorize")]] static void WindowSums(
+      const float* y, int first, int shortFirst, int last, double x, double l[3], double s[3]) {
+    double l0 = 0.0, l1 = 0.0, l2 = 0.0, s0 = 0.0, s1 = 0.0, s2 = 0.0;
+    int i = first;
+    for (; i < shortFirst && i <= last; ++i, x += 1.0) {
+      const double v = y[i], vx = v * x, vx2 = v * (x * x);
+      l0 += v, l1 += vx, l2 += vx2;
+    }
+    for (; i <= last; ++i, x += 1.0) {
+      const double v = y[i], vx = v * x, vx2 = v * (x * x);
+      l0 += v, l1 += vx, l2 += vx2;
+      s0 += v, s1 += vx, s2 += vx2;
+    }
+    l[0] = l0, l[1] = l1, l[2] = l2, s[0] = s0, s[1] = s1, s[2] = s2;
+  }
+  [[gnu::noinline]] static void AbscissaSums(vqm::CAbscissaSums& kept, int a, int b,
+                                             double S[5]) {
+    if (!kept.Get(a, b, S)) {
+      IntegerPowerSums(a, b, S);
+      kept.Forget();
+    }
+  }
+
   int L_, h_, W_, lag_;
   float exponent_;
+  vqm::CAbscissaSums longX_, shortX_;
+  double longS_[5] = {}, shortS_[5] = {};
   std::vector<float> raw_, adjusted_;  // what a point must keep
   std::vector<float> results_;         // the smoother's W newest, twice
   int resultsHeld_ = 0;
