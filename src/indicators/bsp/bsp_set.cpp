@@ -18,7 +18,7 @@ void CBSPSet::Restart(int avgLen, int volLen) {
   // Outside 1 .. kMaxStackLength no stack is initialised and no push reads the factor.
   emaFactor = avgLen >= 1 && avgLen <= vqm::kMaxStackLength ? vqm::CCalcStack::EmaFactor(avgLen)
                                                             : 0.0f;
-  pushesReady = volumeAvg.items != nullptr && volumeAvg.capacity <= volumeSumsCapacity &&
+  pushesReady = avgLen >= 2 && volumeAvg.items != nullptr && volumeAvg.capacity <= volumeSumsCapacity &&
                 pressureAvg.items != nullptr && buyAvg.items != nullptr &&
                 sellAvg.items != nullptr;
 }

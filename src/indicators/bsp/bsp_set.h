@@ -37,8 +37,9 @@ class CBSPSet {
   // volumeSumsCapacity is 0 when they could not be allocated.
   std::unique_ptr<float[]> volumeSums;
   uint32_t volumeSumsCapacity = 0;
-  // True when all four averages are initialised and the volume sums are there (set by
-  // Restart, which alone initialises them): a bar's pushes then need no checks that log.
+  // True when all four averages are initialised, the exponential ones with a length of 2
+  // or more, and the volume sums are there (set by Restart, which alone initialises them): a
+  // bar's pushes then need no checks that log.
   bool pushesReady = false;
   vqm::CCalcStack volumeAvg;    // simple average of total ticks
   vqm::CCalcStack pressureAvg;  // exponential average of the pressure
