@@ -122,35 +122,34 @@ class CCalcStack {
     writePos = slot + 1;
   }
   // The simple average from the slot just written on, given the sums of the slots before it.
-  // The slots from there to the end of the filled part are added one by one in slot order,
-  // counted from below the end up to it: an odd one and a pair first, then four at a time.
+  // The slots from there to the end of the filled part are added one by one in slot order:
+  // an odd one and a pair first, then four at a time.
   [[gnu::always_inline]] void SumFromNewestSlot(float* slotSums) {
-    const uint32_t slot = writePos - 1;
+    const size_t slot = writePos - 1;
+    const size_t end = filled;
     float sum = slot == 0 ? 0.0f : slotSums[slot - 1];
-    const float* const values = items + filled;
-    float* const sums = slotSums + filled;
-    ptrdiff_t k = static_cast<ptrdiff_t>(slot) - static_cast<ptrdiff_t>(filled);
-    if (k & 1) {
-      sum += values[k];
-      sums[k] = sum;
+    size_t k = slot;
+    if ((end - k) & 1) {
+      sum += items[k];
+      slotSums[k] = sum;
       ++k;
     }
-    if (k & 2) {
-      sum += values[k];
-      sums[k] = sum;
-      sum += values[k + 1];
-      sums[k + 1] = sum;
+    if ((end - k) & 2) {
+      sum += items[k];
+      slotSums[k] = sum;
+      sum += items[k + 1];
+      slotSums[k + 1] = sum;
       k += 2;
     }
-    for (; k != 0; k += 4) {
-      sum += values[k];
-      sums[k] = sum;
-      sum += values[k + 1];
-      sums[k + 1] = sum;
-      sum += values[k + 2];
-      sums[k + 2] = sum;
-      sum += values[k + 3];
-      sums[k + 3] = sum;
+    for (; k != end; k += 4) {
+      sum += items[k];
+      slotSums[k] = sum;
+      sum += items[k + 1];
+      slotSums[k + 1] = sum;
+      sum += items[k + 2];
+      slotSums[k + 2] = sum;
+      sum += items[k + 3];
+      slotSums[k + 3] = sum;
     }
     value = sum / static_cast<float>(filled);
   }

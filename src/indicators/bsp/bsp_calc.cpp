@@ -35,11 +35,20 @@ void PushVolume(CBSPSet& inst, float total) {
 // pressure stays in registers. Inline in the export: the scripts' usual case.
 [[gnu::always_inline]] inline float ReadyExponentialBarPressure(CBSPSet& inst, float up,
                                                                float down, bool everyBar) {
+  // Read before the pushes, whose stores the compiler cannot tell from it.
+  const float factor = inst.emaFactor;
   inst.volumeAvg.AddMAKeepingSumsReady(up + down, inst.volumeSums.get());
   const float p = Pressure(inst, up, down);
-  if (p > 0.0f || everyBar) inst.buyAvg.AddEMAReady(p > 0.0f ? p : 0.0f, inst.emaFactor);
-  if (p < 0.0f || everyBar) inst.sellAvg.AddEMAReady(p < 0.0f ? -p : 0.0f, inst.emaFactor);
-  inst.pressureAvg.AddEMAReady(p, inst.emaFactor);
+  // BarPressure's pushes, with the style tested once: buy before sell.
+  if (everyBar) {
+    inst.buyAvg.AddEMAReady(p > 0.0f ? p : 0.0f, factor);
+    inst.sellAvg.AddEMAReady(p < 0.0f ? -p : 0.0f, factor);
+  } else if (p > 0.0f) {
+    inst.buyAvg.AddEMAReady(p, factor);
+  } else if (p < 0.0f) {
+    inst.sellAvg.AddEMAReady(-p, factor);
+  }
+  inst.pressureAvg.AddEMAReady(p, factor);
   return p;
 }
 
