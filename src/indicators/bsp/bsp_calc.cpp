@@ -91,11 +91,10 @@ float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
 
 namespace {
 
-// VQM_BSPCalc under the full lock: every check, any style, any state of the instance. A
-// revoker of the lock's bias that the usual bar found waiting is woken first.
+// VQM_BSPCalc under the full lock: every check, any style, any state of the instance. Its
+// arguments are the export's, so that the export ends in a jump to it on either system.
 [[gnu::noinline]] int CalcAnyBar(CBSPSet* instance, float up, float down, int style,
-                                 float* pressure, bool wakeRevoker) {
-  if (wakeRevoker) WakeLeafLockRevoker();
+                                 float* pressure) {
   return ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     if (pressure == nullptr) return -1;
     if (!g_BSPMgr.Holds(instance)) {
@@ -105,6 +104,14 @@ namespace {
     *pressure = AnyBarPressure(*instance, up, down, style);
     return 0;
   });
+}
+
+// The same once a revoker of the lock's bias, which the usual bar found waiting, is woken.
+[[gnu::noinline, gnu::cold]] int WakeRevokerThenCalcAnyBar(CBSPSet* instance, float up,
+                                                           float down, int style,
+                                                           float* pressure) {
+  WakeLeafLockRevoker();
+  return CalcAnyBar(instance, up, down, style, pressure);
 }
 
 // A waiting revoker of the lock's bias woken, then `result`: the usual bar's one call, made
@@ -136,5 +143,7 @@ VQM_EXPORT int VQM_BSPCalc(CBSPSet* instance, float up, float down, int style, f
     }
     wakeRevoker = LeaveLeafLock();
   }
-  return CalcAnyBar(instance, up, down, style, pressure, wakeRevoker);
+  if (__builtin_expect(wakeRevoker, 0))
+    return WakeRevokerThenCalcAnyBar(instance, up, down, style, pressure);
+  return CalcAnyBar(instance, up, down, style, pressure);
 }
