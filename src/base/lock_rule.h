@@ -59,7 +59,9 @@ inline bool LibraryLockHeldHere() { return LibraryLockDepth() > 0; }
 // with nothing taken, when that is not how this thread may enter now; the export then runs
 // its general path under ExportLock, waking a revoker of the bias first when `wakeRevoker`
 // is set.
-inline bool TryEnterLeafLock(bool& wakeRevoker) VQM_TRY_ACQUIRE(true, kLibraryLock) {
+// (The analysis takes the annotations on trust: the lock itself is not annotated.)
+inline bool TryEnterLeafLock(bool& wakeRevoker) VQM_TRY_ACQUIRE(true, kLibraryLock)
+    VQM_NO_THREAD_SAFETY_ANALYSIS {
   if (!platform::LibraryLock().TryEnterLeaf(platform::ThisThreadTag(), wakeRevoker))
     return false;
 #if defined(VQM_CHECK_LOCK_RULE)
@@ -69,7 +71,7 @@ inline bool TryEnterLeafLock(bool& wakeRevoker) VQM_TRY_ACQUIRE(true, kLibraryLo
 }
 // Leaves what TryEnterLeafLock took. True when a revoker of the bias waits: the caller
 // wakes it (WakeLeafLockRevoker) once it may make calls again.
-inline bool LeaveLeafLock() VQM_RELEASE(kLibraryLock) {
+inline bool LeaveLeafLock() VQM_RELEASE(kLibraryLock) VQM_NO_THREAD_SAFETY_ANALYSIS {
 #if defined(VQM_CHECK_LOCK_RULE)
   --LibraryLockDepth();
 #endif
