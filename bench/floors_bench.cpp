@@ -416,8 +416,10 @@ float BarDown(int i) { return 90.0f + static_cast<float>(i % 7); }
 // What one VQM_BSPCalc call (style 1) must compute for its bits: the bar's total into a ring
 // of 20 summed in slot order, the volume ratio and the dominant side's share (two
 // divisions), and the buy or sell average and the pressure average advanced exponentially.
-// The ring's sum is re-added from the slot just written, on the sums of the slots before it
-// (the same additions in the same order): faster than summing the 20 slots on every call.
+// The buy or sell value also goes into its average's ring (slot, count), which a later call
+// of style 3 or 4 averages simply. The ring's sum is re-added from the slot just written, on
+// the sums of the slots before it (the same additions in the same order): faster than
+// summing the 20 slots on every call.
 class PressureFloor {
  public:
   float Next(float up, float down) {
@@ -444,25 +446,49 @@ class PressureFloor {
     pressure_.Add(p);
     return p;
   }
-  // The buy, sell and pressure averages' values.
-  bool AveragesAre(float buy, float sell, float pressure) const {
-    return buy_.value == buy && sell_.value == sell && pressure_.value == pressure;
+  // The buy, sell and pressure averages' values, and the buy and sell rings as a later call
+  // would read them.
+  bool AveragesAre(const CBSPSet& inst) const {
+    return buy_.Is(inst.buyAvg) && sell_.Is(inst.sellAvg) &&
+           pressure_.value == inst.pressureAvg.value;
   }
 
  private:
+  static constexpr float kFactor = 2.0f / static_cast<float>(kPressureAvgLen + 1);
+  // The pressure's average: its ring is never read.
   struct Exponential {
     float value = 0.0f;
     bool started = false;
     void Add(float x) {
-      constexpr float kFactor = 2.0f / static_cast<float>(kPressureAvgLen + 1);
       value = started ? value + (x - value) * kFactor : x;
       started = true;
+    }
+  };
+  // The buy or sell average with the ring a simple average of a later call reads.
+  struct ExponentialWithRing {
+    float value = 0.0f;
+    int filled = 0, pos = 0;
+    float ring[kPressureAvgLen] = {};
+    void Add(float x) {
+      value = filled > 0 ? value + (x - value) * kFactor : x;
+      if (pos == kPressureAvgLen) pos = 0;
+      ring[pos++] = x;
+      if (filled < kPressureAvgLen) ++filled;
+    }
+    bool Is(const vqm::CCalcStack& stack) const {
+      if (stack.value != value || stack.filled != static_cast<uint32_t>(filled) ||
+          stack.writePos != static_cast<uint32_t>(pos))
+        return false;
+      for (int k = 0; k < filled; ++k)
+        if (stack.items[k] != ring[k]) return false;
+      return true;
     }
   };
   float ring_[kPressureVolLen] = {};
   float sums_[kPressureVolLen] = {};  // sums of slots 0 .. k
   int pos_ = 0, filled_ = 0;
-  Exponential buy_, sell_, pressure_;
+  ExponentialWithRing buy_, sell_;
+  Exponential pressure_;
 };
 
 void BM_BSPCalcFloor(benchmark::State& state) {
@@ -506,8 +532,7 @@ void BM_BSPCalcOverFloor(benchmark::State& state) {
   for (int j = 0; j < i; ++j) {
     float pressure;
     VQM_BSPCalc(again, BarUp(j), BarDown(j), 1, &pressure);
-    if (floor.Next(BarUp(j), BarDown(j)) != pressure ||
-        !floor.AveragesAre(again->buyAvg.value, again->sellAvg.value, again->pressureAvg.value)) {
+    if (floor.Next(BarUp(j), BarDown(j)) != pressure || !floor.AveragesAre(*again)) {
       state.SkipWithError("the floor's pressure or averages differ from the export's");
       break;
     }

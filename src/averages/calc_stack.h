@@ -6,6 +6,7 @@
 // reusing the buffers when the length is unchanged. Problems are logged under "CalcPack".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vqm {
@@ -40,8 +41,11 @@ class CCalcStack {
   }
   // The same for a stack known to be initialised (`items` not null): nothing on the way
   // calls out, so the caller's values stay in registers.
-  void AddMAKeepingSumsReady(float x, float* slotSums) {
-    Store(x);
+  [[gnu::always_inline]] void AddMAKeepingSumsReady(float x, float* slotSums) {
+    if (__builtin_expect(filled == capacity, 1))
+      StoreInFullRing(x);
+    else
+      Store(x);
     SumFromNewestSlot(slotSums);
   }
   // AddEMA to the bit, for an owner that keeps its factor: `factor` must be
@@ -51,10 +55,16 @@ class CCalcStack {
     AdvanceExponential(x, factor);
     return 1;
   }
-  // The same for a stack known to be initialised (`items` not null).
-  void AddEMAReady(float x, float factor) {
-    Store(x);
-    AdvanceExponential(x, factor);
+  // The same for a stack known to be initialised (`items` not null) with a length of 2 or
+  // more: once its ring is full, a push then needs none of the tests of the warm-up.
+  [[gnu::always_inline]] void AddEMAReady(float x, float factor) {
+    if (__builtin_expect(filled == capacity, 1)) {
+      StoreInFullRing(x);
+      value = ExponentialStep(x, factor);
+    } else {
+      Store(x);
+      AdvanceExponential(x, factor);
+    }
   }
   // The exponential average's factor for a stack of `length` values, as AddEMA computes it
   // on every push.
@@ -94,36 +104,69 @@ class CCalcStack {
     Store(x);
     return true;
   }
-  // Push's steps once the stack is known to be initialised.
-  void Store(float x) {
+  // Push's steps once the stack is known to be initialised (then capacity >= 1).
+  [[gnu::always_inline]] void Store(float x) {
     if (filled == 0) high = low = x;
-    if (x > high) high = x;
-    if (x < low) low = x;
-    if (writePos >= capacity && capacity != 0) writePos = 0;
-    items[writePos] = x;
-    ++writePos;
-    if (filled < capacity) ++filled;
+    StoreInFullRing(x);
+    filled += filled < capacity ? 1 : 0;
+  }
+  // Store's steps but the count, for an initialised stack whose high and low are set (filled
+  // is 1 or more, as it stays once the ring is full). capacity >= 1, so the slot after the
+  // last is always 0.
+  [[gnu::always_inline]] void StoreInFullRing(float x) {
+    // Selects, which the compiler makes maxss and minss, with the choices of
+    // `if (x > high) high = x`: for an x that is NaN, or equal to high (+0 against -0 as
+    // well), the comparison is false and high stays (maxss too returns its second operand
+    // then). The same for low. Both are worked out before either is stored, so that the
+    // compiler keeps them in registers.
+    const float newHigh = x > high ? x : high;
+    const float newLow = x < low ? x : low;
+    high = newHigh;
+    low = newLow;
+    const uint32_t slot = writePos >= capacity ? 0 : writePos;
+    items[slot] = x;
+    writePos = slot + 1;
   }
   // The simple average from the slot just written on, given the sums of the slots before it.
-  void SumFromNewestSlot(float* slotSums) {
-    const uint32_t slot = writePos - 1;
+  // The slots from there to the end of the filled part are added one by one in slot order:
+  // an odd one and a pair first, then four at a time.
+  [[gnu::always_inline]] void SumFromNewestSlot(float* slotSums) {
+    const size_t slot = writePos - 1;
+    const size_t end = filled;
     float sum = slot == 0 ? 0.0f : slotSums[slot - 1];
-#pragma GCC unroll 4
-    for (uint32_t k = slot; k < filled; ++k) {
+    size_t k = slot;
+    if ((end - k) & 1) {
       sum += items[k];
       slotSums[k] = sum;
+      ++k;
+    }
+    if ((end - k) & 2) {
+      sum += items[k];
+      slotSums[k] = sum;
+      sum += items[k + 1];
+      slotSums[k + 1] = sum;
+      k += 2;
+    }
+    for (; k != end; k += 4) {
+      sum += items[k];
+      slotSums[k] = sum;
+      sum += items[k + 1];
+      slotSums[k + 1] = sum;
+      sum += items[k + 2];
+      slotSums[k + 2] = sum;
+      sum += items[k + 3];
+      slotSums[k + 3] = sum;
     }
     value = sum / static_cast<float>(filled);
   }
   // AddEMA's step once x is stored: the difference, times the factor, plus the old value.
   void AdvanceExponential(float x, float factor) {
-    if (filled == 1) {
-      value = x;
-    } else {
-      const float difference = x - value;
-      const float step = difference * factor;
-      value = value + step;
-    }
+    value = filled == 1 ? x : ExponentialStep(x, factor);
+  }
+  float ExponentialStep(float x, float factor) const {
+    const float difference = x - value;
+    const float step = difference * factor;
+    return value + step;
   }
   static void ReportNotInitialised(const char* message);
 

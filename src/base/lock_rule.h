@@ -54,6 +54,31 @@ class VQM_SCOPED_CAPABILITY ExportLock {
 
 inline bool LibraryLockHeldHere() { return LibraryLockDepth() > 0; }
 
+// The lock for an export's usual case, a piece of work that calls nothing while it holds
+// it: entered only through the calling thread's bias (LibraryMutex::TryEnterLeaf). False,
+// with nothing taken, when that is not how this thread may enter now; the export then runs
+// its general path under ExportLock, waking a revoker of the bias first when `wakeRevoker`
+// is set.
+// (The analysis takes the annotations on trust: the lock itself is not annotated.)
+inline bool TryEnterLeafLock(bool& wakeRevoker) VQM_TRY_ACQUIRE(true, kLibraryLock)
+    VQM_NO_THREAD_SAFETY_ANALYSIS {
+  if (!platform::LibraryLock().TryEnterLeaf(platform::ThisThreadTag(), wakeRevoker))
+    return false;
+#if defined(VQM_CHECK_LOCK_RULE)
+  ++LibraryLockDepth();
+#endif
+  return true;
+}
+// Leaves what TryEnterLeafLock took. True when a revoker of the bias waits: the caller
+// wakes it (WakeLeafLockRevoker) once it may make calls again.
+inline bool LeaveLeafLock() VQM_RELEASE(kLibraryLock) VQM_NO_THREAD_SAFETY_ANALYSIS {
+#if defined(VQM_CHECK_LOCK_RULE)
+  --LibraryLockDepth();
+#endif
+  return platform::LibraryLock().LeaveLeaf();
+}
+inline void WakeLeafLockRevoker() { platform::LibraryLock().WakeRevoker(); }
+
 // Reports the breach on standard error and aborts.
 [[noreturn]] void LockRuleBroken(const char* function);
 

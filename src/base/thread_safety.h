@@ -15,4 +15,5 @@
 #define VQM_REQUIRES(...) VQM_THREAD_ANNOTATION(requires_capability(__VA_ARGS__))
 #define VQM_ACQUIRE(...) VQM_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define VQM_RELEASE(...) VQM_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+#define VQM_TRY_ACQUIRE(...) VQM_THREAD_ANNOTATION(try_acquire_capability(__VA_ARGS__))
 #define VQM_NO_THREAD_SAFETY_ANALYSIS VQM_THREAD_ANNOTATION(no_thread_safety_analysis)

@@ -4,19 +4,36 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
 namespace vqm {
 namespace {
+
+// The state a push leaves besides the value, as the model keeps it: high, low, count, the
+// slot the next value goes to and the ring's slots, bit for bit.
+void ExpectStateOfModel(const CCalcStack& s, const test::AverageModel& m, const char* what) {
+  SCOPED_TRACE(what);
+  EXPECT_EQ(test::FloatBits(m.high()), test::FloatBits(s.high));
+  EXPECT_EQ(test::FloatBits(m.low()), test::FloatBits(s.low));
+  EXPECT_EQ(static_cast<uint32_t>(m.count()), s.filled);
+  EXPECT_EQ(static_cast<uint32_t>(m.next()), s.writePos % s.capacity);
+  for (uint32_t k = 0; k < s.capacity; ++k)
+    ASSERT_EQ(test::FloatBits(m.ring()[k]), test::FloatBits(s.items[k])) << "slot " << k;
+}
+
+// Every push, the owners' variants too (kept sums, known factor, known initialised), against
+// the model: each value, then the state of each stack.
 TEST(CCalcStack, MatchesTheModelBitForBit) {
   std::mt19937 rng(20261208);
   std::uniform_real_distribution<float> price(-500.0f, 5000.0f);
   const int lengths[] = {1, 2, 3, 7, 30, 101, 1000};
   for (int length : lengths) {
     for (int round = 0; round < 2; ++round) {  // the second round after re-Init / Free
-      CCalcStack ma, ema, wgt;
+      CCalcStack ma, ema, wgt, maSums, emaReady;
       wgt.weighted = 1;
       if (round == 1) {
         ma.Init(length + 1);
@@ -24,10 +41,19 @@ TEST(CCalcStack, MatchesTheModelBitForBit) {
         ema.Free();
         wgt.Init(length);
         wgt.AddWgtAvg(9.0f);
+        maSums.Init(length);
+        emaReady.Init(length);
+        emaReady.AddEMA(-3.0f);
       }
       ASSERT_EQ(1, ma.Init(length));
       ASSERT_EQ(1, ema.Init(length));
       ASSERT_EQ(1, wgt.Init(length));
+      ASSERT_EQ(1, maSums.Init(length));
+      ASSERT_EQ(1, emaReady.Init(length));
+      std::vector<float> slotSums(static_cast<size_t>(length), -1.0f);
+      // AddEMAReady needs a length of 2 or more.
+      const bool ready = length >= 2;
+      const float factor = CCalcStack::EmaFactor(length);
       test::AverageModel simple, exponential, weighted;
       simple.Init(length);
       exponential.Init(length);
@@ -42,13 +68,65 @@ TEST(CCalcStack, MatchesTheModelBitForBit) {
         ASSERT_EQ(1, ma.AddMA(x));
         ASSERT_EQ(1, ema.AddEMA(x));
         ASSERT_EQ(1, wgt.AddWgtAvg(x));
+        if (i % 2 == 0)
+          ASSERT_EQ(1, maSums.AddMAKeepingSums(x, slotSums.data()));
+        else
+          maSums.AddMAKeepingSumsReady(x, slotSums.data());
+        if (ready) emaReady.AddEMAReady(x, factor);
         simple.AddSimple(x);
         exponential.AddExponential(x);
         weighted.AddWeighted(x);
         ASSERT_EQ(test::FloatBits(simple.value()), test::FloatBits(ma.value)) << length << " at " << i;
         ASSERT_EQ(test::FloatBits(exponential.value()), test::FloatBits(ema.value)) << length << " at " << i;
         ASSERT_EQ(test::FloatBits(weighted.value()), test::FloatBits(wgt.value)) << length << " at " << i;
+        ASSERT_EQ(test::FloatBits(simple.value()), test::FloatBits(maSums.value)) << length << " at " << i;
+        if (ready) {
+          ASSERT_EQ(test::FloatBits(exponential.value()), test::FloatBits(emaReady.value)) << length << " at " << i;
+        }
       }
+      SCOPED_TRACE(length);
+      ExpectStateOfModel(ma, simple, "AddMA");
+      ExpectStateOfModel(ema, exponential, "AddEMA");
+      ExpectStateOfModel(wgt, weighted, "AddWgtAvg");
+      ExpectStateOfModel(maSums, simple, "AddMAKeepingSums");
+      if (ready) ExpectStateOfModel(emaReady, exponential, "AddEMAReady");
+    }
+  }
+}
+
+// A push keeps the largest and smallest value as `if (x > high) high = x` does, through
+// every push and past the warm-up (length 2): a NaN never replaces them unless it comes first,
+// and of +0 and -0 the first one stays.
+TEST(CCalcStack, HighAndLowKeepTheFirstOfEqualsAndIgnoreNaN) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct Case {
+    const char* name;
+    std::vector<float> pushes;
+    float high, low;
+  } cases[] = {
+      {"PlusZeroFirst", {0.0f, -0.0f, -0.0f, -0.0f}, 0.0f, 0.0f},
+      {"MinusZeroFirst", {-0.0f, 0.0f, 0.0f, 0.0f}, -0.0f, -0.0f},
+      {"NaNLater", {1.0f, nan, 2.0f, nan, nan}, 2.0f, 1.0f},
+      {"NaNFirst", {nan, 1.0f, -2.0f, 3.0f}, nan, nan},
+      {"Infinities", {3.0f, inf, -inf, 0.0f}, inf, -inf},
+      {"NewHighAndLowWhenFull", {5.0f, 4.0f, 6.0f, 3.0f, 7.0f, 2.0f}, 7.0f, 2.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CCalcStack ma, ema, wgt, maSums, emaReady;
+    float slotSums[2];
+    for (CCalcStack* s : {&ma, &ema, &wgt, &maSums, &emaReady}) ASSERT_EQ(1, s->Init(2));
+    for (float x : c.pushes) {
+      ma.AddMA(x);
+      ema.AddEMA(x);
+      wgt.AddWgtAvg(x);
+      maSums.AddMAKeepingSumsReady(x, slotSums);
+      emaReady.AddEMAReady(x, CCalcStack::EmaFactor(2));
+    }
+    for (const CCalcStack* s : {&ma, &ema, &wgt, &maSums, &emaReady}) {
+      EXPECT_EQ(test::FloatBits(c.high), test::FloatBits(s->high));
+      EXPECT_EQ(test::FloatBits(c.low), test::FloatBits(s->low));
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -13,6 +14,32 @@
 
 namespace vqm::platform {
 namespace {
+
+// A leaf hold (TryEnterLeaf), or the lock taken when it is refused; Release undoes either.
+struct AnyHold {
+  LibraryMutex& m;
+  bool leaf = false;
+  explicit AnyHold(LibraryMutex& mutex, bool tryLeaf) : m(mutex) {
+    bool wake = false;
+    leaf = tryLeaf && m.TryEnterLeaf(ThisThreadTag(), wake);
+    if (wake) m.WakeRevoker();
+    if (!leaf) m.lock();
+  }
+  ~AnyHold() {
+    if (!leaf) {
+      m.unlock();
+    } else if (m.LeaveLeaf()) {
+      m.WakeRevoker();
+    }
+  }
+};
+
+bool EntersLeaf(LibraryMutex& m) {
+  bool wake = false;
+  if (!m.TryEnterLeaf(ThisThreadTag(), wake)) return false;
+  m.LeaveLeaf();
+  return true;
+}
 
 bool OtherThreadTakes(LibraryMutex& m) {
   bool took = false;
@@ -26,7 +53,9 @@ bool OtherThreadTakes(LibraryMutex& m) {
 TEST(ThreadedLibraryMutex, RecursiveForItsOwnerExclusiveForOthers) {
   LibraryMutex m;
   EXPECT_TRUE(OtherThreadTakes(m));
+  EXPECT_FALSE(EntersLeaf(m));  // the bias is another thread's
   m.lock();
+  EXPECT_FALSE(EntersLeaf(m));  // a leaf hold is never taken inside another hold
   EXPECT_TRUE(m.try_lock());  // the owner again: depth 2
   m.lock();                   // depth 3
   EXPECT_FALSE(OtherThreadTakes(m));
@@ -72,10 +101,17 @@ TEST(ThreadedLibraryMutex, RevokingTheBiasWhileItsThreadComesAndGoesLosesNoIncre
       counter = seen + 1;
     };
     long firstCount = 0;
-    // The first to take the lock, and with it the bias; it goes on until the other is in.
+    // The first to take the lock, and with it the bias; it goes on until the other is in,
+    // every other time through a leaf hold while its bias lasts.
     std::thread first([&] {
       for (; firstCount < kRounds || !secondIn; ++firstCount) {
-        increment();
+        if (firstCount % 2 == 0) {
+          increment();
+        } else {
+          AnyHold hold(m, true);
+          const long seen = counter;
+          counter = seen + 1;
+        }
         biased = true;
       }
     });
@@ -96,34 +132,40 @@ TEST(ThreadedLibraryMutex, RevokingTheBiasWhileItsThreadComesAndGoesLosesNoIncre
 // thread that arrives while it is inside must wait until it leaves (the bias is revoked on
 // the way), whether that thread blocks or only tries; afterwards both take turns on the word.
 TEST(ThreadedLibraryMutex, ABiasedOwnerExcludesOthersUntilItLeaves) {
-  for (const bool blocking : {true, false}) {
-    SCOPED_TRACE(blocking ? "lock" : "try_lock");
-    LibraryMutex m;
-    m.lock();  // the first taker: biased to this thread from now on
-    m.unlock();
-    m.lock();  // inside through the bias
-    std::atomic<bool> inside{true}, otherIn{false}, sawOwnerInside{false};
-    std::thread other([&] {
-      if (blocking) {
-        m.lock();
-      } else {
-        while (!m.try_lock()) std::this_thread::yield();
-      }
-      sawOwnerInside = inside.load();
-      otherIn = true;
+  for (const bool leaf : {false, true}) {
+    for (const bool blocking : {true, false}) {
+      SCOPED_TRACE(blocking ? "lock" : "try_lock");
+      SCOPED_TRACE(leaf ? "owner in a leaf hold" : "owner in lock");
+      LibraryMutex m;
+      m.lock();  // the first taker: biased to this thread from now on
       m.unlock();
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(otherIn.load());
-    inside = false;
-    m.unlock();
-    other.join();
-    EXPECT_TRUE(otherIn.load());
-    EXPECT_FALSE(sawOwnerInside.load());
-    m.lock();  // the revoked owner now takes the word like any other thread
-    EXPECT_FALSE(OtherThreadTakes(m));
-    m.unlock();
-    EXPECT_TRUE(OtherThreadTakes(m));
+      std::optional<AnyHold> hold;
+      hold.emplace(m, leaf);  // inside through the bias
+      if (leaf && !hold->leaf) GTEST_SKIP() << "no bias where the system confirms no barrier";
+      std::atomic<bool> inside{true}, otherIn{false}, sawOwnerInside{false};
+      std::thread other([&] {
+        if (blocking) {
+          m.lock();
+        } else {
+          while (!m.try_lock()) std::this_thread::yield();
+        }
+        sawOwnerInside = inside.load();
+        otherIn = true;
+        m.unlock();
+      });
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      EXPECT_FALSE(otherIn.load());
+      inside = false;
+      hold.reset();
+      other.join();
+      EXPECT_TRUE(otherIn.load());
+      EXPECT_FALSE(sawOwnerInside.load());
+      EXPECT_FALSE(EntersLeaf(m));  // no leaf hold once the bias is revoked
+      m.lock();  // the revoked owner now takes the word like any other thread
+      EXPECT_FALSE(OtherThreadTakes(m));
+      m.unlock();
+      EXPECT_TRUE(OtherThreadTakes(m));
+    }
   }
 }
 

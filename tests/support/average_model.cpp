@@ -19,6 +19,9 @@ void AverageModel::SetWeight(float weight, int age) {
 
 bool AverageModel::Store(float x) {
   if (ring_.empty()) return false;
+  if (count_ == 0) high_ = low_ = x;
+  if (x > high_) high_ = x;
+  if (x < low_) low_ = x;
   ring_[static_cast<std::size_t>(next_)] = x;
   next_ = (next_ + 1) % length_;
   if (count_ < length_) ++count_;

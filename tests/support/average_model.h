@@ -21,6 +21,14 @@ class AverageModel {
 
   int count() const { return count_; }
   float value() const { return value_; }
+  // The largest and smallest value pushed since Init, tracked as `if (x > high) high = x`
+  // (a NaN never replaces them; of +0 and -0 the first stays).
+  float high() const { return high_; }
+  float low() const { return low_; }
+  // The ring as the stack keeps it: the slot the next value goes to (0 .. length-1), and
+  // every slot's value.
+  int next() const { return next_; }
+  const std::vector<float>& ring() const { return ring_; }
 
   // The simple average of the last `length` values of a history, as a ring fed with all of it
   // would give.
@@ -36,6 +44,7 @@ class AverageModel {
   int next_ = 0;
   int count_ = 0;
   float value_ = 0.0f;
+  float high_ = 0.0f, low_ = 0.0f;
 };
 
 }  // namespace vqm::test

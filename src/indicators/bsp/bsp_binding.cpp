@@ -110,6 +110,7 @@ int SetUpInstance(const char* subKey, int keyNum1, int keyNum2, char* keyText,
     sendError(keyText, 1, "BSP Get Instance Error", key);
     return -1;
   }
+  inst->FetchHeadersAhead();
   const int bound = BindHostObjects(inst, script, key, keyText);
   if (bound != 0) return bound;
 
@@ -132,6 +133,7 @@ int SetUpInstance(const char* subKey, int keyNum1, int keyNum2, char* keyText,
     inst->Restart(avgLen, volLen);
   }
   inst->lastBar = bar;
+  inst->FetchRingsAhead();
   if (subKey == nullptr) return -2;
   // Made on every bar: not formatted when the log would drop it.
   if (!LogDropsLines())

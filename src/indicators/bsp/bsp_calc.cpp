@@ -35,11 +35,20 @@ void PushVolume(CBSPSet& inst, float total) {
 // pressure stays in registers. Inline in the export: the scripts' usual case.
 [[gnu::always_inline]] inline float ReadyExponentialBarPressure(CBSPSet& inst, float up,
                                                                float down, bool everyBar) {
+  // Read before the pushes, whose stores the compiler cannot tell from it.
+  const float factor = inst.emaFactor;
   inst.volumeAvg.AddMAKeepingSumsReady(up + down, inst.volumeSums.get());
   const float p = Pressure(inst, up, down);
-  if (p > 0.0f || everyBar) inst.buyAvg.AddEMAReady(p > 0.0f ? p : 0.0f, inst.emaFactor);
-  if (p < 0.0f || everyBar) inst.sellAvg.AddEMAReady(p < 0.0f ? -p : 0.0f, inst.emaFactor);
-  inst.pressureAvg.AddEMAReady(p, inst.emaFactor);
+  // BarPressure's pushes, with the style tested once: buy before sell.
+  if (everyBar) {
+    inst.buyAvg.AddEMAReady(p > 0.0f ? p : 0.0f, factor);
+    inst.sellAvg.AddEMAReady(p < 0.0f ? -p : 0.0f, factor);
+  } else if (p > 0.0f) {
+    inst.buyAvg.AddEMAReady(p, factor);
+  } else if (p < 0.0f) {
+    inst.sellAvg.AddEMAReady(-p, factor);
+  }
+  inst.pressureAvg.AddEMAReady(p, factor);
   return p;
 }
 
@@ -80,19 +89,61 @@ float CalcBuySellPressure(CBSPSet& inst, float up, float down, int style) {
   return AnyBarPressure(inst, up, down, style);
 }
 
+namespace {
+
+// VQM_BSPCalc under the full lock: every check, any style, any state of the instance. Its
+// arguments are the export's, so that the export ends in a jump to it on either system.
+[[gnu::noinline]] int CalcAnyBar(CBSPSet* instance, float up, float down, int style,
+                                 float* pressure) {
+  return ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
+    if (pressure == nullptr) return -1;
+    if (!g_BSPMgr.Holds(instance)) {
+      *pressure = 0.0f;
+      return -1;
+    }
+    *pressure = AnyBarPressure(*instance, up, down, style);
+    return 0;
+  });
+}
+
+// The same once a revoker of the lock's bias, which the usual bar found waiting, is woken.
+[[gnu::noinline, gnu::cold]] int WakeRevokerThenCalcAnyBar(CBSPSet* instance, float up,
+                                                           float down, int style,
+                                                           float* pressure) {
+  WakeLeafLockRevoker();
+  return CalcAnyBar(instance, up, down, style, pressure);
+}
+
+// A waiting revoker of the lock's bias woken, then `result`: the usual bar's one call, made
+// once it has left the lock.
+[[gnu::noinline, gnu::cold]] int WakeRevokerThen(int result) {
+  WakeLeafLockRevoker();
+  return result;
+}
+
+}  // namespace
 }  // namespace vqm
 
 // Only an instance that VQM_BSP created is accepted (its handle from VQM_BSPHandle); for
 // any other value, which is never dereferenced, the output is set to 0 and the result is -1.
 // A null output refuses the call with -1 before anything changes.
+//
+// The usual bar (the instance found last, style 1 or 2, its averages ready, the calling
+// thread holding the lock's bias) calls nothing on the way, so nothing is saved or spilled;
+// everything else is left to the general path, called last.
 VQM_EXPORT int VQM_BSPCalc(CBSPSet* instance, float up, float down, int style, float* pressure) {
-  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
-    if (pressure == nullptr) return -1;
-    if (!vqm::g_BSPMgr.Holds(instance)) {
-      *pressure = 0.0f;
-      return -1;
+  using namespace vqm;
+  bool wakeRevoker = false;
+  if (TryEnterLeafLock(wakeRevoker)) {
+    if (pressure != nullptr && g_BSPMgr.IsHeldLast(instance) && (style == 1 || style == 2) &&
+        instance->pushesReady) {
+      *pressure = ReadyExponentialBarPressure(*instance, up, down, style == 2);
+      if (__builtin_expect(LeaveLeafLock(), 0)) return WakeRevokerThen(0);
+      return 0;
     }
-    *pressure = vqm::AnyBarPressure(*instance, up, down, style);
-    return 0;
-  });
+    wakeRevoker = LeaveLeafLock();
+  }
+  if (__builtin_expect(wakeRevoker, 0))
+    return WakeRevokerThenCalcAnyBar(instance, up, down, style, pressure);
+  return CalcAnyBar(instance, up, down, style, pressure);
 }

@@ -33,8 +33,12 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
   // then calls with it, and instances are never removed: the one found last (by key or by
   // address) is tried first.
   bool Holds(const void* instance) const {
-    if (instance != nullptr && instance == heldLast_) return true;
+    if (IsHeldLast(instance)) return true;
     return HoldsIndexed(instance);
+  }
+  // True when instance is the one found last: Holds' first try, without the probe.
+  bool IsHeldLast(const void* instance) const {
+    return instance != nullptr && instance == heldLast_;
   }
 
  private:

@@ -18,7 +18,37 @@ void CBSPSet::Restart(int avgLen, int volLen) {
   // Outside 1 .. kMaxStackLength no stack is initialised and no push reads the factor.
   emaFactor = avgLen >= 1 && avgLen <= vqm::kMaxStackLength ? vqm::CCalcStack::EmaFactor(avgLen)
                                                             : 0.0f;
-  pushesReady = volumeAvg.items != nullptr && volumeAvg.capacity <= volumeSumsCapacity &&
+  pushesReady = avgLen >= 2 && volumeAvg.items != nullptr && volumeAvg.capacity <= volumeSumsCapacity &&
                 pressureAvg.items != nullptr && buyAvg.items != nullptr &&
                 sellAvg.items != nullptr;
+}
+
+void CBSPSet::FetchHeadersAhead() const {
+  const char* const first = reinterpret_cast<const char*>(&emaFactor);
+  const char* const end = reinterpret_cast<const char*>(this + 1);
+  for (const char* line = first; line < end; line += 64) __builtin_prefetch(line, 1);
+}
+
+namespace {
+
+// The slot the stack's next push writes.
+void FetchNextSlot(const vqm::CCalcStack& stack) {
+  if (stack.items == nullptr) return;
+  __builtin_prefetch(stack.items + (stack.writePos >= stack.capacity ? 0 : stack.writePos), 1);
+}
+
+}  // namespace
+
+void CBSPSet::FetchRingsAhead() const {
+  FetchNextSlot(volumeAvg);
+  FetchNextSlot(pressureAvg);
+  FetchNextSlot(buyAvg);
+  FetchNextSlot(sellAvg);
+  // The volume's sums are re-added from that slot to the last one held.
+  if (volumeAvg.items != nullptr && volumeAvg.filled > 0 && volumeSums != nullptr) {
+    const uint32_t slot = volumeAvg.writePos >= volumeAvg.capacity ? 0 : volumeAvg.writePos;
+    __builtin_prefetch(volumeSums.get() + slot, 1);
+    __builtin_prefetch(volumeSums.get() + volumeAvg.filled - 1, 1);
+    __builtin_prefetch(volumeAvg.items + volumeAvg.filled - 1, 0);
+  }
 }

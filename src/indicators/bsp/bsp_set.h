@@ -21,6 +21,10 @@ class CBSPSet {
 
   // Starts the averages afresh: the volume average with volLen, the other three with avgLen.
   void Restart(int avgLen, int volLen);
+  // Asks the processor to fetch what the bar's VQM_BSPCalc reads, so that the script's two
+  // calls do not wait for it in turn when many charts take turns. Changes nothing.
+  void FetchHeadersAhead() const;  // the averages' headers: made as soon as it is found
+  void FetchRingsAhead() const;    // their slots of the next push: once the headers are in
 
   std::string name;            // instance key, compared ignoring case
   int lastBar = -1;            // absolute bar index of the previous VQM_BSP call
@@ -37,8 +41,9 @@ class CBSPSet {
   // volumeSumsCapacity is 0 when they could not be allocated.
   std::unique_ptr<float[]> volumeSums;
   uint32_t volumeSumsCapacity = 0;
-  // True when all four averages are initialised and the volume sums are there (set by
-  // Restart, which alone initialises them): a bar's pushes then need no checks that log.
+  // True when all four averages are initialised, the exponential ones with a length of 2
+  // or more, and the volume sums are there (set by Restart, which alone initialises them): a
+  // bar's pushes then need no checks that log.
   bool pushesReady = false;
   vqm::CCalcStack volumeAvg;    // simple average of total ticks
   vqm::CCalcStack pressureAvg;  // exponential average of the pressure

@@ -132,8 +132,23 @@ TEST_P(BspCalcTest, OtherStylesOnlyReturnThePressure) {
   EXPECT_EQ(0u, inst.pressureAvg.filled);
 }
 
-// Random up/down streams, every style and lengths from 0 to 500, with restarts: each bar's
-// pressure bit for bit as the model gives it (and in process the averages too).
+// In process: an instance's average holds what the model's does, bit for bit (value, high,
+// low, count, next slot, ring).
+void ExpectAverageOfModel(const CCalcStack& s, const test::AverageModel& m, const char* what) {
+  SCOPED_TRACE(what);
+  EXPECT_EQ(test::FloatBits(m.value()), test::FloatBits(s.value));
+  if (s.capacity == 0) return;
+  EXPECT_EQ(test::FloatBits(m.high()), test::FloatBits(s.high));
+  EXPECT_EQ(test::FloatBits(m.low()), test::FloatBits(s.low));
+  EXPECT_EQ(static_cast<uint32_t>(m.count()), s.filled);
+  EXPECT_EQ(static_cast<uint32_t>(m.next()), s.writePos % s.capacity);
+  for (uint32_t k = 0; k < s.capacity; ++k)
+    ASSERT_EQ(test::FloatBits(m.ring()[k]), test::FloatBits(s.items[k])) << "slot " << k;
+}
+
+// Random up/down streams, every style and lengths from 0 to 500, with restarts, and now and
+// then a call of another style (which reads what the others left): each bar's pressure bit
+// for bit as the model gives it (and in process the averages too).
 TEST_P(BspCalcTest, AgreesWithTheModel) {
   std::mt19937 rng(20240315);
   const int kLengths[] = {0, 1, 2, 3, 7, 30, 499, 500};
@@ -167,18 +182,19 @@ TEST_P(BspCalcTest, AgreesWithTheModel) {
       model.Restart(avgLen, volLen);
       for (int i = 0; i < 520; ++i) {
         const float up = volume(), down = volume();
-        const float expected = model.Bar(up, down, style);
-        const float actual = Pressure(h, up, down, style);
+        const int barStyle = pick(6) == 0 ? kStyles[pick(8)] : style;
+        const float expected = model.Bar(up, down, barStyle);
+        const float actual = Pressure(h, up, down, barStyle);
         ASSERT_EQ(test::FloatBits(expected), test::FloatBits(actual))
-            << "bar " << i << " up " << up << " down " << down << " style " << style
+            << "bar " << i << " up " << up << " down " << down << " style " << barStyle
             << " AvgLen " << avgLen << " VolLen " << volLen;
       }
       if (inProcess()) {
         const CBSPSet& inst = *AsInstance(h);
-        EXPECT_EQ(test::FloatBits(model.volume.value()), test::FloatBits(inst.volumeAvg.value));
-        EXPECT_EQ(test::FloatBits(model.pressure.value()), test::FloatBits(inst.pressureAvg.value));
-        EXPECT_EQ(test::FloatBits(model.buy.value()), test::FloatBits(inst.buyAvg.value));
-        EXPECT_EQ(test::FloatBits(model.sell.value()), test::FloatBits(inst.sellAvg.value));
+        ExpectAverageOfModel(inst.volumeAvg, model.volume, "volume");
+        ExpectAverageOfModel(inst.pressureAvg, model.pressure, "pressure");
+        ExpectAverageOfModel(inst.buyAvg, model.buy, "buy");
+        ExpectAverageOfModel(inst.sellAvg, model.sell, "sell");
       }
     }
   }
