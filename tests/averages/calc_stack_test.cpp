@@ -1,6 +1,7 @@
 #include "averages/calc_stack.h"
 #include "support/average_model.h"
 #include "support/float_bits.h"
+#include "support/stack_state.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,7 @@ namespace {
 // slot the next value goes to and the ring's slots, bit for bit.
 void ExpectStateOfModel(const CCalcStack& s, const test::AverageModel& m, const char* what) {
   SCOPED_TRACE(what);
-  EXPECT_EQ(test::FloatBits(m.high()), test::FloatBits(s.high));
-  EXPECT_EQ(test::FloatBits(m.low()), test::FloatBits(s.low));
-  EXPECT_EQ(static_cast<uint32_t>(m.count()), s.filled);
-  EXPECT_EQ(static_cast<uint32_t>(m.next()), s.writePos % s.capacity);
-  for (uint32_t k = 0; k < s.capacity; ++k)
-    ASSERT_EQ(test::FloatBits(m.ring()[k]), test::FloatBits(s.items[k])) << "slot " << k;
+  test::ExpectStackStateOfModel(s, m);
 }
 
 // Every push, the owners' variants too (kept sums, known factor, known initialised), against

@@ -13,6 +13,7 @@
 #include "indicators/bsp/bsp_set.h"
 #include "support/average_model.h"
 #include "support/float_bits.h"
+#include "support/stack_state.h"
 
 namespace vqm {
 namespace {
@@ -138,12 +139,7 @@ void ExpectAverageOfModel(const CCalcStack& s, const test::AverageModel& m, cons
   SCOPED_TRACE(what);
   EXPECT_EQ(test::FloatBits(m.value()), test::FloatBits(s.value));
   if (s.capacity == 0) return;
-  EXPECT_EQ(test::FloatBits(m.high()), test::FloatBits(s.high));
-  EXPECT_EQ(test::FloatBits(m.low()), test::FloatBits(s.low));
-  EXPECT_EQ(static_cast<uint32_t>(m.count()), s.filled);
-  EXPECT_EQ(static_cast<uint32_t>(m.next()), s.writePos % s.capacity);
-  for (uint32_t k = 0; k < s.capacity; ++k)
-    ASSERT_EQ(test::FloatBits(m.ring()[k]), test::FloatBits(s.items[k])) << "slot " << k;
+  test::ExpectStackStateOfModel(s, m);
 }
 
 // Random up/down streams, every style and lengths from 0 to 500, with restarts, and now and
