@@ -73,8 +73,9 @@ void IntegerPowerSums(int64_t a, int64_t b, double S[5]) {
 // kept (its raw and adjusted value, which later calls read); the short average of the raw
 // values; the change average (30 values, in slot order) and the response adjustment (the
 // same log and exp, in double, rounded to float); the two windows' sums over the adjusted
-// values (the abscissa sums are integers, slid by one exactly); four solves; the smoother of the results, whose sum starts at this call's result; the
-// warm-up and the first call after it. Its results equal the export's, call for call.
+// values (the abscissa sums are integers, slid by one exactly); four solves; the smoother of
+// the results, whose sum starts at this call's result; the warm-up and the first call after
+// it. Its results equal the export's, call for call.
 class RareAvgFloor {
  public:
   explicit RareAvgFloor(int L)
