@@ -158,8 +158,9 @@ void Raise(float x, float* best) { *best = x > *best ? x : *best; }
 // a template argument, so that the loop tests it only where it does. Inline: the excursions
 // then stay in registers from block to block, where stores read back as wider loads stall.
 template <bool kBasisPoints, bool kSameDay, typename Bar>
-[[gnu::always_inline]] inline bool ScanExcursions(const Bar* bars, int n, int refDay, float refLow, float refHigh,
-                               FindGemExcursions* e) {
+[[gnu::always_inline]] inline bool ScanExcursions(const Bar* bars, int n, int refDay,
+                                                  float refLow, float refHigh,
+                                                  FindGemExcursions* e) {
   const auto units = [](float difference, float reference) {
     return kBasisPoints ? difference * 10000.0f / reference : difference;
   };
