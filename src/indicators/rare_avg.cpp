@@ -69,7 +69,8 @@ namespace {
 
 // A series for keys no series has yet, logged; null when it cannot be created. Out of line:
 // a chart creates its series once.
-[[gnu::noinline]] CRareAvgSym* CreateSeries(const RareAvgKeys& keys) VQM_REQUIRES_LIBRARY_LOCK {
+[[gnu::noinline]] CRareAvgSym* CreateSeries(const RareAvgKeys& keys)
+    VQM_REQUIRES_LIBRARY_LOCK {
   CRareAvgSym* s = g_RareAvgMgr.Create(keys);
   if (s != nullptr)
     LOGTRACE(nullptr, 1, "RareAvg: Initializing Sym=%s, BarType=%d, Len=%d (" PTR_FMT ")",
@@ -80,7 +81,7 @@ namespace {
 // The call's values by value, so that the usual call keeps them in registers.
 [[gnu::noinline]] void LogDiagnosticLine(float value, int date, int time, int diagnostic,
                                          int barType, int dayContinuity, float result,
-                                         int points) {
+                                         int points) VQM_REQUIRES_LIBRARY_LOCK {
   if (LogDropsLines()) return;
   LOGTRACE(nullptr, 1,
            "ret = RareAvg(nScopeRegr,nScopeWgt,%11.5ff,%d,%4d,nRespFac,%d,%d,%d); "
