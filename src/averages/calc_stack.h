@@ -80,6 +80,9 @@ class CCalcStack {
     WeighNewestFirst();
   }
 
+  // The ring slot the next push writes: writePos, or 0 once the ring has wrapped.
+  uint32_t NextSlot() const { return writePos >= capacity ? 0 : writePos; }
+
   uint32_t writePos = 0;  // ring slot the next value goes to (after the wrap test)
   uint32_t filled = 0;    // values held, 0 .. capacity
   uint32_t capacity = 0;  // ring slots
@@ -123,7 +126,7 @@ class CCalcStack {
     const float newLow = x < low ? x : low;
     high = newHigh;
     low = newLow;
-    const uint32_t slot = writePos >= capacity ? 0 : writePos;
+    const uint32_t slot = NextSlot();
     items[slot] = x;
     writePos = slot + 1;
   }

@@ -93,21 +93,15 @@ class LibraryMutex {
   // first wakes a revoker of the bias (WakeRevoker) when `wakeRevoker` is set (this call
   // makes no call either).
   bool TryEnterLeaf(uintptr_t self, bool& wakeRevoker) {
-    if (owner_.load(std::memory_order_relaxed) == self ||
-        bias_.load(std::memory_order_relaxed) != self)
-      return false;
-    biasedInside_.store(1, std::memory_order_relaxed);
-    // As in TakeAgainOrBiased: a revoker's barrier orders the store and the read for the
-    // processor.
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (__builtin_expect(bias_.load(std::memory_order_relaxed) == self, 1)) return true;
-    wakeRevoker = LeaveLeaf();
-    return false;
+    if (owner_.load(std::memory_order_relaxed) == self) return false;
+    return EnterThroughBias(self, wakeRevoker);
   }
-  // Leaves a hold TryEnterLeaf granted. True when a revoker waits for the biased thread to
-  // be outside: the caller then wakes it with WakeRevoker (a call the leaf itself avoids).
+  // Leaves a hold entered through the bias (TryEnterLeaf's, or a biased lock()'s). True when
+  // a revoker waits for the biased thread to be outside: the caller then wakes it with
+  // WakeRevoker (a call the leaf itself avoids).
   bool LeaveLeaf() {
     biasedInside_.store(0, std::memory_order_release);
+    // A revoker's barrier orders the store and the check for the processor.
     std::atomic_signal_fence(std::memory_order_seq_cst);
     return revoking_.load(std::memory_order_relaxed) != 0;
   }
@@ -118,10 +112,7 @@ class LibraryMutex {
     owner_.store(0, std::memory_order_relaxed);
     if (__builtin_expect(heldBiased_, 1)) {
       heldBiased_ = false;
-      biasedInside_.store(0, std::memory_order_release);
-      // As for the word below: a revoker's barrier orders the store and the check.
-      std::atomic_signal_fence(std::memory_order_seq_cst);
-      if (revoking_.load(std::memory_order_relaxed) != 0) WakeRevoker();
+      if (LeaveLeaf()) WakeRevoker();
       return;
     }
     ReleaseWord();
@@ -140,19 +131,26 @@ class LibraryMutex {
       ++depth_;
       return true;
     }
+    bool wakeRevoker = false;
+    if (__builtin_expect(EnterThroughBias(self, wakeRevoker), 1)) {
+      Own(self, true);
+      return true;
+    }
+    if (wakeRevoker) WakeRevoker();
+    return false;
+  }
+  // Enters through the calling thread's bias: marks it inside, then reads the bias again.
+  // False when the bias is not, or no longer, this thread's; the mark is then taken back and
+  // `wakeRevoker` says whether a revoker waits to be woken.
+  bool EnterThroughBias(uintptr_t self, bool& wakeRevoker) {
     if (__builtin_expect(bias_.load(std::memory_order_relaxed) != self, 0)) return false;
     biasedInside_.store(1, std::memory_order_relaxed);
     // Only the compiler is kept from reading the bias before the store: a revoker's barrier
     // orders the two for the processor (see the top of this file).
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (__builtin_expect(bias_.load(std::memory_order_relaxed) != self, 0)) {
-      biasedInside_.store(0, std::memory_order_release);
-      std::atomic_signal_fence(std::memory_order_seq_cst);
-      if (revoking_.load(std::memory_order_relaxed) != 0) WakeRevoker();
-      return false;
-    }
-    Own(self, true);
-    return true;
+    if (__builtin_expect(bias_.load(std::memory_order_relaxed) == self, 1)) return true;
+    wakeRevoker = LeaveLeaf();
+    return false;
   }
   // After the word is taken: the bias claimed or revoked where it has to be, then owned.
   void TakeWord(uintptr_t self) {

@@ -18,9 +18,9 @@ void CBSPSet::Restart(int avgLen, int volLen) {
   // Outside 1 .. kMaxStackLength no stack is initialised and no push reads the factor.
   emaFactor = avgLen >= 1 && avgLen <= vqm::kMaxStackLength ? vqm::CCalcStack::EmaFactor(avgLen)
                                                             : 0.0f;
-  pushesReady = avgLen >= 2 && volumeAvg.items != nullptr && volumeAvg.capacity <= volumeSumsCapacity &&
-                pressureAvg.items != nullptr && buyAvg.items != nullptr &&
-                sellAvg.items != nullptr;
+  pushesReady = avgLen >= 2 && volumeAvg.items != nullptr &&
+                volumeAvg.capacity <= volumeSumsCapacity && pressureAvg.items != nullptr &&
+                buyAvg.items != nullptr && sellAvg.items != nullptr;
 }
 
 void CBSPSet::FetchHeadersAhead() const {
@@ -34,7 +34,7 @@ namespace {
 // The slot the stack's next push writes.
 void FetchNextSlot(const vqm::CCalcStack& stack) {
   if (stack.items == nullptr) return;
-  __builtin_prefetch(stack.items + (stack.writePos >= stack.capacity ? 0 : stack.writePos), 1);
+  __builtin_prefetch(stack.items + stack.NextSlot(), 1);
 }
 
 }  // namespace
@@ -46,8 +46,7 @@ void CBSPSet::FetchRingsAhead() const {
   FetchNextSlot(sellAvg);
   // The volume's sums are re-added from that slot to the last one held.
   if (volumeAvg.items != nullptr && volumeAvg.filled > 0 && volumeSums != nullptr) {
-    const uint32_t slot = volumeAvg.writePos >= volumeAvg.capacity ? 0 : volumeAvg.writePos;
-    __builtin_prefetch(volumeSums.get() + slot, 1);
+    __builtin_prefetch(volumeSums.get() + volumeAvg.NextSlot(), 1);
     __builtin_prefetch(volumeSums.get() + volumeAvg.filled - 1, 1);
     __builtin_prefetch(volumeAvg.items + volumeAvg.filled - 1, 0);
   }
