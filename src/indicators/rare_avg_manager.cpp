@@ -26,17 +26,12 @@ uint64_t HashKeys(const RareAvgKeys& k) {
   return h.Finish();
 }
 
-bool SameIntegerKeys(const CRareAvgSym& s, const RareAvgKeys& k) {
-  return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength && s.respFacKey == k.respFac &&
-         s.barType == k.barType && s.dayKey == k.dayKey;
-}
+}  // namespace
 
-bool Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
+bool CRareAvgManager::Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
   return SameIntegerKeys(s, k) && (strcmp(s.symbol.c_str(), k.symbol) == 0 ||
                                    StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0);
 }
-
-}  // namespace
 
 CRareAvgManager::~CRareAvgManager() {
   for (int i = 0; i < series_.GetSize(); ++i) {

@@ -59,10 +59,14 @@ class CRareAvgManager {
   // call. Only a miss creates a series, so at most one series matches: the order in which
   // series are tried never changes which is found.
   static bool SameKeysExactly(const CRareAvgSym& s, const RareAvgKeys& k) {
-    return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength &&
-           s.respFacKey == k.respFac && s.barType == k.barType && s.dayKey == k.dayKey &&
-           strcmp(s.symbol.c_str(), k.symbol) == 0;
+    return SameIntegerKeys(s, k) && strcmp(s.symbol.c_str(), k.symbol) == 0;
   }
+  static bool SameIntegerKeys(const CRareAvgSym& s, const RareAvgKeys& k) {
+    return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength &&
+           s.respFacKey == k.respFac && s.barType == k.barType && s.dayKey == k.dayKey;
+  }
+  // The same keys, the symbol also ignoring case.
+  static bool Matches(const CRareAvgSym& s, const RareAvgKeys& k);
   // Find for keys other than the very keys of the series found last and the one called after
   // it.
   CRareAvgSym* FindOther(const RareAvgKeys& keys) const VQM_REQUIRES_LIBRARY_LOCK;

@@ -41,7 +41,8 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
   // spelling of its symbol is found by the index like any other series.
   const auto sameBytes = [&](int index) {
     const CTrendRevSym& s = *series_.GetAt(index);
-    return s.barKey1 == barKey1 && s.barKey2 == barKey2 && std::strcmp(s.symbol.c_str(), symbol) == 0;
+    return s.barKey1 == barKey1 && s.barKey2 == barKey2 &&
+           std::strcmp(s.symbol.c_str(), symbol) == 0;
   };
   if (lastFound_ >= 0) {
     if (sameBytes(lastFound_)) return lastFound_;
