@@ -48,6 +48,11 @@ class CCalcStack {
       Store(x);
     SumFromNewestSlot(slotSums);
   }
+  // The same for a stack whose ring is known to be full (filled == capacity).
+  [[gnu::always_inline]] void AddMAKeepingSumsInFullRing(float x, float* slotSums) {
+    StoreInFullRing(x);
+    SumFromNewestSlot(slotSums);
+  }
   // AddEMA to the bit, for an owner that keeps its factor: `factor` must be
   // EmaFactor(length). Inline: the pressure makes two on every bar.
   int AddEMAWithFactor(float x, float factor) {
@@ -59,12 +64,16 @@ class CCalcStack {
   // more: once its ring is full, a push then needs none of the tests of the warm-up.
   [[gnu::always_inline]] void AddEMAReady(float x, float factor) {
     if (__builtin_expect(filled == capacity, 1)) {
-      StoreInFullRing(x);
-      value = ExponentialStep(x, factor);
+      AddEMAInFullRing(x, factor);
     } else {
       Store(x);
       AdvanceExponential(x, factor);
     }
+  }
+  // The same for a stack whose ring is known to be full (filled == capacity).
+  [[gnu::always_inline]] void AddEMAInFullRing(float x, float factor) {
+    StoreInFullRing(x);
+    value = ExponentialStep(x, factor);
   }
   // The exponential average's factor for a stack of `length` values, as AddEMA computes it
   // on every push.

@@ -32,12 +32,18 @@ void PushVolume(CBSPSet& inst, float total) {
 }
 
 // A bar of style 1 or 2 on an instance whose pushes are ready: no call on the way, so the
-// pressure stays in registers. Inline in the export: the scripts' usual case.
+// pressure stays in registers. Inline in the export: the scripts' usual case. With
+// kSteadyRings the volume and pressure rings are known to be full, so their pushes skip the
+// warm-up's tests.
+template <bool kSteadyRings>
 [[gnu::always_inline]] inline float ReadyExponentialBarPressure(CBSPSet& inst, float up,
                                                                float down, bool everyBar) {
   // Read before the pushes, whose stores the compiler cannot tell from it.
   const float factor = inst.emaFactor;
-  inst.volumeAvg.AddMAKeepingSumsReady(up + down, inst.volumeSums.get());
+  if (kSteadyRings)
+    inst.volumeAvg.AddMAKeepingSumsInFullRing(up + down, inst.volumeSums.get());
+  else
+    inst.volumeAvg.AddMAKeepingSumsReady(up + down, inst.volumeSums.get());
   const float p = Pressure(inst, up, down);
   // BarPressure's pushes, with the style tested once: buy before sell.
   if (everyBar) {
@@ -48,7 +54,10 @@ void PushVolume(CBSPSet& inst, float total) {
   } else if (p < 0.0f) {
     inst.sellAvg.AddEMAReady(-p, factor);
   }
-  inst.pressureAvg.AddEMAReady(p, factor);
+  if (kSteadyRings)
+    inst.pressureAvg.AddEMAInFullRing(p, factor);
+  else
+    inst.pressureAvg.AddEMAReady(p, factor);
   return p;
 }
 
@@ -77,8 +86,11 @@ float BarPressure(CBSPSet& inst, float up, float down, int style) {
 
 [[gnu::always_inline]] inline float AnyBarPressure(CBSPSet& inst, float up, float down,
                                                   int style) {
-  if ((style == 1 || style == 2) && inst.pushesReady)
-    return ReadyExponentialBarPressure(inst, up, down, style == 2);
+  if ((style == 1 || style == 2) && inst.pushesReady) {
+    const float p = ReadyExponentialBarPressure<false>(inst, up, down, style == 2);
+    inst.NoteSteadyRings();
+    return p;
+  }
   return style <= 2 ? BarPressure<true>(inst, up, down, style)
                     : BarPressure<false>(inst, up, down, style);
 }
@@ -128,16 +140,17 @@ namespace {
 // any other value, which is never dereferenced, the output is set to 0 and the result is -1.
 // A null output refuses the call with -1 before anything changes.
 //
-// The usual bar (the instance found last, style 1 or 2, its averages ready, the calling
-// thread holding the lock's bias) calls nothing on the way, so nothing is saved or spilled;
-// everything else is left to the general path, called last.
+// The usual bar (the instance found last, style 1 or 2, its averages ready with the volume
+// and pressure rings full, the calling thread holding the lock's bias) calls nothing on the
+// way, so nothing is saved or spilled; everything else is left to the general path, called
+// last.
 VQM_EXPORT int VQM_BSPCalc(CBSPSet* instance, float up, float down, int style, float* pressure) {
   using namespace vqm;
   bool wakeRevoker = false;
   if (TryEnterLeafLock(wakeRevoker)) {
     if (pressure != nullptr && g_BSPMgr.IsHeldLast(instance) && (style == 1 || style == 2) &&
-        instance->pushesReady) {
-      *pressure = ReadyExponentialBarPressure(*instance, up, down, style == 2);
+        instance->steadyRings) {
+      *pressure = ReadyExponentialBarPressure<true>(*instance, up, down, style == 2);
       if (__builtin_expect(LeaveLeafLock(), 0)) return WakeRevokerThen(0);
       return 0;
     }

@@ -21,6 +21,7 @@ void CBSPSet::Restart(int avgLen, int volLen) {
   pushesReady = avgLen >= 2 && volumeAvg.items != nullptr &&
                 volumeAvg.capacity <= volumeSumsCapacity && pressureAvg.items != nullptr &&
                 buyAvg.items != nullptr && sellAvg.items != nullptr;
+  steadyRings = false;
 }
 
 void CBSPSet::FetchHeadersAhead() const {

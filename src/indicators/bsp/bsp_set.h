@@ -45,6 +45,14 @@ class CBSPSet {
   // or more, and the volume sums are there (set by Restart, which alone initialises them): a
   // bar's pushes then need no checks that log.
   bool pushesReady = false;
+  // True once the pushes are ready and the volume and pressure rings, which every bar of
+  // styles 1 and 2 pushes, are full, as they stay until the next Restart: their pushes then
+  // skip the warm-up's tests. Set by the bar that fills them (NoteSteadyRings).
+  bool steadyRings = false;
+  void NoteSteadyRings() {
+    steadyRings = pushesReady && volumeAvg.filled == volumeAvg.capacity &&
+                  pressureAvg.filled == pressureAvg.capacity;
+  }
   vqm::CCalcStack volumeAvg;    // simple average of total ticks
   vqm::CCalcStack pressureAvg;  // exponential average of the pressure
   vqm::CCalcStack buyAvg;       // average of the positive pressure
