@@ -42,13 +42,13 @@ template <int Active>
 
 template <size_t... K>
 [[gnu::always_inline]] inline void AddInOrder(const float* ends, const uint32_t* lengths,
-                                              float* sums, const uint64_t (&key)[kRunsTogether],
+                                              const float* sums,
+                                              const uint64_t (&key)[kRunsTogether], Sums& s,
                                               std::index_sequence<K...>) {
   const Ends end = {static_cast<uint32_t>(key[K] >> 8)...};
   const Starts p = {ends - lengths[key[K] & 0xff]...};
-  Sums s = {sums[key[K] & 0xff]...};
+  s = {sums[key[K] & 0xff]...};
   AddSegments<kRunsTogether>(s, p, end, 0);
-  ((sums[key[K] & 0xff] = s[K]), ...);
 }
 
 }  // namespace runs_detail
@@ -78,14 +78,23 @@ inline bool OrderRunKeys(uint64_t (&key)[kRunsTogether], int count) {
 // length 0, whose sum is scratch.
 constexpr uint64_t kNoRun = kRunsTogether;
 
-// Adds run k of a group to sums[k]: the terms ends[-lengths[k]], ends[-lengths[k] + 1], ...
-// in that order, as many as its key says. `key` holds the runs' keys (RunKey) ordered longest
-// first, then kNoRun up to kRunsTogether; lengths and sums hold kRunsTogether + 1 places. All
-// runs still going advance term by term together, and a run leaves the group where it ends,
-// so no term is added that a run does not have and each sum keeps its own order.
+// The sums of a group's runs, in the order of their keys.
+using RunSums = runs_detail::Sums;
+
+// Adds to sums[k] the terms of run k of a group: ends[-lengths[k]], ends[-lengths[k] + 1], ...
+// in that order, as many as its key says, and gives the sums in the order of the keys (the
+// run of key[j] in total[j]: kept in registers, where storing them by run and reading them
+// back four at a time would wait for the stores). `key` holds the runs' keys (RunKey) ordered
+// longest first, then kNoRun up to kRunsTogether; lengths and sums hold kRunsTogether + 1
+// places. All runs still going advance term by term together, and a run leaves the group
+// where it ends, so no term is added that a run does not have and each sum keeps its own
+// order.
 [[gnu::always_inline]] inline void AddRuns(const float* ends, const uint32_t* lengths,
-                                           float* sums, const uint64_t (&key)[kRunsTogether]) {
-  runs_detail::AddInOrder(ends, lengths, sums, key, std::make_index_sequence<kRunsTogether>{});
+                                           const float* sums,
+                                           const uint64_t (&key)[kRunsTogether],
+                                           RunSums& total) {
+  runs_detail::AddInOrder(ends, lengths, sums, key, total,
+                          std::make_index_sequence<kRunsTogether>{});
 }
 
 }  // namespace vqm

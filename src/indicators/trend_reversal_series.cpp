@@ -22,6 +22,31 @@ int PositionOfQuotient(int quotient) {
   return static_cast<int>(static_cast<uint32_t>(quotient) * 25u - 100u);
 }
 
+// The lowest and highest of a group's means, and whether one is NaN.
+struct MeanBounds {
+  float lo = HUGE_VALF;
+  float hi = -HUGE_VALF;
+  bool unordered = false;
+};
+
+// Each mean is the sum of run place K over the values its ring holds (`held`, by run). The
+// places are taken shortest run first, so that the longest, whose sum comes last, waits only
+// for the last comparison.
+template <size_t... K>
+[[gnu::always_inline]] inline void BoundMeans(const RunSums& total,
+                                              const uint64_t (&key)[kRunsTogether],
+                                              const float* held, int members, MeanBounds& b,
+                                              std::index_sequence<K...>) {
+  constexpr size_t kLast = kRunsTogether - 1;
+  const auto bound = [&](size_t place) {
+    const float mean = total[place] / held[key[place] & 0xff];
+    b.unordered |= mean != mean;
+    b.lo = mean < b.lo ? mean : b.lo;
+    b.hi = mean > b.hi ? mean : b.hi;
+  };
+  ((static_cast<int>(kLast - K) < members ? bound(kLast - K) : void()), ...);
+}
+
 }  // namespace
 
 void CTrendRevSym::BuildRibbon() {
@@ -61,12 +86,12 @@ void CTrendRevSym::BuildRibbon() {
   }
 }
 
-TrendRevResult CTrendRevSym::Measure(float x, float factor) {
-  TrendRevResult r;
+void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
+  r = TrendRevResult();
   for (int i = 0; i < refusedCount_; ++i) refused_[static_cast<size_t>(i)].AddMA(x);
   if (count_ == 0) {
     r.status = -1;
-    return r;
+    return;
   }
   history_[head_] = x;
   history_[head_ + span_] = x;
@@ -83,15 +108,14 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
   // The lowest and highest of the averages bound the ribbon. No average is ever -0 (a sum
   // that starts at +0 cannot become -0), so equal values are equal bits and the lowest and
   // highest do not depend on the order they are looked for in.
-  __m128 lows = _mm_set1_ps(HUGE_VALF), highs = _mm_set1_ps(-HUGE_VALF);
-  int unordered = 0;
+  MeanBounds bounds;
   for (int first = 0; first < count_; first += kRunsTogether) {
     const int members = count_ - first < kRunsTogether ? count_ - first : kRunsTogether;
     const int quads = (members + 3) / 4;
     // Four to a vector, and the spare run's place past the twelve.
     alignas(16) float sums[kRunsTogether + 4];
     alignas(16) uint32_t older[kRunsTogether];
-    alignas(16) int32_t held[kRunsTogether];
+    alignas(16) float held[kRunsTogether + 4];
     alignas(16) uint32_t lengths[kRunsTogether + 4];
     lengths[kRunsTogether] = 0;
     for (int b = 0; b < quads; ++b) {
@@ -112,7 +136,7 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
       const __m128i longer = _mm_cmpgt_epi32(length, heldNow);
       const __m128i filled =
           _mm_or_si128(_mm_and_si128(longer, heldNow), _mm_andnot_si128(longer, length));
-      _mm_store_si128(reinterpret_cast<__m128i*>(held + 4 * b), filled);
+      _mm_store_ps(held + 4 * b, _mm_cvtepi32_ps(filled));
       _mm_store_si128(reinterpret_cast<__m128i*>(older + 4 * b),
                       _mm_sub_epi32(_mm_sub_epi32(filled, newest), one));
       _mm_store_ps(sums + 4 * b, newerSum);
@@ -125,31 +149,14 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
     for (int j = members; j < kRunsTogether; ++j) key[j] = kNoRun;
     if (OrderRunKeys(key, members))
       for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
-    AddRuns(window, lengths, sums, key);
-    // Each mean is its sum over the values its ring holds; the places past the group's last
-    // average take no part.
-    for (int b = 0; b < quads; ++b) {
-      const __m128 means = _mm_div_ps(
-          _mm_load_ps(sums + 4 * b),
-          _mm_cvtepi32_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(held + 4 * b))));
-      const int inside = members - 4 * b >= 4 ? 0xf : (1 << (members - 4 * b)) - 1;
-      const __m128 part = _mm_castsi128_ps(_mm_cmpgt_epi32(
-          _mm_set1_epi32(members - 4 * b), _mm_setr_epi32(0, 1, 2, 3)));
-      unordered |= _mm_movemask_ps(_mm_cmpunord_ps(means, means)) & inside;
-      lows = _mm_min_ps(lows, _mm_or_ps(_mm_and_ps(part, means),
-                                         _mm_andnot_ps(part, _mm_set1_ps(HUGE_VALF))));
-      highs = _mm_max_ps(highs, _mm_or_ps(_mm_and_ps(part, means),
-                                           _mm_andnot_ps(part, _mm_set1_ps(-HUGE_VALF))));
-    }
+    RunSums total;
+    AddRuns(window, lengths, sums, key, total);
+    BoundMeans(total, key, held, members, bounds, std::make_index_sequence<kRunsTogether>{});
   }
-  lows = _mm_min_ps(lows, _mm_movehl_ps(lows, lows));
-  lows = _mm_min_ss(lows, _mm_shuffle_ps(lows, lows, 1));
-  highs = _mm_max_ps(highs, _mm_movehl_ps(highs, highs));
-  highs = _mm_max_ss(highs, _mm_shuffle_ps(highs, highs, 1));
-  const float lo = _mm_cvtss_f32(lows), hi = _mm_cvtss_f32(highs);
-  if (unordered) return r;
+  const float lo = bounds.lo, hi = bounds.hi;
+  if (bounds.unordered) return;
   const float w = hi - lo;
-  if (!(w > 0.0f)) return r;
+  if (!(w > 0.0f)) return;
 
   r.width = factor * 10000.0f * w / lo;
   if (lo > x) {
@@ -162,7 +169,6 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
     const float quotient = (x - lo) * 200.0f / w / 25.0f;
     r.position = static_cast<float>(PositionOfQuotient(TruncateToInt(quotient)));
   }
-  return r;
 }
 
 }  // namespace vqm
