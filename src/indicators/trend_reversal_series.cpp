@@ -22,29 +22,34 @@ int PositionOfQuotient(int quotient) {
   return static_cast<int>(static_cast<uint32_t>(quotient) * 25u - 100u);
 }
 
-// The lowest and highest of a group's means, and whether one is NaN.
+// The lowest and highest of the means so far, four lanes each, and whether one was NaN.
 struct MeanBounds {
-  float lo = HUGE_VALF;
-  float hi = -HUGE_VALF;
-  bool unordered = false;
+  __m128 lows = _mm_set1_ps(HUGE_VALF);
+  __m128 highs = _mm_set1_ps(-HUGE_VALF);
+  int unordered = 0;
 };
 
-// Each mean is the sum of run place K over the values its ring holds (`held`, by run). The
-// places are taken shortest run first, so that the longest, whose sum comes last, waits only
-// for the last comparison.
-template <size_t... K>
-[[gnu::always_inline]] inline void BoundMeans(const RunSums& total,
-                                              const uint64_t (&key)[kRunsTogether],
-                                              const float* held, int members, MeanBounds& b,
-                                              std::index_sequence<K...>) {
-  constexpr size_t kLast = kRunsTogether - 1;
-  const auto bound = [&](size_t place) {
-    const float mean = total[place] / held[key[place] & 0xff];
-    b.unordered |= mean != mean;
-    b.lo = mean < b.lo ? mean : b.lo;
-    b.hi = mean > b.hi ? mean : b.hi;
-  };
-  ((static_cast<int>(kLast - K) < members ? bound(kLast - K) : void()), ...);
+// The means of a group's places 4Q .. 4Q + 3, four at a time (a division per lane is the
+// scalar division): the sum of each place over the values its ring holds (`held`, by run).
+// The runs end together, so their sums come together and are divided a vector at a time;
+// places past `members` take no part.
+template <int Q>
+[[gnu::always_inline]] inline void BoundQuad(const RunSums& total,
+                                             const uint64_t (&key)[kRunsTogether],
+                                             const float* held, int members, MeanBounds& b) {
+  constexpr int k = 4 * Q;
+  if (k >= members) return;
+  const __m128 sums = _mm_setr_ps(total[k], total[k + 1], total[k + 2], total[k + 3]);
+  const __m128 counts = _mm_setr_ps(held[key[k] & 0xff], held[key[k + 1] & 0xff],
+                                    held[key[k + 2] & 0xff], held[key[k + 3] & 0xff]);
+  const __m128 means = _mm_div_ps(sums, counts);
+  const __m128 part = _mm_castsi128_ps(
+      _mm_cmpgt_epi32(_mm_set1_epi32(members - k), _mm_setr_epi32(0, 1, 2, 3)));
+  b.unordered |= _mm_movemask_ps(_mm_and_ps(_mm_cmpunord_ps(means, means), part));
+  b.lows = _mm_min_ps(b.lows, _mm_or_ps(_mm_and_ps(part, means),
+                                        _mm_andnot_ps(part, _mm_set1_ps(HUGE_VALF))));
+  b.highs = _mm_max_ps(b.highs, _mm_or_ps(_mm_and_ps(part, means),
+                                          _mm_andnot_ps(part, _mm_set1_ps(-HUGE_VALF))));
 }
 
 }  // namespace
@@ -117,7 +122,10 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
     alignas(16) uint32_t older[kRunsTogether];
     alignas(16) float held[kRunsTogether + 4];
     alignas(16) uint32_t lengths[kRunsTogether + 4];
+    // The spare run: no terms, and a mean of 0 / 1 that no bound takes.
     lengths[kRunsTogether] = 0;
+    sums[kRunsTogether] = 0.0f;
+    held[kRunsTogether] = 1.0f;
     for (int b = 0; b < quads; ++b) {
       AverageQuad& q = averages_[first / 4 + b];
       // The ring's sum in slot order: its newer slots' sum, kept (the slot just written ends
@@ -151,9 +159,17 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
       for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
     RunSums total;
     AddRuns(window, lengths, sums, key, total);
-    BoundMeans(total, key, held, members, bounds, std::make_index_sequence<kRunsTogether>{});
+    static_assert(kRunsTogether == 12, "three quads of places");
+    BoundQuad<0>(total, key, held, members, bounds);
+    BoundQuad<1>(total, key, held, members, bounds);
+    BoundQuad<2>(total, key, held, members, bounds);
   }
-  const float lo = bounds.lo, hi = bounds.hi;
+  __m128 lows = bounds.lows, highs = bounds.highs;
+  lows = _mm_min_ps(lows, _mm_movehl_ps(lows, lows));
+  lows = _mm_min_ss(lows, _mm_shuffle_ps(lows, lows, 1));
+  highs = _mm_max_ps(highs, _mm_movehl_ps(highs, highs));
+  highs = _mm_max_ss(highs, _mm_shuffle_ps(highs, highs, 1));
+  const float lo = _mm_cvtss_f32(lows), hi = _mm_cvtss_f32(highs);
   if (bounds.unordered) return;
   const float w = hi - lo;
   if (!(w > 0.0f)) return;
