@@ -126,6 +126,7 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
     lengths[kRunsTogether] = 0;
     sums[kRunsTogether] = 0.0f;
     held[kRunsTogether] = 1.0f;
+    int wrapped = 0;  // one bit per average of the group whose ring wraps at this push
     for (int b = 0; b < quads; ++b) {
       AverageQuad& q = averages_[first / 4 + b];
       // The ring's sum in slot order: its newer slots' sum, kept (the slot just written ends
@@ -136,6 +137,7 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
       _mm_store_si128(reinterpret_cast<__m128i*>(lengths + 4 * b), length);
       const __m128i wraps = _mm_cmpeq_epi32(next, length);
       const __m128i newest = _mm_andnot_si128(wraps, next);
+      wrapped |= _mm_movemask_ps(_mm_castsi128_ps(wraps)) << (4 * b);
       const __m128 newerSum = _mm_add_ps(
           _mm_andnot_ps(_mm_castsi128_ps(wraps), _mm_load_ps(q.newerSum)), xs);
       _mm_store_si128(reinterpret_cast<__m128i*>(q.newest), newest);
@@ -149,13 +151,15 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
                       _mm_sub_epi32(_mm_sub_epi32(filled, newest), one));
       _mm_store_ps(sums + 4 * b, newerSum);
     }
-    // Older runs shorten by one a bar, and a ring that wraps starts its longest: the order of
-    // the last bar is nearly this bar's.
+    // Older runs shorten by one a bar (those of rings not yet full stay empty), and a ring
+    // that wraps starts its longest: the order of the last bar is nearly this bar's, and
+    // still longest first when no ring wraps (runs of equal length may then stand in either
+    // order, which changes no sum).
     uint8_t* order = order_ + first;
     uint64_t key[kRunsTogether];
     for (int j = 0; j < members; ++j) key[j] = RunKey(older[order[j]], order[j]);
     for (int j = members; j < kRunsTogether; ++j) key[j] = kNoRun;
-    if (OrderRunKeys(key, members))
+    if ((wrapped & ((1 << members) - 1)) != 0 && OrderRunKeys(key, members))
       for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
     RunSums total;
     AddRuns(window, lengths, sums, key, total);
