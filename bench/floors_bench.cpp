@@ -213,9 +213,9 @@ BENCHMARK(BM_RareAvgOverFloor)->Arg(10)->Arg(50)->Arg(200)->Iterations(kCalls);
 
 // ---- the trend reversal -------------------------------------------------------------------
 
-// Twelve rings of lengths 10 .. 120, summed four at a time in vector lanes, slot by slot;
-// the lowest and highest of the means, then the status, position and width the export
-// returns. The export keeps one shared history instead (a tenth of the memory, for many
+// Twelve rings of lengths 10 .. 120, summed four at a time in vector lanes, slot by slot, the
+// three groups of lanes side by side; the lowest and highest of the means, then the status,
+// position and width the export returns. The export keeps one shared history instead (a tenth of the memory, for many
 // series called in turn) and re-adds only each ring's older slots.
 struct TrendOut {
   int status;
@@ -228,16 +228,32 @@ struct TrendOut {
 class TrendFloor {
  public:
   TrendFloor() : lanes_(3 * 120) {}
-  TrendOut Call(float x, float factor) {
+  // Written in place, as the export's measurement writes its result: returned, the status
+  // and position would be put together in one register through memory.
+  void Call(float x, float factor, TrendOut& out) {
     for (int a = 0; a < 12; ++a) {
       const int length = 10 * (a + 1);
       lanes_[static_cast<size_t>((a / 4) * 120 + pos_ % length)].lane[a % 4] = x;
     }
     ++pos_;
+    // The three groups' sums advance side by side, each in its own register, as the export
+    // advances its runs: one after another, the groups would wait on one another's chains.
+    const Slot* l = lanes_.data();
+    __m128 sums[3] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
+    int t = 0;
+    for (; t < 40; ++t) {
+      sums[0] = _mm_add_ps(sums[0], _mm_load_ps(l[t].lane));
+      sums[1] = _mm_add_ps(sums[1], _mm_load_ps(l[120 + t].lane));
+      sums[2] = _mm_add_ps(sums[2], _mm_load_ps(l[240 + t].lane));
+    }
+    for (; t < 80; ++t) {
+      sums[1] = _mm_add_ps(sums[1], _mm_load_ps(l[120 + t].lane));
+      sums[2] = _mm_add_ps(sums[2], _mm_load_ps(l[240 + t].lane));
+    }
+    for (; t < 120; ++t) sums[2] = _mm_add_ps(sums[2], _mm_load_ps(l[240 + t].lane));
     float lo = 0, hi = 0;
     for (int g = 0; g < 3; ++g) {
-      __m128 sum = _mm_setzero_ps();
-      for (int t = 0; t < 40 * (g + 1); ++t) sum = _mm_add_ps(sum, _mm_load_ps(lanes_[g * 120 + t].lane));
+      const __m128 sum = sums[g];
       float s[4];
       _mm_storeu_ps(s, sum);
       for (int k = 0; k < 4; ++k) {
@@ -248,12 +264,21 @@ class TrendFloor {
       }
     }
     const float w = hi - lo;
-    if (!(w > 0.0f)) return TrendOut{0, 0.0f, 0.0f};
+    if (!(w > 0.0f)) {
+      out = TrendOut{0, 0.0f, 0.0f};
+      return;
+    }
     const float width = factor * 10000.0f * w / lo;
-    if (lo > x) return TrendOut{1, -100.0f, width};
-    if (x > hi) return TrendOut{2, 100.0f, width};
+    if (lo > x) {
+      out = TrendOut{1, -100.0f, width};
+      return;
+    }
+    if (x > hi) {
+      out = TrendOut{2, 100.0f, width};
+      return;
+    }
     const int quotient = _mm_cvtt_ss2si(_mm_set_ss((x - lo) * 200.0f / w / 25.0f));
-    return TrendOut{0, static_cast<float>(quotient * 25 - 100), width};
+    out = TrendOut{0, static_cast<float>(quotient * 25 - 100), width};
   }
 
  private:
@@ -268,7 +293,8 @@ void BM_TrendReversalFloor(benchmark::State& state) {
   TrendFloor floor;
   Walk walk;
   for (auto _ : state) {
-    const TrendOut out = floor.Call(walk.Next(), Unknown(1.0f));
+    TrendOut out;
+    floor.Call(walk.Next(), Unknown(1.0f), out);
     benchmark::DoNotOptimize(out.status);
     benchmark::DoNotOptimize(out.position);
     benchmark::DoNotOptimize(out.width);
@@ -301,7 +327,9 @@ void BM_TrendReversalOverFloor(benchmark::State& state) {
   TrendFloor floor;
   for (int j = 0; j < i; ++j) {
     const float price = same.Next();
-    if (floor.Call(price, 1.0f) != CallTrendReversal(again, j, price)) {
+    TrendOut fromFloor;
+    floor.Call(price, 1.0f, fromFloor);
+    if (fromFloor != CallTrendReversal(again, j, price)) {
       state.SkipWithError("the floor's outputs differ from the export's");
       break;
     }

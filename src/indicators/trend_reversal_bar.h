@@ -15,7 +15,9 @@ inline bool TrendRevGoesBack(const CTrendRevSym& s, const DateTime& barTime) {
 inline TrendRevResult TrendRevBar(CTrendRevSym& s, const DateTime& barTime, float price,
                                   float widthFactor) {
   s.lastTime = barTime;
-  return s.Measure(price, widthFactor);
+  TrendRevResult r;
+  s.Measure(price, widthFactor, r);
+  return r;
 }
 
 }  // namespace vqm

@@ -17,38 +17,43 @@ namespace runs_detail {
 
 // Accumulators and run pointers are named by constants only, so that they stay in registers.
 using Sums = std::array<float, kRunsTogether>;
-using Starts = std::array<const float*, kRunsTogether>;
-using Ends = std::array<uint32_t, kRunsTogether>;
+using Ends = std::array<const float*, kRunsTogether>;
+using Starts = std::array<ptrdiff_t, kRunsTogether>;
 
-// Runs 0 .. Active - 1 add their terms t .. end - 1, term after term; returns end.
+// Runs 0 .. Active - 1 add their terms side by side for the steps u .. end - 1, counted up to
+// 0, where every run ends: run K adds p[K][u]. Returns end.
 template <size_t... K>
-[[gnu::always_inline]] inline uint32_t AddTerms(Sums& s, const Starts& p, uint32_t t,
-                                                uint32_t end, std::index_sequence<K...>) {
-  for (; t < end; ++t) ((s[K] += p[K][t]), ...);
-  return t;
+[[gnu::always_inline]] inline ptrdiff_t AddTerms(Sums& s, const Ends& p, ptrdiff_t u,
+                                                 ptrdiff_t end, std::index_sequence<K...>) {
+  for (; u < end; ++u) ((s[K] += p[K][u]), ...);
+  return u;
 }
 
-// Runs ordered longest first: the first `Active` go on together to the end of the shortest of
-// them, which then leaves the group, and so on down to the longest.
+// Runs ordered longest first, all ending together: the longest goes alone until the next
+// starts, those two until the third starts, and so on until all go together to the end.
+// From one bar to the next every run shortens by one, so the segments keep their lengths
+// but the last, and the loops' exits are foreseen; the one that changes comes last.
 template <int Active>
-[[gnu::always_inline]] inline void AddSegments(Sums& s, const Starts& p, const Ends& end,
-                                               uint32_t t) {
-  if constexpr (Active > 0) {
-    if (t < end[Active - 1])
-      t = AddTerms(s, p, t, end[Active - 1], std::make_index_sequence<Active>{});
-    AddSegments<Active - 1>(s, p, end, t);
+[[gnu::always_inline]] inline void AddSegments(Sums& s, const Ends& p, const Starts& start,
+                                               ptrdiff_t u) {
+  if constexpr (Active <= kRunsTogether) {
+    const ptrdiff_t end = Active < kRunsTogether ? start[Active] : 0;
+    if (u < end) u = AddTerms(s, p, u, end, std::make_index_sequence<Active>{});
+    AddSegments<Active + 1>(s, p, start, u);
   }
 }
 
 template <size_t... K>
 [[gnu::always_inline]] inline void AddInOrder(const float* ends, const uint32_t* lengths,
-                                              float* sums, const uint64_t (&key)[kRunsTogether],
+                                              const float* sums,
+                                              const uint64_t (&key)[kRunsTogether], Sums& s,
                                               std::index_sequence<K...>) {
-  const Ends end = {static_cast<uint32_t>(key[K] >> 8)...};
-  const Starts p = {ends - lengths[key[K] & 0xff]...};
-  Sums s = {sums[key[K] & 0xff]...};
-  AddSegments<kRunsTogether>(s, p, end, 0);
-  ((sums[key[K] & 0xff] = s[K]), ...);
+  // Run K starts `length` steps before the end and reads p[K][-length] .. p[K][-1]: its
+  // pointer is just past its last term, inside the window.
+  const Starts start = {-static_cast<ptrdiff_t>(key[K] >> 8)...};
+  const Ends p = {ends - lengths[key[K] & 0xff] + (key[K] >> 8)...};
+  s = {sums[key[K] & 0xff]...};
+  AddSegments<1>(s, p, start, start[0]);
 }
 
 }  // namespace runs_detail
@@ -78,14 +83,23 @@ inline bool OrderRunKeys(uint64_t (&key)[kRunsTogether], int count) {
 // length 0, whose sum is scratch.
 constexpr uint64_t kNoRun = kRunsTogether;
 
-// Adds run k of a group to sums[k]: the terms ends[-lengths[k]], ends[-lengths[k] + 1], ...
-// in that order, as many as its key says. `key` holds the runs' keys (RunKey) ordered longest
-// first, then kNoRun up to kRunsTogether; lengths and sums hold kRunsTogether + 1 places. All
-// runs still going advance term by term together, and a run leaves the group where it ends,
-// so no term is added that a run does not have and each sum keeps its own order.
+// The sums of a group's runs, in the order of their keys.
+using RunSums = runs_detail::Sums;
+
+// Sums run k of a group from sums[k] on, adding the terms ends[-lengths[k]],
+// ends[-lengths[k] + 1], ... in that order, as many as its key says, and gives the sums in
+// the order of the keys (the run of key[j] in total[j]: kept in registers, where storing them
+// by run and reading them back four at a time would wait for the stores). `key` holds the runs' keys (RunKey) ordered
+// longest first, then kNoRun up to kRunsTogether; lengths and sums hold kRunsTogether + 1
+// places. The runs end together, each joining the group where its terms begin and adding
+// them term by term, so no term is added that a run does not have and each sum keeps its own
+// order.
 [[gnu::always_inline]] inline void AddRuns(const float* ends, const uint32_t* lengths,
-                                           float* sums, const uint64_t (&key)[kRunsTogether]) {
-  runs_detail::AddInOrder(ends, lengths, sums, key, std::make_index_sequence<kRunsTogether>{});
+                                           const float* sums,
+                                           const uint64_t (&key)[kRunsTogether],
+                                           RunSums& total) {
+  runs_detail::AddInOrder(ends, lengths, sums, key, total,
+                          std::make_index_sequence<kRunsTogether>{});
 }
 
 }  // namespace vqm

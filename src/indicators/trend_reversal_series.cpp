@@ -22,6 +22,36 @@ int PositionOfQuotient(int quotient) {
   return static_cast<int>(static_cast<uint32_t>(quotient) * 25u - 100u);
 }
 
+// The lowest and highest of the means so far, four lanes each, and whether one was NaN.
+struct MeanBounds {
+  __m128 lows = _mm_set1_ps(HUGE_VALF);
+  __m128 highs = _mm_set1_ps(-HUGE_VALF);
+  int unordered = 0;
+};
+
+// The means of a group's places 4Q .. 4Q + 3, four at a time (a division per lane is the
+// scalar division): the sum of each place over the values its ring holds (`held`, by run).
+// The runs end together, so their sums come together and are divided a vector at a time;
+// places past `members` take no part.
+template <int Q>
+[[gnu::always_inline]] inline void BoundQuad(const RunSums& total,
+                                             const uint64_t (&key)[kRunsTogether],
+                                             const float* held, int members, MeanBounds& b) {
+  constexpr int k = 4 * Q;
+  if (k >= members) return;
+  const __m128 sums = _mm_setr_ps(total[k], total[k + 1], total[k + 2], total[k + 3]);
+  const __m128 counts = _mm_setr_ps(held[key[k] & 0xff], held[key[k + 1] & 0xff],
+                                    held[key[k + 2] & 0xff], held[key[k + 3] & 0xff]);
+  const __m128 means = _mm_div_ps(sums, counts);
+  const __m128 part = _mm_castsi128_ps(
+      _mm_cmpgt_epi32(_mm_set1_epi32(members - k), _mm_setr_epi32(0, 1, 2, 3)));
+  b.unordered |= _mm_movemask_ps(_mm_and_ps(_mm_cmpunord_ps(means, means), part));
+  b.lows = _mm_min_ps(b.lows, _mm_or_ps(_mm_and_ps(part, means),
+                                        _mm_andnot_ps(part, _mm_set1_ps(HUGE_VALF))));
+  b.highs = _mm_max_ps(b.highs, _mm_or_ps(_mm_and_ps(part, means),
+                                          _mm_andnot_ps(part, _mm_set1_ps(-HUGE_VALF))));
+}
+
 }  // namespace
 
 void CTrendRevSym::BuildRibbon() {
@@ -61,12 +91,12 @@ void CTrendRevSym::BuildRibbon() {
   }
 }
 
-TrendRevResult CTrendRevSym::Measure(float x, float factor) {
-  TrendRevResult r;
+void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
+  r = TrendRevResult();
   for (int i = 0; i < refusedCount_; ++i) refused_[static_cast<size_t>(i)].AddMA(x);
   if (count_ == 0) {
     r.status = -1;
-    return r;
+    return;
   }
   history_[head_] = x;
   history_[head_ + span_] = x;
@@ -83,17 +113,20 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
   // The lowest and highest of the averages bound the ribbon. No average is ever -0 (a sum
   // that starts at +0 cannot become -0), so equal values are equal bits and the lowest and
   // highest do not depend on the order they are looked for in.
-  __m128 lows = _mm_set1_ps(HUGE_VALF), highs = _mm_set1_ps(-HUGE_VALF);
-  int unordered = 0;
+  MeanBounds bounds;
   for (int first = 0; first < count_; first += kRunsTogether) {
     const int members = count_ - first < kRunsTogether ? count_ - first : kRunsTogether;
     const int quads = (members + 3) / 4;
     // Four to a vector, and the spare run's place past the twelve.
     alignas(16) float sums[kRunsTogether + 4];
     alignas(16) uint32_t older[kRunsTogether];
-    alignas(16) int32_t held[kRunsTogether];
+    alignas(16) float held[kRunsTogether + 4];
     alignas(16) uint32_t lengths[kRunsTogether + 4];
+    // The spare run: no terms, and a mean of 0 / 1 that no bound takes.
     lengths[kRunsTogether] = 0;
+    sums[kRunsTogether] = 0.0f;
+    held[kRunsTogether] = 1.0f;
+    int wrapped = 0;  // one bit per average of the group whose ring wraps at this push
     for (int b = 0; b < quads; ++b) {
       AverageQuad& q = averages_[first / 4 + b];
       // The ring's sum in slot order: its newer slots' sum, kept (the slot just written ends
@@ -104,6 +137,7 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
       _mm_store_si128(reinterpret_cast<__m128i*>(lengths + 4 * b), length);
       const __m128i wraps = _mm_cmpeq_epi32(next, length);
       const __m128i newest = _mm_andnot_si128(wraps, next);
+      wrapped |= _mm_movemask_ps(_mm_castsi128_ps(wraps)) << (4 * b);
       const __m128 newerSum = _mm_add_ps(
           _mm_andnot_ps(_mm_castsi128_ps(wraps), _mm_load_ps(q.newerSum)), xs);
       _mm_store_si128(reinterpret_cast<__m128i*>(q.newest), newest);
@@ -112,44 +146,37 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
       const __m128i longer = _mm_cmpgt_epi32(length, heldNow);
       const __m128i filled =
           _mm_or_si128(_mm_and_si128(longer, heldNow), _mm_andnot_si128(longer, length));
-      _mm_store_si128(reinterpret_cast<__m128i*>(held + 4 * b), filled);
+      _mm_store_ps(held + 4 * b, _mm_cvtepi32_ps(filled));
       _mm_store_si128(reinterpret_cast<__m128i*>(older + 4 * b),
                       _mm_sub_epi32(_mm_sub_epi32(filled, newest), one));
       _mm_store_ps(sums + 4 * b, newerSum);
     }
-    // Older runs shorten by one a bar, and a ring that wraps starts its longest: the order of
-    // the last bar is nearly this bar's.
+    // Older runs shorten by one a bar (those of rings not yet full stay empty), and a ring
+    // that wraps starts its longest: the order of the last bar is nearly this bar's, and
+    // still longest first when no ring wraps (runs of equal length may then stand in either
+    // order, which changes no sum).
     uint8_t* order = order_ + first;
     uint64_t key[kRunsTogether];
     for (int j = 0; j < members; ++j) key[j] = RunKey(older[order[j]], order[j]);
     for (int j = members; j < kRunsTogether; ++j) key[j] = kNoRun;
-    if (OrderRunKeys(key, members))
+    if ((wrapped & ((1 << members) - 1)) != 0 && OrderRunKeys(key, members))
       for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
-    AddRuns(window, lengths, sums, key);
-    // Each mean is its sum over the values its ring holds; the places past the group's last
-    // average take no part.
-    for (int b = 0; b < quads; ++b) {
-      const __m128 means = _mm_div_ps(
-          _mm_load_ps(sums + 4 * b),
-          _mm_cvtepi32_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(held + 4 * b))));
-      const int inside = members - 4 * b >= 4 ? 0xf : (1 << (members - 4 * b)) - 1;
-      const __m128 part = _mm_castsi128_ps(_mm_cmpgt_epi32(
-          _mm_set1_epi32(members - 4 * b), _mm_setr_epi32(0, 1, 2, 3)));
-      unordered |= _mm_movemask_ps(_mm_cmpunord_ps(means, means)) & inside;
-      lows = _mm_min_ps(lows, _mm_or_ps(_mm_and_ps(part, means),
-                                         _mm_andnot_ps(part, _mm_set1_ps(HUGE_VALF))));
-      highs = _mm_max_ps(highs, _mm_or_ps(_mm_and_ps(part, means),
-                                           _mm_andnot_ps(part, _mm_set1_ps(-HUGE_VALF))));
-    }
+    RunSums total;
+    AddRuns(window, lengths, sums, key, total);
+    static_assert(kRunsTogether == 12, "three quads of places");
+    BoundQuad<0>(total, key, held, members, bounds);
+    BoundQuad<1>(total, key, held, members, bounds);
+    BoundQuad<2>(total, key, held, members, bounds);
   }
+  __m128 lows = bounds.lows, highs = bounds.highs;
   lows = _mm_min_ps(lows, _mm_movehl_ps(lows, lows));
   lows = _mm_min_ss(lows, _mm_shuffle_ps(lows, lows, 1));
   highs = _mm_max_ps(highs, _mm_movehl_ps(highs, highs));
   highs = _mm_max_ss(highs, _mm_shuffle_ps(highs, highs, 1));
   const float lo = _mm_cvtss_f32(lows), hi = _mm_cvtss_f32(highs);
-  if (unordered) return r;
+  if (bounds.unordered) return;
   const float w = hi - lo;
-  if (!(w > 0.0f)) return r;
+  if (!(w > 0.0f)) return;
 
   r.width = factor * 10000.0f * w / lo;
   if (lo > x) {
@@ -162,7 +189,6 @@ TrendRevResult CTrendRevSym::Measure(float x, float factor) {
     const float quotient = (x - lo) * 200.0f / w / 25.0f;
     r.position = static_cast<float>(PositionOfQuotient(TruncateToInt(quotient)));
   }
-  return r;
 }
 
 }  // namespace vqm

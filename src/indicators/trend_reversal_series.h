@@ -43,8 +43,9 @@ class CTrendRevSym {
 
   // Pushes x into every average and measures x against the initialised ones. A NaN among
   // them leaves the ribbon without an order, so it counts as no width (status 0, outputs
-  // 0).
-  TrendRevResult Measure(float x, float factor);
+  // 0). The result is written in place: returned, its status and position would travel in
+  // one register, put together through memory, and the caller would wait for that.
+  void Measure(float x, float factor, TrendRevResult& r);
 
   // Asks for the memory the next Measure reads (the averages, the history's window), so that
   // a series not used for a while waits for its lines together rather than one after another.
