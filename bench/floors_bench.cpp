@@ -215,8 +215,9 @@ BENCHMARK(BM_RareAvgOverFloor)->Arg(10)->Arg(50)->Arg(200)->Iterations(kCalls);
 
 // Twelve rings of lengths 10 .. 120, summed four at a time in vector lanes, slot by slot, the
 // three groups of lanes side by side; the lowest and highest of the means, then the status,
-// position and width the export returns. The export keeps one shared history instead (a tenth of the memory, for many
-// series called in turn) and re-adds only each ring's older slots.
+// position and width the export returns. The export keeps one shared history instead (a
+// tenth of the memory, for many series called in turn) and re-adds only each ring's older
+// slots.
 struct TrendOut {
   int status;
   float position, width;

@@ -88,10 +88,10 @@ using RunSums = runs_detail::Sums;
 
 // Sums run k of a group from sums[k] on, adding the terms ends[-lengths[k]],
 // ends[-lengths[k] + 1], ... in that order, as many as its key says, and gives the sums in
-// the order of the keys (the run of key[j] in total[j]: kept in registers, where storing them
-// by run and reading them back four at a time would wait for the stores). `key` holds the runs' keys (RunKey) ordered
-// longest first, then kNoRun up to kRunsTogether; lengths and sums hold kRunsTogether + 1
-// places. The runs end together, each joining the group where its terms begin and adding
+// the order of the keys (the run of key[j] in total[j]: kept in registers, where storing
+// them by run and reading them back four at a time would wait for the stores). `key` holds
+// the runs' keys (RunKey) ordered longest first, then kNoRun up to kRunsTogether; lengths
+// and sums hold kRunsTogether + 1 places. The runs end together, each joining the group where its terms begin and adding
 // them term by term, so no term is added that a run does not have and each sum keeps its own
 // order.
 [[gnu::always_inline]] inline void AddRuns(const float* ends, const uint32_t* lengths,
