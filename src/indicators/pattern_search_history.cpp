@@ -179,31 +179,40 @@ template <bool kBasisPoints, bool kSameDay, typename Bar>
 
 }  // namespace
 
+// The scan of Measure over bars first .. end - 1, block by block, for one way of counting.
+template <bool kBasisPoints, bool kSameDay>
+[[gnu::always_inline]] inline void CFindGemDB::ScanRange(const ScanBar& p, int first, int end,
+                                                         FindGemExcursions* x) const {
+  for (int j = first; j < end;) {
+    int slot = 0;
+    const size_t block = BlockOfBar(j, &slot);
+    const int inBlock = static_cast<int>(BlockBars(block)) - slot;
+    const int n = end - j < inBlock ? end - j : inBlock;
+    const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
+    if (!ScanExcursions<kBasisPoints, kSameDay>(bars, n, p.day, p.low, p.high, x)) return;
+    j += n;
+  }
+}
+
 // REQUIRES: 0 <= reference < GetCount().
 [[gnu::always_inline]] inline FindGemExcursions CFindGemDB::MeasureFrom(int reference) const {
   FindGemExcursions e;
   const ScanBar& p = ScanBarAt(reference);
   const int64_t last = int64_t{reference} + scope + 1;
   const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
-  // Every bar up to the count is there: none is skipped. The bars are scanned block by block.
-  // The excursions of a reference price of 0 or less are dropped at the end, as if never
-  // taken.
+  // Every bar up to the count is there: none is skipped. The excursions of a reference price
+  // of 0 or less are dropped at the end, as if never taken.
   FindGemExcursions x;
-  for (int j = reference + 1; j < end;) {
-    int slot = 0;
-    const size_t block = BlockOfBar(j, &slot);
-    const int inBlock = static_cast<int>(BlockBars(block)) - slot;
-    const int n = end - j < inBlock ? end - j : inBlock;
-    const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
-    bool goOn;
-    if (inBasisPoints == 1)
-      goOn = sameDay == 1 ? ScanExcursions<true, true>(bars, n, p.day, p.low, p.high, &x)
-                          : ScanExcursions<true, false>(bars, n, p.day, p.low, p.high, &x);
+  if (inBasisPoints == 1) {
+    if (sameDay == 1)
+      ScanRange<true, true>(p, reference + 1, end, &x);
     else
-      goOn = sameDay == 1 ? ScanExcursions<false, true>(bars, n, p.day, p.low, p.high, &x)
-                          : ScanExcursions<false, false>(bars, n, p.day, p.low, p.high, &x);
-    if (!goOn) break;
-    j += n;
+      ScanRange<true, false>(p, reference + 1, end, &x);
+  } else {
+    if (sameDay == 1)
+      ScanRange<false, true>(p, reference + 1, end, &x);
+    else
+      ScanRange<false, false>(p, reference + 1, end, &x);
   }
   if (p.low > 0.0f) {
     e.riseAboveLow = x.riseAboveLow;

@@ -145,6 +145,8 @@ class CFindGemDB {
     return scanBlocks_[block][static_cast<size_t>(slot)];
   }
   FindGemExcursions MeasureFrom(int reference) const;
+  template <bool kBasisPoints, bool kSameDay>
+  void ScanRange(const ScanBar& p, int first, int end, FindGemExcursions* x) const;
 };
 
 extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);
