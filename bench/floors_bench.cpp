@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,7 @@
 #include <xmmintrin.h>
 
 
+#include "datetime/host_forms.h"
 #include "frame/exports.h"
 #include "indicators/bsp/bsp_set.h"
 #include "indicators/poly_fit.h"
@@ -382,32 +384,56 @@ BENCHMARK(BM_FindGemAddOverFloor)->Iterations(kCalls);
 
 // The measurement: a scan of the 100 bars after the reference bar, whose high, low and day
 // lie packed side by side (the bar itself found by its index: the export finds it from the
-// one it found last).
-void BM_FindGemCalcFloor(benchmark::State& state) {
-  struct ScanBar {
-    float high, low;
-    int day;
-  };
-  std::vector<ScanBar> bars;
+// one it found last). The bars are the ones the export's history holds, each with the day
+// the scan compares: its date as YYYYMMDD, 0 for a date that is not in the calendar (most of
+// this run's dates, 2 January to 1 June 2024 with every day number up to 99, are not, and
+// the scan goes on across their boundaries).
+struct GemScanBar {
+  float high, low;
+  int day;
+};
+
+std::vector<GemScanBar> GemScanBars() {
+  std::vector<GemScanBar> bars;
   Walk walk;
   for (int i = 0; i < kCalls + 200; ++i) {
-    const float p = walk.Next();
-    bars.push_back({p + 0.05f, p - 0.05f, DateOf(i)});
+    const int p = static_cast<int>(walk.Next() * 100.0f);
+    bars.push_back({static_cast<float>(p + 5) / 100.0f, static_cast<float>(p - 5) / 100.0f,
+                    vqm::HostBarTime(DateOf(i), TimeOf(i)).ToDateInt(0)});
   }
+  return bars;
+}
+
+// The excursions of bar i in the floor's order: rise above and fall below the reference low,
+// fall below and rise above the reference high.
+struct GemFloorExcursions {
+  float e[4];
+};
+inline GemFloorExcursions GemCalcFloorCall(const std::vector<GemScanBar>& bars, int i) {
+  const GemScanBar& ref = bars[static_cast<size_t>(i - 100)];
+  // A reference price of 0 or less measures nothing on its side (the walk goes below 0).
+  const bool lowSide = ref.low > 0.0f, highSide = ref.high > 0.0f;
+  float e[4] = {};
+  for (int j = i - 99; j <= i; ++j) {
+    const GemScanBar& q = bars[static_cast<size_t>(j)];
+    if (q.day != ref.day) break;
+    const float up1 = q.high - ref.low, dn1 = -(q.low - ref.low);
+    const float dn2 = ref.high - q.low, up2 = -(ref.high - q.high);
+    e[0] = up1 > e[0] ? up1 : e[0];
+    e[1] = dn1 > e[1] ? dn1 : e[1];
+    e[2] = dn2 > e[2] ? dn2 : e[2];
+    e[3] = up2 > e[3] ? up2 : e[3];
+  }
+  if (!lowSide) e[0] = e[1] = 0.0f;
+  if (!highSide) e[2] = e[3] = 0.0f;
+  return {{e[0], e[1], e[2], e[3]}};
+}
+
+void BM_FindGemCalcFloor(benchmark::State& state) {
+  const std::vector<GemScanBar> bars = GemScanBars();
   int i = 200;
   for (auto _ : state) {
-    const ScanBar& ref = bars[static_cast<size_t>(i - 100)];
-    float e[4] = {};
-    for (int j = i - 99; j <= i; ++j) {
-      const ScanBar& q = bars[static_cast<size_t>(j)];
-      if (q.day != ref.day) break;
-      const float up1 = q.high - ref.low, dn1 = -(q.low - ref.low);
-      const float dn2 = ref.high - q.low, up2 = -(ref.high - q.high);
-      e[0] = up1 > e[0] ? up1 : e[0];
-      e[1] = dn1 > e[1] ? dn1 : e[1];
-      e[2] = dn2 > e[2] ? dn2 : e[2];
-      e[3] = up2 > e[3] ? up2 : e[3];
-    }
+    GemFloorExcursions e = GemCalcFloorCall(bars, i);
     benchmark::DoNotOptimize(e);
     ++i;
   }
@@ -432,6 +458,19 @@ void BM_FindGemCalcOverFloor(benchmark::State& state) {
     ++i;
   }
   state.SetItemsProcessed(state.iterations());
+  // Untimed: the floor's excursions are the export's, bit for bit, call for call.
+  const std::vector<GemScanBar> bars = GemScanBars();
+  for (int j = 200; j < i; ++j) {
+    float out[4];
+    VQM_FindGemCalc(0, symbol.c_str(), DateOf(j), TimeOf(j), 0, &out[0], &out[1], &out[2],
+                    &out[3]);
+    const GemFloorExcursions f = GemCalcFloorCall(bars, j);
+    const float same[4] = {f.e[1], f.e[0], f.e[3], f.e[2]};  // the export's order
+    if (memcmp(out, same, sizeof out) != 0) {
+      state.SkipWithError("the floor's excursions differ from the export's");
+      break;
+    }
+  }
 }
 BENCHMARK(BM_FindGemCalcOverFloor)->Iterations(kCalls);
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "datetime/date_time.h"
 
@@ -22,9 +23,32 @@ inline int ClockTimeOfHostTime(int hostTime) {
   return static_cast<int>(static_cast<uint32_t>(hostTime) * 100u);
 }
 
+// True for a host date and time that SetDateTime takes as they stand: a date from 1 January
+// 1900 to 31 December 2155 and a time from 0000 to 2400 (no wrap-around, nothing to log).
+inline bool IsPlainHostBarTime(int hostDate, int hostTime) {
+  return static_cast<uint32_t>(hostDate) - 101u <= 2551231u - 101u &&
+         static_cast<uint32_t>(hostTime) <= 2400u;
+}
+
+// The DateTime SetDateTime gives for such a date and time, straight from the host's digits
+// (the century offsets cancel: (date + 19000000) / 10000 - 1900 is date / 10000). Made as
+// one four-byte and one two-byte value, the widths a copy or PackedBytes reads back.
+// REQUIRES: IsPlainHostBarTime(hostDate, hostTime).
+inline DateTime PlainHostBarTime(int hostDate, int hostTime) {
+  const uint32_t d = static_cast<uint32_t>(hostDate), t = static_cast<uint32_t>(hostTime);
+  const uint32_t first = d / 10000 | d / 100 % 100 << 8 | d % 100 << 16 | t / 100 << 24;
+  const uint16_t last = static_cast<uint16_t>(t % 100);  // the minute; the second is 0
+  DateTime v;
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(&v);
+  memcpy(bytes, &first, sizeof first);
+  memcpy(bytes + sizeof first, &last, sizeof last);
+  return v;
+}
+
 // A cleared DateTime set from the host's date and time. A date or time that SetDateTime
 // refuses leaves its fields at 0 (a refused time: all fields).
 inline DateTime HostBarTime(int hostDate, int hostTime) {
+  if (IsPlainHostBarTime(hostDate, hostTime)) return PlainHostBarTime(hostDate, hostTime);
   DateTime t;
   t.SetDateTime(CalendarDateOfHostDate(hostDate), ClockTimeOfHostTime(hostTime));
   return t;

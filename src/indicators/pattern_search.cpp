@@ -67,6 +67,32 @@ int FindGemCalc(const char* symbol, int date, int time, float* fallBelowLow, flo
   return e.status;
 }
 
+// The usual call: every pointer given, a date from 1990 on and a date and time that need no
+// check, the log off. Nothing on its way takes the lock, logs or throws, so it runs under the
+// lock's leaf hold. Returns false, with nothing changed, for any other call.
+bool CalcUsualBar(const char* symbol, int date, int time, float* fallBelowLow,
+                  float* riseAboveLow, float* riseAboveHigh, float* fallBelowHigh,
+                  int* status) VQM_REQUIRES_LIBRARY_LOCK {
+  if (symbol == nullptr || fallBelowLow == nullptr || riseAboveLow == nullptr ||
+      riseAboveHigh == nullptr || fallBelowHigh == nullptr || date < kFirstDate ||
+      !IsPlainHostBarTime(date, time) || !LogDropsLines())
+    return false;
+  const FindGemExcursions e = g_FindGemDB.MeasureAt(PlainHostBarTime(date, time));
+  *fallBelowLow = e.fallBelowLow;
+  *riseAboveLow = e.riseAboveLow;
+  *riseAboveHigh = e.riseAboveHigh;
+  *fallBelowHigh = e.fallBelowHigh;
+  *status = e.status;
+  return true;
+}
+
+// A waiting revoker of the lock's bias woken, then `result`: made once the call has left the
+// lock.
+[[gnu::noinline, gnu::cold]] int WakeRevokerThen(int result) {
+  WakeLeafLockRevoker();
+  return result;
+}
+
 }  // namespace
 }  // namespace vqm
 
@@ -78,9 +104,22 @@ VQM_EXPORT int VQM_FindGemAdd(int /*notUsed*/, const char* symbol, int date, int
   });
 }
 
+// The usual call runs under the leaf hold of the calling thread's bias, everything else in
+// the export frame.
 VQM_EXPORT int VQM_FindGemCalc(int /*notUsed*/, const char* symbol, int date, int time,
                                int /*notUsed2*/, float* fallBelowLow, float* riseAboveLow,
                                float* riseAboveHigh, float* fallBelowHigh) {
+  bool wakeRevoker = false;
+  if (vqm::TryEnterLeafLock(wakeRevoker)) {
+    int status = 0;
+    if (vqm::CalcUsualBar(symbol, date, time, fallBelowLow, riseAboveLow, riseAboveHigh,
+                          fallBelowHigh, &status)) {
+      if (__builtin_expect(vqm::LeaveLeafLock(), 0)) return vqm::WakeRevokerThen(status);
+      return status;
+    }
+    wakeRevoker = vqm::LeaveLeafLock();
+  }
+  if (__builtin_expect(wakeRevoker, 0)) vqm::WakeLeafLockRevoker();
   return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
     return vqm::FindGemCalc(symbol, date, time, fallBelowLow, riseAboveLow, riseAboveHigh,
                             fallBelowHigh);

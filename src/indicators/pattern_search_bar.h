@@ -20,9 +20,7 @@ inline void FindGemBarValues(int divisor, int open, int high, int low, int close
 // The excursions after the bar `scope` bars before the one at barTime; status -1 (and all
 // four 0) when that bar is not in the history or too few bars precede it.
 inline FindGemExcursions FindGemMeasureAt(const CFindGemDB& db, const DateTime& barTime) {
-  const int reference = db.Find(barTime) - db.scope;
-  if (reference < 0) return FindGemExcursions{};
-  return db.Measure(reference);
+  return db.MeasureAt(barTime);
 }
 
 }  // namespace vqm

@@ -20,31 +20,13 @@ int CompareWithSlot(const void* key, const void* slot) {
   return time->Compare(point->time, 6);
 }
 
-// Bars per block: 64, 64, 128, ... doubling up to kMaxBlockBars, then kMaxBlockBars each,
-// so that a short history (a series of its own) takes little memory.
-constexpr int kFirstBlockBars = 64;
-constexpr int kMaxBlockBars = 4096;  // 64 << 6
-
 }  // namespace
 
+// Bars per block: 64, 64, 128, ... doubling up to kMaxBlockBars, then kMaxBlockBars each,
+// so that a short history (a series of its own) takes little memory.
 size_t CFindGemDB::BlockBars(size_t block) {
   return block == 0 ? kFirstBlockBars
                     : block >= 7 ? kMaxBlockBars : size_t{kFirstBlockBars} << (block - 1);
-}
-
-size_t CFindGemDB::BlockOfBar(int bar, int* slot) {
-  if (bar < kFirstBlockBars) {
-    *slot = bar;
-    return 0;
-  }
-  if (bar >= kMaxBlockBars) {
-    *slot = bar % kMaxBlockBars;
-    return static_cast<size_t>(bar / kMaxBlockBars) + 6;
-  }
-  size_t block = 1;  // block b >= 1 starts at 64 << (b - 1)
-  while ((kFirstBlockBars << block) <= bar) ++block;
-  *slot = bar - (kFirstBlockBars << (block - 1));
-  return block;
 }
 
 FindGemMode DecodeFindGemMode(int mode) {
@@ -73,48 +55,58 @@ void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
   scope = mode.scope;
 }
 
-int CFindGemDB::Find(const DateTime& time) const {
+// The bar after the one found last is compared first, its six bytes at once: a chart
+// measures bar after bar, a series the bar it just added.
+[[gnu::always_inline]] inline int CFindGemDB::FindInline(const DateTime& time) const {
   const int count = points.GetSize();
   if (count == 0) return -1;
-  CFindGemPoint** slots = points.GetData();
-  if (ascending_) {
-    // Strictly ascending: an equal bar is the only one, wherever the search finds it. It is
-    // looked for from the bar after the one found last, in steps that double.
-    const uint64_t key = ChronologicalKey(time);
-    const auto keyAt = [slots](int i) { return ChronologicalKey(slots[i]->time); };
-    const int hint = lastFound_ + 1 < count ? lastFound_ + 1 : count - 1;
-    const uint64_t atHint = keyAt(hint);
-    if (atHint == key) return lastFound_ = hint;
-    int lo, hi;  // the bar, if any, is in [lo, hi)
-    if (atHint < key) {
-      lo = hint + 1;
-      int step = 1;
-      while (lo + step < count && keyAt(lo + step - 1) < key) {
-        lo += step;
-        step *= 2;
-      }
-      hi = lo + step < count ? lo + step : count;
-    } else {
-      hi = hint;
-      int step = 1;
-      while (hi - step > 0 && keyAt(hi - step) > key) {
-        hi -= step;
-        step *= 2;
-      }
-      lo = hi - step > 0 ? hi - step : 0;
+  if (!ascending_) return FindUnordered(time);
+  // Strictly ascending: an equal bar is the only one, wherever the search finds it.
+  const int hint = lastFound_ + 1 < count ? lastFound_ + 1 : count - 1;
+  if (PackedBytes(points.GetData()[hint]->time) == PackedBytes(time)) return lastFound_ = hint;
+  return FindFromHint(ChronologicalKey(time), hint);
+}
+
+int CFindGemDB::Find(const DateTime& time) const { return FindInline(time); }
+
+int CFindGemDB::FindFromHint(uint64_t key, int hint) const {
+  const int count = points.GetSize();
+  CFindGemPoint* const* slots = points.GetData();
+  // Looked for on the side of the hint where it must lie, in steps that double.
+  const auto keyAt = [slots](int i) { return ChronologicalKey(slots[i]->time); };
+  int lo, hi;  // the bar, if any, is in [lo, hi)
+  if (keyAt(hint) < key) {
+    lo = hint + 1;
+    int step = 1;
+    while (lo + step < count && keyAt(lo + step - 1) < key) {
+      lo += step;
+      step *= 2;
     }
-    while (lo < hi) {  // the first bar not earlier
-      const int mid = lo + (hi - lo) / 2;
-      if (keyAt(mid) < key)
-        lo = mid + 1;
-      else
-        hi = mid;
+    hi = lo + step < count ? lo + step : count;
+  } else {
+    hi = hint;
+    int step = 1;
+    while (hi - step > 0 && keyAt(hi - step) > key) {
+      hi -= step;
+      step *= 2;
     }
-    if (lo < count && keyAt(lo) == key) return lastFound_ = lo;
-    return -1;
+    lo = hi - step > 0 ? hi - step : 0;
   }
-  const void* hit = bsearch(&time, slots, static_cast<size_t>(count), sizeof(CFindGemPoint*),
-                            CompareWithSlot);
+  while (lo < hi) {  // the first bar not earlier
+    const int mid = lo + (hi - lo) / 2;
+    if (keyAt(mid) < key)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  if (lo < count && keyAt(lo) == key) return lastFound_ = lo;
+  return -1;
+}
+
+int CFindGemDB::FindUnordered(const DateTime& time) const {
+  CFindGemPoint** slots = points.GetData();
+  const void* hit = bsearch(&time, slots, static_cast<size_t>(points.GetSize()),
+                            sizeof(CFindGemPoint*), CompareWithSlot);
   if (hit == nullptr) return -1;
   return lastFound_ = static_cast<int>(static_cast<CFindGemPoint* const*>(hit) - slots);
 }
@@ -187,37 +179,40 @@ template <bool kBasisPoints, bool kSameDay, typename Bar>
 
 }  // namespace
 
-const CFindGemDB::ScanBar& CFindGemDB::ScanBarAt(int bar) const {
-  int slot = 0;
-  const size_t block = BlockOfBar(bar, &slot);
-  return scanBlocks_[block][static_cast<size_t>(slot)];
-}
-
-FindGemExcursions CFindGemDB::Measure(int reference) const {
-  FindGemExcursions e;
-  if (reference < 0 || reference >= GetCount()) return e;
-  const ScanBar& p = ScanBarAt(reference);
-  const int64_t last = int64_t{reference} + scope + 1;
-  const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
-  // Every bar up to the count is there: none is skipped. The bars are scanned block by block.
-  // The excursions of a reference price of 0 or less are dropped at the end, as if never
-  // taken.
-  FindGemExcursions x;
-  for (int j = reference + 1; j < end;) {
+// The scan of Measure over bars first .. end - 1, block by block, for one way of counting.
+template <bool kBasisPoints, bool kSameDay>
+[[gnu::always_inline]] inline void CFindGemDB::ScanRange(const ScanBar& p, int first, int end,
+                                                         FindGemExcursions* x) const {
+  for (int j = first; j < end;) {
     int slot = 0;
     const size_t block = BlockOfBar(j, &slot);
     const int inBlock = static_cast<int>(BlockBars(block)) - slot;
     const int n = end - j < inBlock ? end - j : inBlock;
     const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
-    bool goOn;
-    if (inBasisPoints == 1)
-      goOn = sameDay == 1 ? ScanExcursions<true, true>(bars, n, p.day, p.low, p.high, &x)
-                          : ScanExcursions<true, false>(bars, n, p.day, p.low, p.high, &x);
-    else
-      goOn = sameDay == 1 ? ScanExcursions<false, true>(bars, n, p.day, p.low, p.high, &x)
-                          : ScanExcursions<false, false>(bars, n, p.day, p.low, p.high, &x);
-    if (!goOn) break;
+    if (!ScanExcursions<kBasisPoints, kSameDay>(bars, n, p.day, p.low, p.high, x)) return;
     j += n;
+  }
+}
+
+// REQUIRES: 0 <= reference < GetCount().
+[[gnu::always_inline]] inline FindGemExcursions CFindGemDB::MeasureFrom(int reference) const {
+  FindGemExcursions e;
+  const ScanBar& p = ScanBarAt(reference);
+  const int64_t last = int64_t{reference} + scope + 1;
+  const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
+  // Every bar up to the count is there: none is skipped. The excursions of a reference price
+  // of 0 or less are dropped at the end, as if never taken.
+  FindGemExcursions x;
+  if (inBasisPoints == 1) {
+    if (sameDay == 1)
+      ScanRange<true, true>(p, reference + 1, end, &x);
+    else
+      ScanRange<true, false>(p, reference + 1, end, &x);
+  } else {
+    if (sameDay == 1)
+      ScanRange<false, true>(p, reference + 1, end, &x);
+    else
+      ScanRange<false, false>(p, reference + 1, end, &x);
   }
   if (p.low > 0.0f) {
     e.riseAboveLow = x.riseAboveLow;
@@ -229,6 +224,17 @@ FindGemExcursions CFindGemDB::Measure(int reference) const {
   }
   e.status = scope;
   return e;
+}
+
+FindGemExcursions CFindGemDB::Measure(int reference) const {
+  if (reference < 0 || reference >= GetCount()) return FindGemExcursions{};
+  return MeasureFrom(reference);
+}
+
+FindGemExcursions CFindGemDB::MeasureAt(const DateTime& barTime) const {
+  const int reference = FindInline(barTime) - scope;
+  if (reference < 0) return FindGemExcursions{};
+  return MeasureFrom(reference);
 }
 
 }  // namespace vqm

@@ -88,6 +88,9 @@ class CFindGemDB {
   // are on the reference bar's calendar day): the largest fall below and rise above the
   // reference low and high, in price units or ten-thousandths of the reference price.
   FindGemExcursions Measure(int reference) const;
+  // Find, then Measure from the bar `scope` bars before the one found: status -1 (and all
+  // four 0) when there is no such bar. One call for the calc export and the series.
+  FindGemExcursions MeasureAt(const DateTime& barTime) const;
 
   int GetCount() const { return points.GetSize(); }
 
@@ -101,7 +104,27 @@ class CFindGemDB {
   // The bars live in blocks that grow from 64 bars to 4096 and are kept across restarts; a
   // bar never moves.
   static size_t BlockBars(size_t block);
-  static size_t BlockOfBar(int bar, int* slot);  // the block of bar number `bar`, its slot
+  // The block of bar number `bar` (0 or more), and its slot in *slot.
+  static size_t BlockOfBar(int bar, int* slot) {
+    if (bar >= kMaxBlockBars) {
+      *slot = bar % kMaxBlockBars;
+      return static_cast<size_t>(bar / kMaxBlockBars) + 6;
+    }
+    if (bar < kFirstBlockBars) {
+      *slot = bar;
+      return 0;
+    }
+    // Block b >= 1 starts at 64 << (b - 1), the highest power of two not above the bar.
+    const int log2 = 31 - __builtin_clz(static_cast<unsigned>(bar));
+    *slot = bar - (1 << log2);
+    return static_cast<size_t>(log2 - 5);
+  }
+  static constexpr int kFirstBlockBars = 64;
+  static constexpr int kMaxBlockBars = 4096;  // 64 << 6
+  int FindInline(const DateTime& time) const;
+  // Find's two searches: from the bar at hint while the bars ascend (not at it), else bsearch.
+  int FindFromHint(uint64_t key, int hint) const;
+  int FindUnordered(const DateTime& time) const;
   std::vector<std::unique_ptr<CFindGemPoint[]>> blocks_;
   // True while every bar came later than the one before: then a bar later than the newest
   // has no equal, and the search for one can be skipped.
@@ -116,7 +139,14 @@ class CFindGemDB {
     int32_t day;
   };
   std::vector<std::unique_ptr<ScanBar[]>> scanBlocks_;
-  const ScanBar& ScanBarAt(int bar) const;
+  const ScanBar& ScanBarAt(int bar) const {
+    int slot = 0;
+    const size_t block = BlockOfBar(bar, &slot);
+    return scanBlocks_[block][static_cast<size_t>(slot)];
+  }
+  FindGemExcursions MeasureFrom(int reference) const;
+  template <bool kBasisPoints, bool kSameDay>
+  void ScanRange(const ScanBar& p, int first, int end, FindGemExcursions* x) const;
 };
 
 extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "datetime/date_time_fixture.h"
+#include "datetime/host_forms.h"
 
 namespace vqm {
 namespace {
@@ -43,6 +44,49 @@ TEST_F(DateTimeValueTest, SetDateTimeChecksRangesAndLogsRefusals) {
     log += c.log;
     EXPECT_EQ(log, DateTimeLogMessages()) << c.date << " " << c.time;
   }
+}
+
+// The host's date and time converted without SetDateTime where it would take them as they
+// stand, and through it elsewhere: the same six bytes and the same log either way.
+TEST_F(DateTimeValueTest, HostBarTimeEqualsTheSetterOnBothSidesOfItsShortcut) {
+  struct Case {
+    int hostDate, hostTime;
+    bool plain;
+  } cases[] = {
+      {101, 0, true},        {100, 0, false},       {2551231, 2400, true},
+      {2551232, 0, false},   {1240315, 2401, false}, {1240315, -1, false},
+      {1240099, 2399, true}, {1241399, 99, true},   {-1, 0, false},
+      {INT_MIN, INT_MIN, false}, {1240315, 42949673, false},  // * 100 wraps to 4 seconds
+      {900000, 930, true},   {INT_MAX, 0, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.plain, IsPlainHostBarTime(c.hostDate, c.hostTime)) << c.hostDate << " " << c.hostTime;
+    const std::string before = DateTimeLogMessages();
+    DateTime viaSetter;
+    viaSetter.SetDateTime(CalendarDateOfHostDate(c.hostDate), ClockTimeOfHostTime(c.hostTime));
+    const std::string afterSetter = DateTimeLogMessages();
+    const DateTime t = HostBarTime(c.hostDate, c.hostTime);
+    EXPECT_EQ(Fields(viaSetter), Fields(t)) << c.hostDate << " " << c.hostTime;
+    EXPECT_EQ(PackedBytes(viaSetter), PackedBytes(t)) << c.hostDate << " " << c.hostTime;
+    EXPECT_EQ(afterSetter + afterSetter.substr(before.size()), DateTimeLogMessages())
+        << c.hostDate << " " << c.hostTime;
+  }
+}
+
+// The packed key orders as Compare at depth 6 does, and equal keys are equal values.
+TEST_F(DateTimeValueTest, ChronologicalKeyOrdersAsCompare) {
+  const DateTime values[] = {
+      MakeDateTime(1900, 1, 1),          MakeDateTime(2024, 3, 15, 9, 30),
+      MakeDateTime(2024, 3, 15, 9, 30, 1), MakeDateTime(2024, 3, 16),
+      MakeDateTime(2024, 4, 1),          MakeDateTime(2155, 12, 31, 23, 59, 59),
+      MakeDateTime(2024, 3, 15, 255, 255, 255), DateTime(),
+  };
+  for (const DateTime& a : values)
+    for (const DateTime& b : values) {
+      const uint64_t ka = ChronologicalKey(a), kb = ChronologicalKey(b);
+      EXPECT_EQ(a.Compare(b, 6), ka < kb ? -1 : ka > kb ? 1 : 0) << Fields(a) << " " << Fields(b);
+      EXPECT_EQ(a.Compare(b, 6) == 0, PackedBytes(a) == PackedBytes(b));
+    }
 }
 
 TEST_F(DateTimeValueTest, IntegerFormChecks) {
