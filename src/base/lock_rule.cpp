@@ -12,6 +12,11 @@ int& LibraryLockDepth() {
   return depth;
 }
 
+int WakeLeafLockRevokerThen(int result) {
+  WakeLeafLockRevoker();
+  return result;
+}
+
 void LockRuleBroken(const char* function) {
   fprintf(stderr, "%s called without the library-wide lock\n", function);
   abort();

@@ -78,6 +78,9 @@ inline bool LeaveLeafLock() VQM_RELEASE(kLibraryLock) VQM_NO_THREAD_SAFETY_ANALY
   return platform::LibraryLock().LeaveLeaf();
 }
 inline void WakeLeafLockRevoker() { platform::LibraryLock().WakeRevoker(); }
+// A waiting revoker woken, then `result`: the one call a leaf makes, once it has left the
+// lock, when LeaveLeafLock found a revoker waiting.
+[[gnu::noinline, gnu::cold]] int WakeLeafLockRevokerThen(int result);
 
 // Reports the breach on standard error and aborts.
 [[noreturn]] void LockRuleBroken(const char* function);

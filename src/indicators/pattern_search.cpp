@@ -86,13 +86,6 @@ bool CalcUsualBar(const char* symbol, int date, int time, float* fallBelowLow,
   return true;
 }
 
-// A waiting revoker of the lock's bias woken, then `result`: made once the call has left the
-// lock.
-[[gnu::noinline, gnu::cold]] int WakeRevokerThen(int result) {
-  WakeLeafLockRevoker();
-  return result;
-}
-
 }  // namespace
 }  // namespace vqm
 
@@ -114,7 +107,7 @@ VQM_EXPORT int VQM_FindGemCalc(int /*notUsed*/, const char* symbol, int date, in
     int status = 0;
     if (vqm::CalcUsualBar(symbol, date, time, fallBelowLow, riseAboveLow, riseAboveHigh,
                           fallBelowHigh, &status)) {
-      if (__builtin_expect(vqm::LeaveLeafLock(), 0)) return vqm::WakeRevokerThen(status);
+      if (__builtin_expect(vqm::LeaveLeafLock(), 0)) return vqm::WakeLeafLockRevokerThen(status);
       return status;
     }
     wakeRevoker = vqm::LeaveLeafLock();

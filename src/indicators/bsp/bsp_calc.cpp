@@ -126,13 +126,6 @@ namespace {
   return CalcAnyBar(instance, up, down, style, pressure);
 }
 
-// A waiting revoker of the lock's bias woken, then `result`: the usual bar's one call, made
-// once it has left the lock.
-[[gnu::noinline, gnu::cold]] int WakeRevokerThen(int result) {
-  WakeLeafLockRevoker();
-  return result;
-}
-
 }  // namespace
 }  // namespace vqm
 
@@ -151,7 +144,7 @@ VQM_EXPORT int VQM_BSPCalc(CBSPSet* instance, float up, float down, int style, f
     if (pressure != nullptr && g_BSPMgr.IsHeldLast(instance) && (style == 1 || style == 2) &&
         instance->steadyRings) {
       *pressure = ReadyExponentialBarPressure<true>(*instance, up, down, style == 2);
-      if (__builtin_expect(LeaveLeafLock(), 0)) return WakeRevokerThen(0);
+      if (__builtin_expect(LeaveLeafLock(), 0)) return WakeLeafLockRevokerThen(0);
       return 0;
     }
     wakeRevoker = LeaveLeafLock();
