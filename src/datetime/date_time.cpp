@@ -3,7 +3,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "base/log.h"
 
@@ -119,17 +118,9 @@ int DateTime::SetDateTime(int date, int time) {
     LOGTRACE("DateTime", 0, "Invalid Date: %d", date);
     return -1;
   }
-  // Written as one four-byte and one two-byte store, year first in memory: a caller that
-  // copies the value next reads it back with loads of those widths, which six byte stores
-  // would stall.
-  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the fields are packed low first");
-  const uint32_t first = static_cast<uint32_t>(date / 10000 - 1900) |
-                         static_cast<uint32_t>(date % 10000 / 100) << 8 |
-                         static_cast<uint32_t>(date % 100) << 16 | uint32_t{h} << 24;
-  const uint16_t last = static_cast<uint16_t>(mi | s << 8);
-  unsigned char* bytes = reinterpret_cast<unsigned char*>(this);
-  memcpy(bytes, &first, sizeof first);
-  memcpy(bytes + sizeof first, &last, sizeof last);
+  StorePackedFields(*this, static_cast<uint32_t>(date / 10000 - 1900),
+                    static_cast<uint32_t>(date % 10000 / 100), static_cast<uint32_t>(date % 100),
+                    h, mi, s);
   return 0;
 }
 

@@ -87,8 +87,22 @@ static_assert(sizeof(DateTime) == 6, "DateTime is six bytes inside per-bar recor
 static_assert(alignof(DateTime) == 1, "DateTime packs without padding");
 static_assert(std::is_trivially_copyable<DateTime>::value, "DateTime is a plain value");
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the fields are packed low first");
+
+// Writes the six fields as one four-byte and one two-byte store, year lowest in memory: a
+// caller that copies the value next reads it back with loads of those widths (PackedBytes, a
+// copy), which six byte stores would stall. Each field is below 256.
+inline void StorePackedFields(DateTime& t, uint32_t year, uint32_t month, uint32_t day,
+                              uint32_t hour, uint32_t minute, uint32_t second) {
+  const uint32_t first = year | month << 8 | day << 16 | hour << 24;
+  const uint16_t last = static_cast<uint16_t>(minute | second << 8);
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(&t);
+  memcpy(bytes, &first, sizeof first);
+  memcpy(bytes + sizeof first, &last, sizeof last);
+}
+
 // The six bytes as they lie in memory, year in the lowest byte: equal values give equal
-// numbers. Read as one four-byte and one two-byte load, the widths SetDateTime stores.
+// numbers. Read as one four-byte and one two-byte load, the widths StorePackedFields stores.
 inline uint64_t PackedBytes(const DateTime& t) {
   uint32_t first;
   uint16_t last;
@@ -101,7 +115,6 @@ inline uint64_t PackedBytes(const DateTime& t) {
 // Compare at depth 6 does, for the per-bar ordering tests. (The packed bytes reversed: the
 // year, lowest in memory, becomes the most significant.)
 inline uint64_t ChronologicalKey(const DateTime& t) {
-  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the fields are packed low first");
   return __builtin_bswap64(PackedBytes(t)) >> 16;
 }
 

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include "datetime/date_time.h"
 
@@ -31,17 +30,12 @@ inline bool IsPlainHostBarTime(int hostDate, int hostTime) {
 }
 
 // The DateTime SetDateTime gives for such a date and time, straight from the host's digits
-// (the century offsets cancel: (date + 19000000) / 10000 - 1900 is date / 10000). Made as
-// one four-byte and one two-byte value, the widths a copy or PackedBytes reads back.
+// (the century offsets cancel: (date + 19000000) / 10000 - 1900 is date / 10000).
 // REQUIRES: IsPlainHostBarTime(hostDate, hostTime).
 inline DateTime PlainHostBarTime(int hostDate, int hostTime) {
   const uint32_t d = static_cast<uint32_t>(hostDate), t = static_cast<uint32_t>(hostTime);
-  const uint32_t first = d / 10000 | d / 100 % 100 << 8 | d % 100 << 16 | t / 100 << 24;
-  const uint16_t last = static_cast<uint16_t>(t % 100);  // the minute; the second is 0
   DateTime v;
-  unsigned char* bytes = reinterpret_cast<unsigned char*>(&v);
-  memcpy(bytes, &first, sizeof first);
-  memcpy(bytes + sizeof first, &last, sizeof last);
+  StorePackedFields(v, d / 10000, d / 100 % 100, d % 100, t / 100, t % 100, 0);
   return v;
 }
 
