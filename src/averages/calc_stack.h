@@ -50,8 +50,9 @@ class CCalcStack {
   }
   // The same for a stack whose ring is known to be full (filled == capacity).
   [[gnu::always_inline]] void AddMAKeepingSumsInFullRing(float x, float* slotSums) {
-    StoreInFullRing(x);
-    SumFromNewestSlot(slotSums);
+    // The slot handed on rather than read back from writePos: the inlined push then keeps
+    // few enough values at once that its caller saves no register.
+    SumFromSlot(StoreInFullRing(x), slotSums);
   }
   // AddEMA to the bit, for an owner that keeps its factor: `factor` must be
   // EmaFactor(length). Inline: the pressure makes two on every bar.
@@ -124,8 +125,8 @@ class CCalcStack {
   }
   // Store's steps but the count, for an initialised stack whose high and low are set (filled
   // is 1 or more, as it stays once the ring is full). capacity >= 1, so the slot after the
-  // last is always 0.
-  [[gnu::always_inline]] void StoreInFullRing(float x) {
+  // last is always 0. Returns the slot written.
+  [[gnu::always_inline]] size_t StoreInFullRing(float x) {
     // Selects, which the compiler makes maxss and minss, with the choices of
     // `if (x > high) high = x`: for an x that is NaN, or equal to high (+0 against -0 as
     // well), the comparison is false and high stays (maxss too returns its second operand
@@ -135,15 +136,21 @@ class CCalcStack {
     const float newLow = x < low ? x : low;
     high = newHigh;
     low = newLow;
-    const uint32_t slot = NextSlot();
+    // A full-width slot indexes the ring as it is, with no copy scaled on the side.
+    size_t slot = writePos;
+    if (__builtin_expect(slot >= capacity, 0)) slot = 0;
     items[slot] = x;
-    writePos = slot + 1;
+    writePos = static_cast<uint32_t>(slot + 1);
+    return slot;
   }
   // The simple average from the slot just written on, given the sums of the slots before it.
   // The slots from there to the end of the filled part are added one by one in slot order:
   // an odd one and a pair first, then four at a time.
   [[gnu::always_inline]] void SumFromNewestSlot(float* slotSums) {
-    const size_t slot = writePos - 1;
+    SumFromSlot(writePos - 1, slotSums);
+  }
+  // The same from `slot`, the slot just written.
+  [[gnu::always_inline]] void SumFromSlot(const size_t slot, float* slotSums) {
     const size_t end = filled;
     float sum = slot == 0 ? 0.0f : slotSums[slot - 1];
     size_t k = slot;

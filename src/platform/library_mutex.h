@@ -57,6 +57,32 @@ inline uintptr_t ThisThreadTag() {
 inline uintptr_t ThisThreadTag() { return static_cast<uintptr_t>(pthread_self()); }
 #endif
 
+// True when a word another thread may store holds `value`: a relaxed load, compared where it
+// lies. GCC keeps an atomic load apart from its comparison (a load into a register, then the
+// comparison), which costs a leaf an instruction and a register per test.
+inline bool WordHolds(const std::atomic<uintptr_t>& word, uintptr_t value) {
+#if defined(__x86_64__) && defined(__GCC_ASM_FLAG_OUTPUTS__)
+  static_assert(sizeof(word) == sizeof(uintptr_t), "the word is read as it lies");
+  bool equal;
+  __asm__ volatile("cmpq %2, %1" : "=@cce"(equal) : "m"(word), "r"(value));
+  return equal;
+#else
+  return word.load(std::memory_order_relaxed) == value;
+#endif
+}
+
+// True when a flag another thread may store is set: the same, for a flag of the lock.
+inline bool FlagSet(const std::atomic<int>& flag) {
+#if defined(__x86_64__) && defined(__GCC_ASM_FLAG_OUTPUTS__)
+  static_assert(sizeof(flag) == sizeof(int), "the flag is read as it lies");
+  bool set;
+  __asm__ volatile("cmpl $0, %1" : "=@ccne"(set) : "m"(flag));
+  return set;
+#else
+  return flag.load(std::memory_order_relaxed) != 0;
+#endif
+}
+
 class LibraryMutex {
  public:
   constexpr LibraryMutex() = default;
@@ -93,7 +119,7 @@ class LibraryMutex {
   // first wakes a revoker of the bias (WakeRevoker) when `wakeRevoker` is set (this call
   // makes no call either).
   bool TryEnterLeaf(uintptr_t self, bool& wakeRevoker) {
-    if (owner_.load(std::memory_order_relaxed) == self) return false;
+    if (WordHolds(owner_, self)) return false;
     return EnterThroughBias(self, wakeRevoker);
   }
   // Leaves a hold entered through the bias (TryEnterLeaf's, or a biased lock()'s). True when
@@ -103,7 +129,7 @@ class LibraryMutex {
     biasedInside_.store(0, std::memory_order_release);
     // A revoker's barrier orders the store and the check for the processor.
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    return revoking_.load(std::memory_order_relaxed) != 0;
+    return FlagSet(revoking_);
   }
   void WakeRevoker();
 
@@ -143,12 +169,12 @@ class LibraryMutex {
   // False when the bias is not, or no longer, this thread's; the mark is then taken back and
   // `wakeRevoker` says whether a revoker waits to be woken.
   bool EnterThroughBias(uintptr_t self, bool& wakeRevoker) {
-    if (__builtin_expect(bias_.load(std::memory_order_relaxed) != self, 0)) return false;
+    if (__builtin_expect(!WordHolds(bias_, self), 0)) return false;
     biasedInside_.store(1, std::memory_order_relaxed);
     // Only the compiler is kept from reading the bias before the store: a revoker's barrier
     // orders the two for the processor (see the top of this file).
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (__builtin_expect(bias_.load(std::memory_order_relaxed) == self, 1)) return true;
+    if (__builtin_expect(WordHolds(bias_, self), 1)) return true;
     wakeRevoker = LeaveLeaf();
     return false;
   }

@@ -143,7 +143,11 @@ VQM_EXPORT int VQM_BSPCalc(CBSPSet* instance, float up, float down, int style, f
   if (TryEnterLeafLock(wakeRevoker)) {
     if (pressure != nullptr && g_BSPMgr.IsHeldLast(instance) && (style == 1 || style == 2) &&
         instance->steadyRings) {
-      *pressure = ReadyExponentialBarPressure<true>(*instance, up, down, style == 2);
+      // A copy for each style: the style is then not kept in a register through the work.
+      if (style == 1)
+        *pressure = ReadyExponentialBarPressure<true>(*instance, up, down, false);
+      else
+        *pressure = ReadyExponentialBarPressure<true>(*instance, up, down, true);
       if (__builtin_expect(LeaveLeafLock(), 0)) return WakeLeafLockRevokerThen(0);
       return 0;
     }
