@@ -119,7 +119,7 @@ class LibraryMutex {
   // first wakes a revoker of the bias (WakeRevoker) when `wakeRevoker` is set (this call
   // makes no call either).
   bool TryEnterLeaf(uintptr_t self, bool& wakeRevoker) {
-    if (WordHolds(owner_, self)) return false;
+    if (__builtin_expect(WordHolds(owner_, self), 0)) return false;
     return EnterThroughBias(self, wakeRevoker);
   }
   // Leaves a hold entered through the bias (TryEnterLeaf's, or a biased lock()'s). True when

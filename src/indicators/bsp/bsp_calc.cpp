@@ -126,6 +126,12 @@ namespace {
   return CalcAnyBar(instance, up, down, style, pressure);
 }
 
+// The usual bar's result once it leaves the lock, waking a revoker of the bias that waits.
+[[gnu::always_inline]] inline int LeaveUsualBar() VQM_RELEASE(kLibraryLock) {
+  if (__builtin_expect(LeaveLeafLock(), 0)) return WakeLeafLockRevokerThen(0);
+  return 0;
+}
+
 }  // namespace
 }  // namespace vqm
 
@@ -141,15 +147,17 @@ VQM_EXPORT int VQM_BSPCalc(CBSPSet* instance, float up, float down, int style, f
   using namespace vqm;
   bool wakeRevoker = false;
   if (TryEnterLeafLock(wakeRevoker)) {
-    if (pressure != nullptr && g_BSPMgr.IsHeldLast(instance) && (style == 1 || style == 2) &&
-        instance->steadyRings) {
-      // A copy for each style: the style is then not kept in a register through the work.
-      if (style == 1)
+    if (pressure != nullptr && g_BSPMgr.IsHeldLast(instance) && instance->steadyRings) {
+      // A copy for each style, tested once: the style is then not kept in a register
+      // through the work.
+      if (style == 1) {
         *pressure = ReadyExponentialBarPressure<true>(*instance, up, down, false);
-      else
+        return LeaveUsualBar();
+      }
+      if (style == 2) {
         *pressure = ReadyExponentialBarPressure<true>(*instance, up, down, true);
-      if (__builtin_expect(LeaveLeafLock(), 0)) return WakeLeafLockRevokerThen(0);
-      return 0;
+        return LeaveUsualBar();
+      }
     }
     wakeRevoker = LeaveLeafLock();
   }
