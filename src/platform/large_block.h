@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <new>
+#include <utility>
 
 namespace vqm::platform {
 
@@ -26,6 +27,15 @@ struct LargeBlockAllocator {
     return static_cast<T*>(p);
   }
   void deallocate(T* p, size_t n) { FreeLargeBlock(p, n * sizeof(T)); }
+  // Entries made by resize are left unset, as the caller writes them at once.
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
   template <class U>
   bool operator==(const LargeBlockAllocator<U>&) const { return true; }
   template <class U>
