@@ -56,6 +56,7 @@ TEST(ByteScanTest, EveryWidthFindsWhatTheByteByByteScanFinds) {
   unsigned seed = 29;
   std::vector<int> widths;
   for (int w = 16; w <= WidestScanWidth(); w *= 2) widths.push_back(w);
+  RecordProperty("widest", WidestScanWidth());
   for (int run = 0; run < 3000; ++run) {
     const size_t size = (seed = seed * 69069 + 1) >> 22;  // up to 1023 bytes
     std::string bytes;
