@@ -106,7 +106,7 @@ int ProcessorWidth() {
   __builtin_cpu_init();
   // The wide scans count and find their stops with POPCNT and TZCNT as well.
   if (!__builtin_cpu_supports("popcnt") || !__builtin_cpu_supports("bmi")) return 16;
-  if (__builtin_cpu_supports("avx512bw")) return 64;
+  if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi2")) return 64;
   if (__builtin_cpu_supports("avx2")) return 32;
   return 16;
 }

@@ -45,7 +45,8 @@ struct LineStops {
 bool ScanLineStops(char* p, size_t size, const ByteReplacement* replacement, bool untilInLine,
                    LineStops& found);
 
-// The widest scan this processor runs: 64 bytes at a time (AVX-512), 32 (AVX2) or 16 (SSE2).
+// The widest scan this processor runs: 64 bytes at a time (AVX-512 BW and VBMI2), 32 (AVX2)
+// or 16 (SSE2).
 int WidestScanWidth();
 // Scans run at most `bytes` at a time from now on (16, 32 or 64: so that every path can be
 // compared on one machine); returns the width they now run at. Every width finds the same.
