@@ -102,7 +102,7 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt,bmi"))) bool ScanPiec
       continue;
     }
     const __mmask64 froms = _mm512_cmpeq_epi8_mask(v, from);
-    if (froms != 0) _mm512_mask_storeu_epi8(q, froms, to);
+    if (froms != 0) _mm512_storeu_si512(q, _mm512_mask_blend_epi8(froms, v, to));
   }
   found.count = count;
   if (others != 0) found.onlyLineFeeds = false;
