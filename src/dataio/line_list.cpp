@@ -1,5 +1,6 @@
 #include "dataio/line_list.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -241,15 +242,19 @@ void LineList::EndLine(SplitCursor& at, bool rewriteLine, const Rewrite* rewrite
 void LineList::ForeseeLines(const LineReader& reader, int limit, size_t lines, size_t bytes) {
   const long long size = reader.FileSize();
   if (size <= 0 || bytes == 0) return;
-  size_t expected = static_cast<size_t>(static_cast<double>(lines) * static_cast<double>(size) /
-                                        static_cast<double>(bytes) * 1.125) + 64;
+  const double foreseen = static_cast<double>(lines) * static_cast<double>(size) / static_cast<double>(bytes);
+  size_t expected = static_cast<size_t>(foreseen * 1.125) + 64;
   if (expected > static_cast<size_t>(size)) expected = static_cast<size_t>(size);  // a byte a line
   if (limit > 0 && expected > static_cast<size_t>(limit)) expected = static_cast<size_t>(limit);
   try {
     starts_.reserve(starts_.size() + expected);
   } catch (const std::bad_alloc&) {
     // Only a saving: the entries grow as they come instead.
+    return;
   }
+  // The entries the file's lines will take at their foreseen count, not the margin.
+  const size_t likely = std::min(static_cast<size_t>(foreseen), starts_.capacity() - starts_.size());
+  platform::PrefaultLargeBlock(starts_.data() + starts_.size(), likely * sizeof(starts_[0]));
 }
 
 int LineList::Load(const char* path, CTxt& error, int limit, const Rewrite* rewrite) {
@@ -268,7 +273,8 @@ int LineList::Load(const char* path, CTxt& error, int limit, const Rewrite* rewr
     block_.reset();
     capacity_ = 0;
   }
-  if (need > 0) Reserve(need + static_cast<size_t>(reader.BlockSize()) + 2);
+  if (need > 0 && Reserve(need + static_cast<size_t>(reader.BlockSize()) + 2))
+    platform::PrefaultLargeBlock(block_.get() + used_, need);
   ReadLines(reader, limit, rewrite);
   reader.Close();
   if (starts_.capacity() / 2 > starts_.size() + 65536) starts_.shrink_to_fit();

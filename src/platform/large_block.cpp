@@ -37,10 +37,6 @@ void* MapHugePageAligned(size_t size) {
   if (end > aligned + length) munmap(reinterpret_cast<void*>(aligned + length), end - (aligned + length));
   void* block = reinterpret_cast<void*>(aligned);
   madvise(block, length, MADV_HUGEPAGE);  // only advice: the block works without it
-  // The block is about to be filled: its pages are faulted in now, in one call, rather
-  // than one fault at a time as the copy reaches them. Kernels before Linux 5.14 decline
-  // (EINVAL), and a block they leave unfaulted works all the same.
-  madvise(block, length, MADV_POPULATE_WRITE);
   return block;
 }
 #else
@@ -53,6 +49,20 @@ void* MapHugePageAligned(size_t) { return nullptr; }
 void* AllocateLargeBlock(size_t size) {
   if (size < kLargeFrom) return malloc(size > 0 ? size : 1);
   return MapHugePageAligned(size);
+}
+
+void PrefaultLargeBlock(void* at, size_t bytes) {
+#if defined(VQM_HUGE_PAGES)
+  if (bytes < kLargeFrom) return;
+  // In one call rather than one fault at a time as the writes reach the pages. Kernels
+  // before Linux 5.14 decline (EINVAL), and the writes then fault the pages as before.
+  const uintptr_t from = reinterpret_cast<uintptr_t>(at) & ~uintptr_t{4095};
+  const uintptr_t to = reinterpret_cast<uintptr_t>(at) + bytes;
+  madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+#else
+  (void)at;
+  (void)bytes;
+#endif
 }
 
 void FreeLargeBlock(void* block, size_t size) {

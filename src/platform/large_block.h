@@ -13,6 +13,11 @@ namespace vqm::platform {
 // size bytes, or null when memory runs out. Release with FreeLargeBlock and the same size.
 void* AllocateLargeBlock(size_t size);
 void FreeLargeBlock(void* block, size_t size);
+// Faults in the `bytes` from `at`, which lie in one block from AllocateLargeBlock and are
+// about to be written, at once where the system offers it (Linux 5.14 on). Only the bytes
+// that will be written: each page faulted in is fresh memory, which a virtual machine may
+// back slowly.
+void PrefaultLargeBlock(void* at, size_t bytes);
 
 // An allocator on those blocks, for a container that grows to millions of entries at once.
 template <class T>
