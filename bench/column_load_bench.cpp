@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "base/paths.h"
+#include "dataio/byte_scan.h"
 #include "dataio/column_loader.h"
 #include "frame/exports.h"
 #include "frame/value_block.h"
@@ -77,7 +79,41 @@ void BM_LoadColLoad(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * size);
 }
 
+// The load's own scan of one read (the first 300 000 bytes of the file), window by window
+// as the load takes it, at each width the processor runs. The commas are "replaced" by
+// commas, so that every pass does the work of a first one.
+void BM_LineScan(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  if (vqm::LimitScanWidth(width) != width) {
+    state.SkipWithError("the processor runs no scan this wide");
+    return;
+  }
+  MakeFileOnce();
+  std::vector<char> bytes(300000 + 1);
+  FILE* f = vqm::platform::OpenFile((std::string("C:/Database/LoadCol/") + kName).c_str(), "rb");
+  const size_t size = fread(bytes.data(), 1, bytes.size() - 1, f);
+  fclose(f);
+  const vqm::ByteReplacement commas = {',', ',', '"'};
+  constexpr size_t kWindow = 8192;
+  std::vector<uint16_t> offsets(kWindow + 4);
+  uint64_t unsettled[kWindow / 64 / 64];
+  vqm::LineStops found = {offsets.data(), unsettled, 0, true};
+  for (auto _ : state) {
+    size_t stops = 0;
+    bool untilInLine = false;
+    for (size_t at = 0; at < size; at += kWindow) {
+      untilInLine = vqm::ScanLineStops(bytes.data() + at, size - at < kWindow ? size - at : kWindow,
+                                       &commas, untilInLine, found);
+      stops += found.count;
+    }
+    benchmark::DoNotOptimize(stops);
+  }
+  vqm::LimitScanWidth(64);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+}
+
 BENCHMARK(BM_WcLines)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LineScan)->Arg(16)->Arg(32)->Arg(64)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadColLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

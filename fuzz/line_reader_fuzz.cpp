@@ -1,6 +1,6 @@
 // The line reader and the line list over a fuzzed file, with the block size variable set
-// to each of its forms and caller buffers of every size; the byte scanner that both rely
-// on is checked against the plain loop.
+// to each of its forms and caller buffers of every size, and the list's scan at each width
+// the processor runs; the byte scanner that both rely on is checked against the plain loop.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -68,6 +68,7 @@ void LoadLines(vqm::fuzz::Arguments& a) {
     vqm::CTxt error;
     const int limit = a.Choose(3) == 0 ? a.Int() : a.Small(-2, 50);
     const bool present = a.Flag(), rewrite = a.Flag();
+    vqm::LimitScanWidth(16 << a.Choose(3));  // each width the processor runs finds the same
     const int held = list.Load(present ? kFile : "C:/Fuzz/missing.txt", error, limit,
                                rewrite ? &vqm::kCommasToTabs : nullptr);
     if (held >= 0 && held != list.GetSize()) abort();

@@ -2,7 +2,10 @@
 
 #include <emmintrin.h>
 
+#include <atomic>
 #include <cstring>
+
+#include "dataio/line_pieces.h"
 
 namespace vqm {
 
@@ -44,64 +47,130 @@ size_t ReplaceByteBeforeStop(char* p, size_t size, char from, char to, char stop
   return size;
 }
 
-void LineStopScanner::Start(size_t begin, size_t end, const ByteReplacement* replacement) {
-  begin_ = begin;
-  end_ = end;
-  replacement_ = replacement;
-  piece_ = SIZE_MAX;
-}
+namespace line_pieces {
 
-void LineStopScanner::TakePiece(char* block, size_t piece, bool lineSawUntil) {
-  const size_t at = begin_ + piece * 64;
-  char* p = block + at;
-  const size_t n = end_ - at < 64 ? end_ - at : 64;
-  const ByteReplacement* r = replacement_;
-  uint64_t stops = 0, untils = 0, froms = 0;
-  if (n < 64) {
-    // The read's last bytes: found one by one, and left for the line's own rewrite.
-    for (size_t i = 0; i < n; ++i) {
-      const char c = p[i];
-      if (c == '\n' || c == '\r' || c == 0 || c == 0x1a) stops |= uint64_t{1} << i;
-      if (r != nullptr && c == r->until) untils |= uint64_t{1} << i;
-    }
-    stops_ = stops;
-    untils_ = untils;
-    replaced_ = r == nullptr;
-    piece_ = piece;
-    return;
-  }
+bool ScanPieces16(char* p, size_t pieces, const ByteReplacement* r, bool untilInLine, LineStops& found) {
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i nul = _mm_setzero_si128();
   const __m128i sub = _mm_set1_epi8(0x1a);
   const __m128i until = _mm_set1_epi8(r != nullptr ? r->until : 0);
   const __m128i from = _mm_set1_epi8(r != nullptr ? r->from : 0);
-  __m128i v[4];
-  for (int k = 0; k < 4; ++k) {
-    v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v[k], lf), _mm_cmpeq_epi8(v[k], cr)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(v[k], nul), _mm_cmpeq_epi8(v[k], sub)));
-    stops |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hit))} << (16 * k);
-    untils |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[k], until)))} << (16 * k);
-    froms |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[k], from)))} << (16 * k);
+  const __m128i to = _mm_set1_epi8(r != nullptr ? r->to : 0);
+  uint64_t others = 0;  // stops that are not LFs
+  size_t count = found.count;
+  for (size_t k = 0; k < pieces; ++k) {
+    char* q = p + 64 * k;
+    PieceBytes piece = {0, 0, 0};
+    uint64_t froms = 0, halted = 0;
+    __m128i v[4];
+    for (int i = 0; i < 4; ++i) {
+      v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * i));
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * i + 1));
+      const __m128i halts = _mm_or_si128(_mm_cmpeq_epi8(v[i], nul), _mm_cmpeq_epi8(v[i], sub));
+      const __m128i lone = _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(v[i], cr));
+      const int shift = 16 * i;
+      piece.ends |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[i], lf)))} << shift;
+      halted |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(halts))} << shift;
+      piece.lone |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(lone))} << shift;
+      piece.untils |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[i], until)))} << shift;
+      froms |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[i], from)))} << shift;
+    }
+    piece.ends |= halted;
+    count = AddStops(piece.ends | piece.lone, k, found.offsets, count);
+    others |= halted | piece.lone;
+    if (r == nullptr) continue;
+    if (!Settles(piece, untilInLine)) {
+      MarkUnsettled(found.unsettled, k);
+      continue;
+    }
+    for (int i = 0; i < 4; ++i) {
+      if (((froms >> (16 * i)) & 0xFFFF) == 0) continue;
+      const __m128i hit = _mm_cmpeq_epi8(v[i], from);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16 * i),
+                       _mm_or_si128(_mm_andnot_si128(hit, v[i]), _mm_and_si128(hit, to)));
+    }
   }
-  stops_ = stops;
-  piece_ = piece;
-  if (r == nullptr) {
-    untils_ = 0;
-    replaced_ = true;
-    return;
+  found.count = count;
+  if (others != 0) found.onlyLineFeeds = false;
+  return untilInLine;
+}
+
+}  // namespace line_pieces
+
+namespace {
+
+using PieceScan = bool (*)(char*, size_t, const ByteReplacement*, bool, LineStops&);
+
+int ProcessorWidth() {
+  __builtin_cpu_init();
+  // The wide scans count and find their stops with POPCNT and TZCNT as well.
+  if (!__builtin_cpu_supports("popcnt") || !__builtin_cpu_supports("bmi")) return 16;
+  if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi2")) return 64;
+  if (__builtin_cpu_supports("avx2")) return 32;
+  return 16;
+}
+
+std::atomic<int> g_scanWidth{0};  // 0: not chosen yet
+
+int ScanWidth() {
+  int width = g_scanWidth.load(std::memory_order_relaxed);
+  if (width == 0) {
+    width = WidestScanWidth();
+    g_scanWidth.store(width, std::memory_order_relaxed);
   }
-  untils_ = untils;
-  replaced_ = !lineSawUntil && untils == 0;
-  if (!replaced_ || froms == 0) return;
-  const __m128i to = _mm_set1_epi8(r->to);
-  for (int k = 0; k < 4; ++k) {
-    if (((froms >> (16 * k)) & 0xFFFF) == 0) continue;
-    const __m128i hit = _mm_cmpeq_epi8(v[k], from);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16 * k),
-                     _mm_or_si128(_mm_andnot_si128(hit, v[k]), _mm_and_si128(hit, to)));
+  return width;
+}
+
+// A last piece shorter than 64 bytes, one byte at a time; its replacement is left to the
+// lines' own rewrite.
+bool ScanShortPiece(char* p, size_t size, const ByteReplacement* r, bool untilInLine,
+                    size_t piece, LineStops& found) {
+  line_pieces::PieceBytes bytes = {0, 0, 0};
+  bool others = false;
+  for (size_t i = 0; i < size; ++i) {
+    const char c = p[i];
+    const uint64_t bit = uint64_t{1} << i;
+    if (c == '\n' || c == 0 || c == 0x1a) bytes.ends |= bit;
+    if (c == '\r' && p[i + 1] != '\n') bytes.lone |= bit;
+    if (r != nullptr && c == r->until) bytes.untils |= bit;
+    others = others || c == 0 || c == 0x1a || (bytes.lone & bit) != 0;
   }
+  found.count = line_pieces::AddStops(bytes.ends | bytes.lone, piece, found.offsets, found.count);
+  if (others) found.onlyLineFeeds = false;
+  if (r == nullptr) return untilInLine;
+  line_pieces::Settles(bytes, untilInLine);
+  line_pieces::MarkUnsettled(found.unsettled, piece);
+  return untilInLine;
+}
+
+}  // namespace
+
+int WidestScanWidth() {
+  static const int width = ProcessorWidth();
+  return width;
+}
+
+int LimitScanWidth(int bytes) {
+  int width = WidestScanWidth();
+  while (width > 16 && width > bytes) width /= 2;
+  g_scanWidth.store(width, std::memory_order_relaxed);
+  return width;
+}
+
+bool ScanLineStops(char* p, size_t size, const ByteReplacement* replacement, bool untilInLine,
+                   LineStops& found) {
+  const size_t pieces = size / 64;
+  found.count = 0;
+  found.onlyLineFeeds = true;
+  memset(found.unsettled, 0, ((size + 63) / 64 + 63) / 64 * sizeof(uint64_t));
+  const int width = ScanWidth();
+  const PieceScan scan = width == 64   ? line_pieces::ScanPieces64
+                         : width == 32 ? line_pieces::ScanPieces32
+                                       : line_pieces::ScanPieces16;
+  untilInLine = scan(p, pieces, replacement, untilInLine, found);
+  if (size % 64 == 0) return untilInLine;
+  return ScanShortPiece(p + 64 * pieces, size % 64, replacement, untilInLine, pieces, found);
 }
 
 }  // namespace vqm

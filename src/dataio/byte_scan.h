@@ -1,4 +1,4 @@
-// Finding the next byte of interest in a run of text, 16 bytes at a time.
+// Finding the bytes a line reader stops at in a run of text, 16 to 64 bytes at a time.
 #pragma once
 
 #include <cstddef>
@@ -20,47 +20,36 @@ struct ByteReplacement {
   char from, to, until;
 };
 
-// Finds the line stops (LF, CR, NUL, Ctrl-Z) in the bytes of one read, 64 at a time, and may
-// make a replacement in the same pass: a 64-byte piece is rewritten when it holds no `until`
-// byte and the line it starts in has had none so far, so every byte it replaces lies ahead
-// of its line's first `until`. Pieces are taken in order as the scan reaches them, before
-// any byte of theirs is consumed; the bytes consumed may then be moved about freely.
-class LineStopScanner {
- public:
-  // Scans the block's bytes [begin, end); replacement may be null.
-  void Start(size_t begin, size_t end, const ByteReplacement* replacement);
-  // The offset of the first stop at or after `from` (not below the last call's), or end.
-  // sawUntil is set when the bytes [from, stop) hold an `until` byte, unreplaced when some
-  // of them lie in a piece that was left as it was. block may have moved since the last
-  // call; its bytes at and after `from` have not.
-  // Inline: a line of a usual file is a piece or less, and this is most of its cost.
-  size_t NextStop(char* block, size_t from, bool& sawUntil, bool& unreplaced) {
-    for (;;) {
-      if (from >= end_) return end_;
-      const size_t piece = (from - begin_) / 64;
-      if (piece != piece_) TakePiece(block, piece, sawUntil);
-      if (!replaced_) unreplaced = true;
-      const uint64_t ahead = ~uint64_t{0} << ((from - begin_) % 64);
-      const uint64_t stops = stops_ & ahead;
-      if (stops != 0) {
-        const int at = __builtin_ctzll(stops);
-        if ((untils_ & ahead & ((uint64_t{1} << at) - 1)) != 0) sawUntil = true;
-        return begin_ + piece * 64 + static_cast<size_t>(at);
-      }
-      if ((untils_ & ahead) != 0) sawUntil = true;
-      from = begin_ + (piece + 1) * 64;
-    }
-  }
-
- private:
-  // Finds the piece's stops and `until` bytes, and makes its replacement where it may.
-  void TakePiece(char* block, size_t piece, bool lineSawUntil);
-
-  size_t begin_ = 0, end_ = 0;
-  const ByteReplacement* replacement_ = nullptr;
-  size_t piece_ = SIZE_MAX;  // the piece whose masks are held
-  uint64_t stops_ = 0, untils_ = 0;
-  bool replaced_ = true;  // the held piece had its replacement made (or needs none)
+// What a scan of a run of bytes (at most 65536 of them) found.
+// - offsets, count: where the stops lie, in order, counted from the run's first byte: the
+//   bytes a line reader stops at (LF, NUL, Ctrl-Z, and a CR that no LF follows; a CR before
+//   an LF belongs to that line end, and is left to whoever ends the line). Room for the
+//   run's size + 4 offsets: the scan may write a few past the last.
+// - onlyLineFeeds: every stop is an LF.
+// - unsettled: one bit a 64-byte piece (bit k % 64 of word k / 64), room for a bit for each
+//   piece: the replacement was not made in that piece, as it holds an `until` byte, or the
+//   line it starts in has had one, or it is a last piece shorter than 64 bytes. The lines
+//   that touch it need their own rewrite; every other line had its `from` bytes replaced.
+struct LineStops {
+  uint16_t* offsets;
+  uint64_t* unsettled;
+  size_t count;
+  bool onlyLineFeeds;
 };
+
+// Scans p[0, size), making the replacement (may be null) in the pieces where it may: every
+// byte it replaces lies ahead of its line's first `until` byte. Lines end at LF, NUL and
+// Ctrl-Z; a CR does not end one. p[size] is read: the byte that follows, or a 0 where the
+// bytes end. untilInLine: the line the bytes start in has had an `until` byte; returns the
+// same of the line they end in (as given, without a replacement).
+bool ScanLineStops(char* p, size_t size, const ByteReplacement* replacement, bool untilInLine,
+                   LineStops& found);
+
+// The widest scan this processor runs: 64 bytes at a time (AVX-512 BW and VBMI2), 32 (AVX2)
+// or 16 (SSE2).
+int WidestScanWidth();
+// Scans run at most `bytes` at a time from now on (16, 32 or 64: so that every path can be
+// compared on one machine); returns the width they now run at. Every width finds the same.
+int LimitScanWidth(int bytes);
 
 }  // namespace vqm

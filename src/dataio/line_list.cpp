@@ -1,5 +1,6 @@
 #include "dataio/line_list.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -10,6 +11,10 @@ namespace vqm {
 namespace {
 
 constexpr int kLineBufferSize = 100000;
+constexpr size_t kLongestLine = kLineBufferSize - 1;
+// A read's bytes are scanned and split a window at a time, while they are in the nearest
+// cache.
+constexpr size_t kWindow = 8192;
 
 }  // namespace
 
@@ -78,68 +83,158 @@ void LineList::Clear() {
 // bytes and the rest dropped, a Ctrl-Z that begins a line ends the file.
 void LineList::ReadLines(LineReader& reader, int limit, const Rewrite* rewrite) {
   const size_t chunk = static_cast<size_t>(reader.BlockSize());
-  const size_t longest = kLineBufferSize - 1;
-  size_t read = used_;       // next byte to look at
-  size_t lineStart = used_;  // the current line's first byte
-  size_t write = used_;      // end of the current line's stored bytes
-  bool inLine = false;       // a byte of the current line has been taken
-  // The current line's: an `until` byte of the bulk replacement seen; bytes the bulk pass
-  // left as they were.
-  bool sawUntil = false, unsettled = false;
-  LineStopScanner scan;
+  const ByteReplacement* bulk = rewrite != nullptr ? &rewrite->bulk : nullptr;
+  SplitCursor at = {used_, used_, used_, false};
+  bool untilInLine = false;  // the bulk replacement's `until` byte seen in the current line
+  uint16_t offsets[kWindow + 4];
+  uint64_t unsettled[kWindow / 64 / 64];
+  LineStops found = {offsets, unsettled, 0, true};
   const size_t firstLine = starts_.size(), firstByte = used_;
   bool foreseen = false;
   for (;;) {
-    bool ended = false;
-    if (read == used_) {
-      if (!foreseen && starts_.size() > firstLine) {
-        ForeseeLines(reader, limit, starts_.size() - firstLine, used_ - firstByte);
-        foreseen = true;
-      }
-      if (!Reserve(chunk + 1)) break;
-      const long long n = reader.ReadBytes(block_.get() + used_, static_cast<long long>(chunk), inLine);
-      if (n < 0) break;
-      if (n > 0) {
-        scan.Start(used_, used_ + static_cast<size_t>(n), rewrite ? &rewrite->bulk : nullptr);
-        used_ += static_cast<size_t>(n);
-        continue;
-      }
+    if (!foreseen && starts_.size() > firstLine) {
+      ForeseeLines(reader, limit, starts_.size() - firstLine, used_ - firstByte);
+      foreseen = true;
+    }
+    if (!Reserve(chunk + 1)) break;
+    const bool inLine = at.read != at.lineStart;
+    const long long n = reader.ReadBytes(block_.get() + used_, static_cast<long long>(chunk), inLine);
+    if (n < 0) break;
+    if (n == 0) {
       // The bytes ended inside a line (or a read found none where the file said more were):
       // the line ends there.
-      ended = true;
-    } else {
-      char* b = block_.get();
-      const size_t run = scan.NextStop(b, read, sawUntil, unsettled) - read;
-      const size_t stored = write - lineStart;
-      const size_t keep = run < longest - stored ? run : longest - stored;
-      if (keep > 0 && write != read) memmove(b + write, b + read, keep);
-      write += keep;
-      read += run;
-      inLine = inLine || run > 0;
-      if (read == used_) continue;
-      const char c = b[read++];
-      // NUL and LF end the line below, as Ctrl-Z does after a stored byte.
-      inLine = true;
-      if (c == '\r') {
-        // A CR is skipped; before an LF, as at the end of most lines, the line ends.
-        if (read == used_ || b[read] != '\n') continue;
-        ++read;
+      EndLine(at, at.unsettled, rewrite);
+      break;
+    }
+    const size_t begin = used_;
+    used_ += static_cast<size_t>(n);
+    block_[used_] = 0;  // no LF follows the read's last byte yet
+    for (size_t window = begin; window < used_; window += kWindow) {
+      const size_t size = used_ - window < kWindow ? used_ - window : kWindow;
+      untilInLine = ScanLineStops(block_.get() + window, size, bulk, untilInLine, found);
+      if (SplitScanned(window, size, found, at, rewrite, limit) != SplitEnd::kMore) {
+        used_ = at.lineStart;
+        return;
       }
-      if (c == 0x1a && write == lineStart) break;  // the end of the file
     }
-    char* line = block_.get() + lineStart;
-    int length = static_cast<int>(write - lineStart);
-    line[length] = 0;
-    if (rewrite != nullptr && (sawUntil || unsettled)) {
-      length = rewrite->apply(line, length);
-      line[length] = 0;
-    }
-    starts_.push_back(static_cast<int64_t>(lineStart));
-    lineStart = write = read;
-    inLine = sawUntil = unsettled = false;
-    if (ended || (limit > 0 && GetSize() >= limit)) break;
   }
-  used_ = lineStart;
+  used_ = at.lineStart;
+}
+
+LineList::SplitEnd LineList::SplitScanned(size_t begin, size_t size, const LineStops& found,
+                                          SplitCursor& at, const Rewrite* rewrite, int limit) {
+  char* const b = block_.get();
+  const size_t pieces = (size + 63) / 64;
+  const uint16_t* const offsets = found.offsets;
+  const size_t count = found.count;
+  // Each stop may end a line: the entries are taken now and written in place.
+  const size_t held = starts_.size();
+  starts_.resize(held + count);
+  int64_t* const lines = starts_.data() + held;
+  const size_t most = limit > 0 ? static_cast<size_t>(limit) - held : SIZE_MAX;
+  size_t ended = 0;
+  // The cursor's parts in registers: the line's bytes are stored through a char pointer,
+  // which the compiler must assume could reach anything in memory.
+  size_t lineStart = at.lineStart, write = at.write, read = at.read;
+  bool unsettled = at.unsettled;
+
+  // The first piece left unsettled that the current line may reach: it begins at `next`.
+  constexpr size_t kNone = SIZE_MAX / 2;
+  const auto unsettledFrom = [&](size_t offset) {
+    for (size_t k = offset < begin ? 0 : (offset - begin) / 64; k < pieces;) {
+      const uint64_t bits = found.unsettled[k / 64] >> (k % 64);
+      if (bits != 0) {
+        k += static_cast<size_t>(__builtin_ctzll(bits));
+        return k < pieces ? begin + 64 * k : kNone;
+      }
+      k = (k / 64 + 1) * 64;
+    }
+    return kNone;
+  };
+  size_t next = rewrite != nullptr ? unsettledFrom(read) : kNone;
+  // Stores the bytes [read, to) after the line's, up to its longest.
+  const auto takeRun = [&](size_t to) {
+    if (to <= read) return;
+    const size_t room = kLongestLine - (write - lineStart);
+    const size_t keep = to - read < room ? to - read : room;
+    if (keep > 0 && write != read) memmove(b + write, b + read, keep);
+    write += keep;
+    read = to;
+  };
+  const auto endLine = [&](size_t stop) {
+    size_t length = write - lineStart;
+    b[write] = 0;
+    if (rewrite != nullptr && (unsettled || next <= stop)) {
+      length = static_cast<size_t>(rewrite->apply(b + lineStart, static_cast<int>(length)));
+      b[lineStart + length] = 0;
+    }
+    lines[ended++] = static_cast<int64_t>(lineStart);
+    lineStart = write = read;
+    unsettled = false;
+    if (next != kNone && next + 64 <= read) next = unsettledFrom(read);
+  };
+
+  SplitEnd result = SplitEnd::kMore;
+  size_t i = 0;
+  if (found.onlyLineFeeds && write == read && next == kNone && !unsettled && count < most &&
+      begin + size - lineStart <= kLongestLine) {
+    // The usual bytes: every stop ends a line, every line stays where it stands and is
+    // settled, and none can grow too long.
+    for (; i < count; ++i) {
+      const size_t stop = begin + offsets[i];
+      const size_t end = stop > lineStart && b[stop - 1] == '\r' ? stop - 1 : stop;
+      b[end] = 0;
+      lines[i] = static_cast<int64_t>(lineStart);
+      lineStart = stop + 1;
+    }
+    ended = count;
+    write = read = lineStart;
+  }
+  for (; i < count; ++i) {
+    const size_t stop = begin + offsets[i];
+    const char c = b[stop];
+    // A CR before the LF ends the line with it.
+    const size_t runEnd = c == '\n' && stop > read && b[stop - 1] == '\r' ? stop - 1 : stop;
+    if (c == '\n' && write == read && runEnd - lineStart <= kLongestLine) {
+      // The usual line: its bytes stay where they stand.
+      write = read = runEnd;
+    } else {
+      takeRun(runEnd);
+    }
+    read = stop + 1;
+    if (c == '\r') continue;  // skipped: the line goes on
+    if (c == 0x1a && write == lineStart) {
+      result = SplitEnd::kEndOfFile;
+      break;
+    }
+    endLine(stop);
+    if (ended == most) {
+      result = SplitEnd::kLimit;
+      break;
+    }
+  }
+  if (result == SplitEnd::kMore) {
+    // The line goes on past these bytes; a CR that ends them waits for its LF.
+    const size_t end = begin + size;
+    takeRun(read < end && b[end - 1] == '\r' ? end - 1 : end);
+    if (next < end) unsettled = true;
+  }
+  starts_.resize(held + ended);
+  at = {lineStart, write, read, unsettled};
+  return result;
+}
+
+void LineList::EndLine(SplitCursor& at, bool rewriteLine, const Rewrite* rewrite) {
+  char* line = block_.get() + at.lineStart;
+  int length = static_cast<int>(at.write - at.lineStart);
+  line[length] = 0;
+  if (rewrite != nullptr && rewriteLine) {
+    length = rewrite->apply(line, length);
+    line[length] = 0;
+  }
+  starts_.push_back(static_cast<int64_t>(at.lineStart));
+  at.lineStart = at.write = at.read;
+  at.unsettled = false;
 }
 
 // From the lines of the first read, the file's count foreseen: its entries are taken once,
@@ -147,15 +242,19 @@ void LineList::ReadLines(LineReader& reader, int limit, const Rewrite* rewrite) 
 void LineList::ForeseeLines(const LineReader& reader, int limit, size_t lines, size_t bytes) {
   const long long size = reader.FileSize();
   if (size <= 0 || bytes == 0) return;
-  size_t expected = static_cast<size_t>(static_cast<double>(lines) * static_cast<double>(size) /
-                                        static_cast<double>(bytes) * 1.125) + 64;
+  const double foreseen = static_cast<double>(lines) * static_cast<double>(size) / static_cast<double>(bytes);
+  size_t expected = static_cast<size_t>(foreseen * 1.125) + 64;
   if (expected > static_cast<size_t>(size)) expected = static_cast<size_t>(size);  // a byte a line
   if (limit > 0 && expected > static_cast<size_t>(limit)) expected = static_cast<size_t>(limit);
   try {
     starts_.reserve(starts_.size() + expected);
   } catch (const std::bad_alloc&) {
     // Only a saving: the entries grow as they come instead.
+    return;
   }
+  // The entries the file's lines will take at their foreseen count, not the margin.
+  const size_t likely = std::min(static_cast<size_t>(foreseen), starts_.capacity() - starts_.size());
+  platform::PrefaultLargeBlock(starts_.data() + starts_.size(), likely * sizeof(starts_[0]));
 }
 
 int LineList::Load(const char* path, CTxt& error, int limit, const Rewrite* rewrite) {
@@ -174,7 +273,8 @@ int LineList::Load(const char* path, CTxt& error, int limit, const Rewrite* rewr
     block_.reset();
     capacity_ = 0;
   }
-  if (need > 0) Reserve(need + static_cast<size_t>(reader.BlockSize()) + 2);
+  if (need > 0 && Reserve(need + static_cast<size_t>(reader.BlockSize()) + 2))
+    platform::PrefaultLargeBlock(block_.get() + used_, need);
   ReadLines(reader, limit, rewrite);
   reader.Close();
   if (starts_.capacity() / 2 > starts_.size() + 65536) starts_.shrink_to_fit();

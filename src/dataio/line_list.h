@@ -58,8 +58,22 @@ class LineList {
   int Append(const char* text, size_t length);
   // Removes every line, keeping the memory for the next load.
   void Empty();
+  // Where the splitting stands in the block: the current line's first byte, the end of
+  // its stored bytes, and the next byte to look at (bytes move back only where a CR inside
+  // a line, or a cut, leaves a gap); unsettled: some of its bytes lie in a piece the bulk
+  // replacement left as it was.
+  struct SplitCursor {
+    size_t lineStart, write, read;
+    bool unsettled;
+  };
+  enum class SplitEnd { kMore, kLimit, kEndOfFile };
+
   // Load's reading and splitting, after the open.
   void ReadLines(class LineReader& reader, int limit, const Rewrite* rewrite);
+  // Splits the block's bytes [begin, begin + size), scanned into `found`.
+  SplitEnd SplitScanned(size_t begin, size_t size, const LineStops& found, SplitCursor& at,
+                        const Rewrite* rewrite, int limit);
+  void EndLine(SplitCursor& at, bool rewriteLine, const Rewrite* rewrite);
   void ForeseeLines(const class LineReader& reader, int limit, size_t lines, size_t bytes);
 
   // A whole file's lines are written at once: their memory comes in large blocks.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "dataio/byte_scan.h"
 #include "dataio/column_loader.h"
 #include "dataio/get_field.h"
 #include "dataio/line_list.h"
@@ -95,24 +96,38 @@ TEST_F(FileAccessTest, SmallBlocksStillReturnWholeLines) {
   EXPECT_EQ(expected, ReadAll(Path("blocks.txt"), 1000, nullptr));
 
   // A list splits its lines in its own block as the reader would: random bytes rich in
-  // line ends, CRs, NULs and Ctrl-Zs, with lines that cross the 1010-byte blocks.
+  // line ends, CRs, NULs and Ctrl-Zs, with lines that cross the 1010-byte blocks; then
+  // larger files read in the usual blocks, whose lines cross the windows the bytes are
+  // scanned in. Each with every scan width the processor runs.
   unsigned seed = 17;
-  for (int file = 0; file < 200; ++file) {
+  for (int file = 0; file < 240; ++file) {
+    const bool large = file >= 200;
+    test::SetEnv("BGETLRAM", large ? nullptr : "10");
     std::string bytes;
-    const int length = static_cast<int>((seed = seed * 69069 + 1) >> 20);
+    const int length = static_cast<int>((seed = seed * 69069 + 1) >> (large ? 15 : 20));
     for (int i = 0; i < length; ++i) {
       seed = seed * 69069 + 1;
       const unsigned pick = seed >> 24;
-      bytes += pick < 8 ? "\n\r\0\x1a\"\n\r,"[pick] : pick < 24 ? ',' : static_cast<char>('a' + pick % 26);
+      // The large files hold few stops of any kind but the usual CR LF.
+      bytes += pick < 8 ? (large && pick < 5 && seed % 128 != 0 ? '\n' : "\n\r\0\x1a\"\n\r,"[pick])
+               : pick < 24 ? ','
+               : large && pick < 26 ? '\r'
+                                    : static_cast<char>('a' + pick % 26);
+      if (large && bytes.back() == '\r') bytes += '\n';
     }
     WriteFileBytes(Path("random.txt"), bytes);
     std::vector<std::string> lines = ReadAll(Path("random.txt"), 100000, nullptr);
-    ASSERT_EQ(lines, LoadAll(Path("random.txt"))) << file;
+    std::vector<std::string> rewritten = lines;
     // The column loader's rewrite, made in bulk while the lines are split where it can be,
     // gives each line what the rewrite of the line read alone gives.
-    for (std::string& line : lines)
+    for (std::string& line : rewritten)
       line.resize(static_cast<size_t>(CommasToTabs(&line[0], static_cast<int>(line.size()))));
-    ASSERT_EQ(lines, LoadAll(Path("random.txt"), &kCommasToTabs)) << file;
+    for (int width = 16; width <= WidestScanWidth(); width *= 2) {
+      LimitScanWidth(width);
+      ASSERT_EQ(lines, LoadAll(Path("random.txt"))) << file << ", width " << width;
+      ASSERT_EQ(rewritten, LoadAll(Path("random.txt"), &kCommasToTabs)) << file << ", width " << width;
+    }
+    LimitScanWidth(64);
   }
 }
 
