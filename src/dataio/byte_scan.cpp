@@ -76,14 +76,7 @@ bool ScanPieces16(char* p, size_t pieces, const ByteReplacement* r, bool untilIn
       piece.untils |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[i], until)))} << shift;
       froms |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[i], from)))} << shift;
     }
-    piece.ends |= halted;
-    count = AddStops(piece.ends | piece.lone, k, found.offsets, count);
-    others |= halted | piece.lone;
-    if (r == nullptr) continue;
-    if (!Settles(piece, untilInLine)) {
-      MarkUnsettled(found.unsettled, k);
-      continue;
-    }
+    if (!TakePiece(piece, halted, k, r, untilInLine, others, count, found)) continue;
     for (int i = 0; i < 4; ++i) {
       if (((froms >> (16 * i)) & 0xFFFF) == 0) continue;
       const __m128i hit = _mm_cmpeq_epi8(v[i], from);

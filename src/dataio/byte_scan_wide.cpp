@@ -35,14 +35,7 @@ __attribute__((target("avx2,popcnt,bmi"))) bool ScanPieces32(char* p, size_t pie
       piece.untils |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v[i], until)))} << shift;
       froms |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v[i], from)))} << shift;
     }
-    piece.ends |= halted;
-    count = AddStops(piece.ends | piece.lone, k, found.offsets, count);
-    others |= halted | piece.lone;
-    if (r == nullptr) continue;
-    if (!Settles(piece, untilInLine)) {
-      MarkUnsettled(found.unsettled, k);
-      continue;
-    }
+    if (!TakePiece(piece, halted, k, r, untilInLine, others, count, found)) continue;
     for (int i = 0; i < 2; ++i) {
       if (static_cast<uint32_t>(froms >> (32 * i)) == 0) continue;
       const __m256i hit = _mm256_cmpeq_epi8(v[i], from);

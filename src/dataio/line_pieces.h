@@ -57,6 +57,22 @@ inline size_t AddStops(uint64_t stops, size_t piece, uint16_t* offsets, size_t c
   return count + n;
 }
 
+// A piece's masks taken (`halted`: its NULs and Ctrl-Zs, not yet in its ends): its stops
+// added after the `count` held, and its stops other than LFs noted in `others`. True when
+// the replacement is to be made in it; a piece that may not take it is marked unsettled.
+inline bool TakePiece(PieceBytes& piece, uint64_t halted, size_t k, const ByteReplacement* r,
+                      bool& untilInLine, uint64_t& others, size_t& count, LineStops& found) {
+  piece.ends |= halted;
+  count = AddStops(piece.ends | piece.lone, k, found.offsets, count);
+  others |= halted | piece.lone;
+  if (r == nullptr) return false;
+  if (!Settles(piece, untilInLine)) {
+    MarkUnsettled(found.unsettled, k);
+    return false;
+  }
+  return true;
+}
+
 // The scans of whole pieces, one per width: each adds the pieces' stops and unsettled bits
 // to `found` and returns untilInLine at their end. p[64 * pieces] is read.
 bool ScanPieces16(char* p, size_t pieces, const ByteReplacement* r, bool untilInLine, LineStops& found);
