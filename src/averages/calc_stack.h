@@ -91,7 +91,12 @@ class CCalcStack {
   }
 
   // The ring slot the next push writes: writePos, or 0 once the ring has wrapped.
-  uint32_t NextSlot() const { return writePos >= capacity ? 0 : writePos; }
+  // Full-width, so that a push indexes the ring with it as it is.
+  size_t NextSlot() const {
+    size_t slot = writePos;
+    if (__builtin_expect(slot >= capacity, 0)) slot = 0;
+    return slot;
+  }
 
   uint32_t writePos = 0;  // ring slot the next value goes to (after the wrap test)
   uint32_t filled = 0;    // values held, 0 .. capacity
@@ -136,9 +141,7 @@ class CCalcStack {
     const float newLow = x < low ? x : low;
     high = newHigh;
     low = newLow;
-    // A full-width slot indexes the ring as it is, with no copy scaled on the side.
-    size_t slot = writePos;
-    if (__builtin_expect(slot >= capacity, 0)) slot = 0;
+    const size_t slot = NextSlot();
     items[slot] = x;
     writePos = static_cast<uint32_t>(slot + 1);
     return slot;

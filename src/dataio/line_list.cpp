@@ -16,6 +16,16 @@ constexpr size_t kLongestLine = kLineBufferSize - 1;
 // cache.
 constexpr size_t kWindow = 8192;
 
+// Ends a line of `length` stored bytes with its zero, after its own rewrite where the bulk
+// replacement did not settle it.
+void TerminateLine(char* line, size_t length, bool rewriteLine, const LineList::Rewrite* rewrite) {
+  line[length] = 0;
+  if (rewrite != nullptr && rewriteLine) {
+    length = static_cast<size_t>(rewrite->apply(line, static_cast<int>(length)));
+    line[length] = 0;
+  }
+}
+
 }  // namespace
 
 bool LineList::Reserve(size_t n) {
@@ -162,12 +172,7 @@ LineList::SplitEnd LineList::SplitScanned(size_t begin, size_t size, const LineS
     read = to;
   };
   const auto endLine = [&](size_t stop) {
-    size_t length = write - lineStart;
-    b[write] = 0;
-    if (rewrite != nullptr && (unsettled || next <= stop)) {
-      length = static_cast<size_t>(rewrite->apply(b + lineStart, static_cast<int>(length)));
-      b[lineStart + length] = 0;
-    }
+    TerminateLine(b + lineStart, write - lineStart, unsettled || next <= stop, rewrite);
     lines[ended++] = static_cast<int64_t>(lineStart);
     lineStart = write = read;
     unsettled = false;
@@ -225,13 +230,7 @@ LineList::SplitEnd LineList::SplitScanned(size_t begin, size_t size, const LineS
 }
 
 void LineList::EndLine(SplitCursor& at, bool rewriteLine, const Rewrite* rewrite) {
-  char* line = block_.get() + at.lineStart;
-  int length = static_cast<int>(at.write - at.lineStart);
-  line[length] = 0;
-  if (rewrite != nullptr && rewriteLine) {
-    length = rewrite->apply(line, length);
-    line[length] = 0;
-  }
+  TerminateLine(block_.get() + at.lineStart, at.write - at.lineStart, rewriteLine, rewrite);
   starts_.push_back(static_cast<int64_t>(at.lineStart));
   at.lineStart = at.write = at.read;
   at.unsettled = false;
