@@ -1,6 +1,7 @@
 #include "indicators/rare_avg_series.h"
 
 #include "base/exceptions.h"
+#include "base/prefetch.h"
 
 namespace vqm {
 namespace {
@@ -42,25 +43,22 @@ void CRareAvgSym::AddPointWithRestartOrRoom(int date, float value) {
 
 namespace {
 
-void PrefetchRead(const void* p) { __builtin_prefetch(p, 0); }
-void PrefetchWrite(const void* p) { __builtin_prefetch(p, 1); }
-
-// The lines of n floats from p (the hardware follows longer runs once started).
-void PrefetchFloats(const float* p, int n, bool write) {
+// The lines of n floats from p: the first few and the last (the hardware follows longer
+// runs once started).
+void PrefetchFloats(const float* p, int n) {
   constexpr int kPerLine = 64 / sizeof(float);
   constexpr int kMostLines = 4;
   if (p == nullptr || n <= 0) return;
   const int last = n - 1;
-  for (int i = 0; i <= last && i < kMostLines * kPerLine; i += kPerLine)
-    write ? PrefetchWrite(p + i) : PrefetchRead(p + i);
-  write ? PrefetchWrite(p + last) : PrefetchRead(p + last);
+  for (int i = 0; i <= last && i < kMostLines * kPerLine; i += kPerLine) Prefetch(p + i);
+  Prefetch(p + last);
 }
 
 // A stack's ring and the weight factors a weighted push reads.
 void PrefetchStack(const CCalcStack& stack, bool weightsRead) {
-  PrefetchFloats(stack.items, stack.length, true);
+  PrefetchFloats(stack.items, stack.length);
   if (weightsRead && stack.weights != nullptr)
-    PrefetchFloats(stack.weights + stack.length, stack.length, false);
+    PrefetchFloats(stack.weights + stack.length, stack.length);
 }
 
 }  // namespace
@@ -71,15 +69,15 @@ void CRareAvgSym::PrefetchForCall() const {
   PrefetchStack(resultSmoother, true);
   const int next = lastIndex + 1;  // where the call's point goes
   if (next < capacity_) {
-    PrefetchWrite(raw_.at + next);
-    PrefetchWrite(adjusted_.at + next);
-    if (next > 0) PrefetchRead(raw_.at + next - 1);
+    Prefetch(raw_.at + next);
+    Prefetch(adjusted_.at + next);
+    if (next > 0) Prefetch(raw_.at + next - 1);
   }
   // The fits' window ends at the point before the new one. The length is the script's, any
   // int: the window's start is found in 64 bits.
   const long long first = static_cast<long long>(next) - 1 - regrLength;
   const int from = first < 0 ? 0 : first > next - 1 ? next - 1 : static_cast<int>(first);
-  if (next - 1 > from) PrefetchFloats(adjusted_.at + from, next - 1 - from, false);
+  if (next - 1 > from) PrefetchFloats(adjusted_.at + from, next - 1 - from);
 }
 
 void CRareAvgSym::RemoveNewest() {

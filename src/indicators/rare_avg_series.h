@@ -16,6 +16,7 @@
 #include <string>
 
 #include "averages/calc_stack.h"
+#include "base/prefetch.h"
 #include "indicators/poly_fit.h"
 
 namespace vqm {
@@ -64,12 +65,7 @@ class CRareAvgSym {
   // instead of waiting for each other as the computation reaches them.
   void PrefetchForCall() const;
   // The same for the series object itself, before its keys are compared.
-  static void PrefetchObject(const CRareAvgSym* s) {
-    const char* const first = reinterpret_cast<const char*>(s);
-    for (size_t offset = 0; offset < sizeof(CRareAvgSym); offset += 64)
-      __builtin_prefetch(first + offset);
-    __builtin_prefetch(first + sizeof(CRareAvgSym) - 1);  // the object need not start a line
-  }
+  static void PrefetchObject(const CRareAvgSym* s) { PrefetchLines(s, sizeof(CRareAvgSym)); }
 
   int PointCount() const { return lastIndex + 1; }
   // The point at index (0 oldest .. PointCount() - 1), assembled from the columns.

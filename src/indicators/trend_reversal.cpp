@@ -56,11 +56,8 @@ int TrendReversal(const char* symbol, int date, int time, int barKey1, int barKe
   if (position == nullptr || width == nullptr) return -3;
 
   // The series is looked for first, so that its memory is on its way while the bar's time is
-  // converted (finding creates nothing, so nothing is logged out of order). The series of
-  // the call before is in the cache already.
-  const int last = g_TrendRevMgr.LastFound();
+  // converted (finding creates nothing, so nothing is logged out of order).
   const int index = g_TrendRevMgr.Find(symbol, barKey1, barKey2);
-  if (index >= 0 && index != last) g_TrendRevMgr.GetAt(index)->PrefetchForMeasure();
   const DateTime barTime = HostBarTime(date, time);
   CTrendRevSym* series = SeriesForBar(index, symbol, barKey1, barKey2, barTime, fast, slow);
   const TrendRevResult r = TrendRevBar(*series, barTime, price, widthFactor);

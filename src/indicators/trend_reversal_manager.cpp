@@ -47,15 +47,34 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
   if (lastFound_ >= 0) {
     if (sameBytes(lastFound_)) return lastFound_;
     const int next = calledNext_[static_cast<size_t>(lastFound_)];
-    if (next >= 0 && sameBytes(next)) return lastFound_ = next;
+    if (next >= 0 && sameBytes(next)) return Found(next);
   }
   // A series is appended only when none has its keys: at most one entry matches, the first.
   const Entry* found = index_.Find(KeyHash(symbol, barKey1, barKey2), [&](const Entry& e) {
     return Matches(*e.series, symbol, barKey1, barKey2);
   });
   if (found == nullptr) return -1;
+  // Another series than the last: its memory has likely left the cache since its last call.
+  found->series->PrefetchForMeasure();
   if (lastFound_ >= 0) calledNext_[static_cast<size_t>(lastFound_)] = found->index;
-  return lastFound_ = found->index;
+  return Found(found->index);
+}
+
+int CTrendRevMgr::Found(int index) const {
+  // Memory for the calls likely to come starts loading now, while this call computes, a
+  // call ahead of need: the averages and window of the series after the next (its object
+  // was asked for in the call before), and the object of the one after that. The next
+  // series' own memory was asked for in the call before.
+  const int next = calledNext_[static_cast<size_t>(index)];
+  const int afterNext = next >= 0 ? calledNext_[static_cast<size_t>(next)] : -1;
+  if (afterNext >= 0) {
+    series_.GetAt(afterNext)->PrefetchForMeasure();
+    const int third = calledNext_[static_cast<size_t>(afterNext)];
+    if (third >= 0) CTrendRevSym::PrefetchObject(series_.GetAt(third));
+  } else if (next >= 0) {
+    series_.GetAt(next)->PrefetchForMeasure();
+  }
+  return lastFound_ = index;
 }
 
 int CTrendRevMgr::Append(std::unique_ptr<CTrendRevSym>& series) {

@@ -28,8 +28,6 @@ class CTrendRevMgr {
   // Array index of the first series with this symbol and keys, or -1. symbol: not null.
   int Find(const char* symbol, int barKey1, int barKey2) const VQM_REQUIRES_LIBRARY_LOCK;
   CTrendRevSym* GetAt(int index) const { return series_.GetAt(index); }
-  // The index Find returned last (-1 before the first): a series called again at once.
-  int LastFound() const VQM_REQUIRES_LIBRARY_LOCK { return lastFound_; }
   int GetSize() const { return series_.GetSize(); }
 
   // Takes the series and appends it; returns its index. On memory exhaustion throws
@@ -41,6 +39,9 @@ class CTrendRevMgr {
 
  private:
   static uint64_t KeyHash(const char* symbol, int barKey1, int barKey2);
+  // Records the series at index as found and asks for the memory of the calls to come;
+  // returns index.
+  int Found(int index) const VQM_REQUIRES_LIBRARY_LOCK;
 
   // An index entry: the series beside its array index, so that a probe reads the series
   // itself and no array slot.

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "averages/calc_stack.h"
+#include "base/prefetch.h"
 #include "datetime/date_time.h"
 
 namespace vqm {
@@ -50,15 +51,16 @@ class CTrendRevSym {
   // Asks for the memory the next Measure reads (the averages, the history's window), so that
   // a series not used for a while waits for its lines together rather than one after another.
   void PrefetchForMeasure() const {
-    const char* from = reinterpret_cast<const char*>(averages_);
-    const char* to = reinterpret_cast<const char*>(averages_ + (count_ + 3) / 4);
-    for (; from < to; from += 64) __builtin_prefetch(from);
+    PrefetchLines(averages_, static_cast<size_t>((count_ + 3) / 4) * sizeof(AverageQuad));
     if (history_ == nullptr) return;
-    // At most a kilobyte of the window: the runs start from its beginning.
+    // At most a kilobyte of the window, which runs from the slot the push writes: the runs
+    // start from its beginning.
     const size_t bytes = span_ * sizeof(float) < 1024 ? span_ * sizeof(float) : 1024;
-    const char* window = reinterpret_cast<const char*>(history_.get() + head_);
-    for (size_t at = 0; at < bytes + 64; at += 64) __builtin_prefetch(window + at);
+    PrefetchLines(history_.get() + head_, bytes + sizeof(float));
   }
+
+  // The same for the series object itself, before its keys are compared.
+  static void PrefetchObject(const CTrendRevSym* s) { PrefetchLines(s, sizeof(CTrendRevSym)); }
 
   std::string symbol;
   int barKey1 = 99;

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "base/prefetch.h"
+
 void CBSPSet::Restart(int avgLen, int volLen) {
   volumeAvg.Free();
   pressureAvg.Free();
@@ -27,7 +29,7 @@ void CBSPSet::Restart(int avgLen, int volLen) {
 void CBSPSet::FetchHeadersAhead() const {
   const char* const first = reinterpret_cast<const char*>(&emaFactor);
   const char* const end = reinterpret_cast<const char*>(this + 1);
-  for (const char* line = first; line < end; line += 64) __builtin_prefetch(line, 1);
+  vqm::PrefetchLines(first, static_cast<size_t>(end - first));
 }
 
 namespace {
@@ -35,7 +37,7 @@ namespace {
 // The slot the stack's next push writes.
 void FetchNextSlot(const vqm::CCalcStack& stack) {
   if (stack.items == nullptr) return;
-  __builtin_prefetch(stack.items + stack.NextSlot(), 1);
+  vqm::Prefetch(stack.items + stack.NextSlot());
 }
 
 }  // namespace
@@ -47,8 +49,8 @@ void CBSPSet::FetchRingsAhead() const {
   FetchNextSlot(sellAvg);
   // The volume's sums are re-added from that slot to the last one held.
   if (volumeAvg.items != nullptr && volumeAvg.filled > 0 && volumeSums != nullptr) {
-    __builtin_prefetch(volumeSums.get() + volumeAvg.NextSlot(), 1);
-    __builtin_prefetch(volumeSums.get() + volumeAvg.filled - 1, 1);
-    __builtin_prefetch(volumeAvg.items + volumeAvg.filled - 1, 0);
+    vqm::Prefetch(volumeSums.get() + volumeAvg.NextSlot());
+    vqm::Prefetch(volumeSums.get() + volumeAvg.filled - 1);
+    vqm::Prefetch(volumeAvg.items + volumeAvg.filled - 1);
   }
 }
