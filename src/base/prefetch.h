@@ -1,9 +1,9 @@
 // Asking for memory ahead of need: a series called once among many finds its memory out of
 // cache, and loads issued together overlap instead of waiting on one another.
 //
-// The request is written as the instruction itself. GCC treats __builtin_prefetch as free of
-// effects and deletes it wherever a loop, or a function inlined into one, holds nothing else,
-// so the requests of a helper like PrefetchLines vanished without a word.
+// The request is written as the instruction itself. GCC 12 treats __builtin_prefetch as free
+// of effects: a loop of nothing but requests, which it can prove ends, was deleted whole, and
+// with it requests that stood beside the loop, so the series' look-ahead asked for nothing.
 #pragma once
 
 #include <cstddef>
