@@ -180,4 +180,12 @@ int FormatPrintf(char* out, size_t capacity, const char* format, va_list args) {
   return static_cast<int>(text.length());
 }
 
+int PrintfInto(char* out, size_t capacity, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int n = FormatPrintf(out, capacity, format, args);
+  va_end(args);
+  return n;
+}
+
 }  // namespace vqm

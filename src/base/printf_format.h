@@ -19,4 +19,8 @@ namespace vqm {
 // encoding error of the C library. args is used up, as by vsnprintf.
 int FormatPrintf(char* out, size_t capacity, const char* format, va_list args);
 
+// The same as snprintf.
+int PrintfInto(char* out, size_t capacity, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
 }  // namespace vqm

@@ -44,10 +44,11 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
     return s.barKey1 == barKey1 && s.barKey2 == barKey2 &&
            std::strcmp(s.symbol.c_str(), symbol) == 0;
   };
-  if (lastFound_ >= 0) {
-    if (sameBytes(lastFound_)) return lastFound_;
-    const int next = calledNext_[static_cast<size_t>(lastFound_)];
-    if (next >= 0 && sameBytes(next)) return Found(next);
+  const int last = order_.Last();
+  if (last >= 0) {
+    if (sameBytes(last)) return last;
+    const int next = order_.After(last);
+    if (next >= 0 && sameBytes(next)) return FetchAhead(order_.Take(next));
   }
   // A series is appended only when none has its keys: at most one entry matches, the first.
   const Entry* found = index_.Find(KeyHash(symbol, barKey1, barKey2), [&](const Entry& e) {
@@ -56,25 +57,24 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
   if (found == nullptr) return -1;
   // Another series than the last: its memory has likely left the cache since its last call.
   found->series->PrefetchForMeasure();
-  if (lastFound_ >= 0) calledNext_[static_cast<size_t>(lastFound_)] = found->index;
-  return Found(found->index);
+  return FetchAhead(order_.Learn(found->index));
 }
 
-int CTrendRevMgr::Found(int index) const {
+int CTrendRevMgr::FetchAhead(int index) const {
   // Memory for the calls likely to come starts loading now, while this call computes, a
   // call ahead of need: the averages and window of the series after the next (its object
   // was asked for in the call before), and the object of the one after that. The next
   // series' own memory was asked for in the call before.
-  const int next = calledNext_[static_cast<size_t>(index)];
-  const int afterNext = next >= 0 ? calledNext_[static_cast<size_t>(next)] : -1;
+  const int next = order_.After(index);
+  const int afterNext = order_.After(next);
   if (afterNext >= 0) {
     series_.GetAt(afterNext)->PrefetchForMeasure();
-    const int third = calledNext_[static_cast<size_t>(afterNext)];
+    const int third = order_.After(afterNext);
     if (third >= 0) CTrendRevSym::PrefetchObject(series_.GetAt(third));
   } else if (next >= 0) {
     series_.GetAt(next)->PrefetchForMeasure();
   }
-  return lastFound_ = index;
+  return index;
 }
 
 int CTrendRevMgr::Append(std::unique_ptr<CTrendRevSym>& series) {
@@ -82,14 +82,14 @@ int CTrendRevMgr::Append(std::unique_ptr<CTrendRevSym>& series) {
   const int index = series_.GetSize();
   CTrendRevSym* s = series.get();
   const uint64_t hash = KeyHash(s->symbol.c_str(), s->barKey1, s->barKey2);
-  calledNext_.push_back(-1);  // throws before anything has changed
+  if (!order_.Grow()) throw std::bad_alloc();  // before anything has changed
   if (!index_.Insert(hash, Entry{s, index})) {
-    calledNext_.pop_back();
+    order_.Shrink();
     throw std::bad_alloc();
   }
   if (series_.Add(s) < 0) {
     index_.Erase(hash, [&](const Entry& e) { return e.series == s; });
-    calledNext_.pop_back();
+    order_.Shrink();
     throw std::bad_alloc();
   }
   series.release();

@@ -9,9 +9,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "base/lock_rule.h"
+#include "containers/call_order.h"
 #include "containers/hash_index.h"
 #include "containers/ptr_array.h"
 #include "indicators/trend_reversal_series.h"
@@ -39,9 +39,8 @@ class CTrendRevMgr {
 
  private:
   static uint64_t KeyHash(const char* symbol, int barKey1, int barKey2);
-  // Records the series at index as found and asks for the memory of the calls to come;
-  // returns index.
-  int Found(int index) const VQM_REQUIRES_LIBRARY_LOCK;
+  // Asks for the memory of the calls likely to come after the series at index; returns index.
+  int FetchAhead(int index) const VQM_REQUIRES_LIBRARY_LOCK;
 
   // An index entry: the series beside its array index, so that a probe reads the series
   // itself and no array slot.
@@ -52,11 +51,9 @@ class CTrendRevMgr {
 
   CTypedPtrArray<SPtrArray, CTrendRevSym*> series_;
   HashIndex<Entry> index_;  // key hash -> the series with those keys (keys are unique)
-  // A chart calls the same series bar after bar: the one found last is tried before hashing,
-  // and a portfolio calls its series in turn: next, the one called after it last time.
-  // Keys are unique (a series is appended only when none was found), so it is the first match.
-  mutable int lastFound_ = -1;
-  mutable std::vector<int> calledNext_;  // by index: the series found after it, or -1
+  // Tried before hashing. Keys are unique (a series is appended only when none was found),
+  // so a series the order finds is the first match.
+  mutable CallOrder order_;
 };
 
 extern CTrendRevMgr g_TrendRevMgr VQM_GUARDED_BY(kLibraryLock);

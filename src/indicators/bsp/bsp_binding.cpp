@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "base/log.h"
+#include "base/printf_format.h"
 #include "frame/exports.h"
 #include "indicators/bsp/bsp_manager.h"
 #include "indicators/bsp/host_calls.h"
@@ -30,9 +31,10 @@ constexpr int kNullHostError = 10;
 
 using Key = char[kKeyCapacity];
 
-// "<keyText>/<subKey>/<keyNum1>/<keyNum2>"; a null text reads "(null)".
+// "<keyText>/<subKey>/<keyNum1>/<keyNum2>"; a null text reads "(null)". Made twice a bar
+// (the binding and the handle), so without the C library's formatter.
 void BuildKey(Key& key, const char* keyText, const char* subKey, int keyNum1, int keyNum2) {
-  snprintf(key, sizeof key, "%s/%s/%d/%d", keyText != nullptr ? keyText : "(null)",
+  PrintfInto(key, sizeof key, "%s/%s/%d/%d", keyText != nullptr ? keyText : "(null)",
            subKey != nullptr ? subKey : "(null)", keyNum1, keyNum2);
 }
 

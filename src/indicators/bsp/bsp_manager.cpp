@@ -1,9 +1,11 @@
 #include "indicators/bsp/bsp_manager.h"
 
+#include <cstring>
 #include <memory>
 
 #include "base/lock_rule.h"
 #include "base/log.h"
+#include "base/prefetch.h"
 #include "base/text.h"
 #include "containers/keyed_hash.h"
 
@@ -26,14 +28,45 @@ CBSPManager::~CBSPManager() {
 
 int CBSPManager::FindInstance(const char* key) const {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
-  // An instance is added only when none has its key: at most one entry matches, the first.
+  // A script binds its instance and takes its handle with the same key, and a host that
+  // calculates its charts in turn binds them in the same order on every bar: the key's very
+  // bytes are tried on the instance found last and the one found after it before hashing.
+  // An instance is added only when none has its key: at most one matches, the first.
+  const auto sameBytes = [&](int index) { return strcmp(GetAt(index)->name.c_str(), key) == 0; };
+  const int last = order_.Last();
+  if (last >= 0) {
+    if (sameBytes(last)) return Held(last);
+    const int next = order_.After(last);
+    if (next >= 0 && sameBytes(next)) return FetchAhead(Held(order_.Take(next)));
+  }
   const Entry* found = byKey_.Find(KeyHash(key), [&](const Entry& e) {
     return StrCompareNoCase(e.instance->name.c_str(), key, 1) == 0;
   });
   if (found == nullptr) return -1;
+  return FetchAhead(Held(order_.Learn(found->index)));
+}
+
+int CBSPManager::Held(int index) const {
   // The script's next call is VQM_BSPCalc on this instance: its check then needs no probe.
-  heldLast_ = found->instance;
-  return found->index;
+  heldLast_ = GetAt(index);
+  return index;
+}
+
+int CBSPManager::FetchAhead(int index) const {
+  // Memory for the bars likely to come starts loading now, a bar ahead of need: the name and
+  // the rings' next slots of the instance after the next (its object was asked for in the
+  // bar before), and the object of the one after that.
+  const int next = order_.After(index);
+  const int afterNext = order_.After(next);
+  const int ringsOf = afterNext >= 0 ? afterNext : next;
+  if (ringsOf >= 0) {
+    const CBSPSet* s = GetAt(ringsOf);
+    PrefetchLines(s->name.c_str(), s->name.size() + 1);
+    s->FetchRingsAhead();
+  }
+  const int objectOf = order_.After(afterNext);
+  if (objectOf >= 0) PrefetchLines(GetAt(objectOf), sizeof(CBSPSet));
+  return index;
 }
 
 bool CBSPManager::HoldsIndexed(const void* instance) const {
@@ -52,14 +85,20 @@ int CBSPManager::FindOrAddInstance(const char* key) {
   const int index = GetSize();
   const uint64_t hash = KeyHash(key);
   auto isAdded = [&](const Entry& e) { return e.instance == added; };
-  if (!byKey_.Insert(hash, Entry{added, index})) return -1;
+  if (!order_.Grow()) return -1;
+  if (!byKey_.Insert(hash, Entry{added, index})) {
+    order_.Shrink();
+    return -1;
+  }
   if (!live_.Insert(added)) {
     byKey_.Erase(hash, isAdded);
+    order_.Shrink();
     return -1;
   }
   if (Add(added) < 0) {
     live_.Erase(added);
     byKey_.Erase(hash, isAdded);
+    order_.Shrink();
     return -1;
   }
   instance.release();

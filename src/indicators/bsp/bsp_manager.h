@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "base/lock_rule.h"
+#include "containers/call_order.h"
 #include "containers/hash_index.h"
 #include "containers/ptr_array.h"
 #include "indicators/bsp/bsp_set.h"
@@ -48,9 +49,15 @@ class CBSPManager : public CTypedPtrArray<SPtrArray, CBSPSet*> {
     CBSPSet* instance;
     int index;
   };
+  // Records the instance at index as found last, for Holds; returns index.
+  int Held(int index) const VQM_REQUIRES_LIBRARY_LOCK;
+  // Asks for the memory of the bars likely to come after the instance at index; returns index.
+  int FetchAhead(int index) const VQM_REQUIRES_LIBRARY_LOCK;
+
   HashIndex<Entry> byKey_;       // case-folded key hash -> the instance (keys are unique)
   AddressSet live_;  // the address of each instance
   mutable const void* heldLast_ = nullptr;  // the instance found last
+  mutable CallOrder order_;                 // tried before the keys are hashed
 
   bool HoldsIndexed(const void* instance) const;
 };

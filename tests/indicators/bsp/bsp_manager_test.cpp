@@ -45,16 +45,32 @@ TEST(BSPManager, HoldsOnlyItsOwnInstances) {
   EXPECT_FALSE(manager.Holds(reinterpret_cast<const char*>(mine) + 8));
 }
 
-// Many charts: every key still finds its own instance, in any letter case.
+// Many charts: every key still finds its own instance, in any letter case and in any order,
+// whatever order the manager learnt (in turn, as a host calculates its charts; then in
+// orders unlike it; one chart again and again), and a key one character off finds none.
 TEST(BSPManager, ManyKeys) {
   ExportLock lock;
   test::LogWatch log(true);
   CBSPManager manager;
   const int kKeys = 5000;
-  for (int i = 0; i < kKeys; ++i)
-    ASSERT_EQ(i, manager.FindOrAddInstance(("sym" + std::to_string(i) + "/x/1/2").c_str()));
-  for (int i = 0; i < kKeys; ++i)
-    ASSERT_EQ(i, manager.FindInstance(("SYM" + std::to_string(i) + "/X/1/2").c_str()));
+  const auto key = [](int i, bool sameBytes) {
+    return (sameBytes ? "sym" : "SYM") + std::to_string(i) + (sameBytes ? "/x/1/2" : "/X/1/2");
+  };
+  for (int i = 0; i < kKeys; ++i) ASSERT_EQ(i, manager.FindOrAddInstance(key(i, true).c_str()));
+  const struct {
+    int first, step;
+    bool sameBytes;
+  } rounds[] = {{0, 1, false}, {0, 1, true},  {0, 1, true},        {kKeys - 1, -1, true},
+                {0, 2, true},  {1, 2, false}, {7, 0, true},        {5, 7, true},
+                {0, 1, true},  {3, 0, false}, {kKeys - 1, -1, false}};
+  for (const auto& r : rounds)
+    for (int k = 0, i = r.first; k < kKeys; ++k, i = ((i + r.step) % kKeys + kKeys) % kKeys) {
+      ASSERT_EQ(i, manager.FindInstance(key(i, r.sameBytes).c_str()))
+          << r.first << " " << r.step << " " << i;
+      if (k % 97 == 0) {
+        ASSERT_EQ(-1, manager.FindInstance((key(i, true) + "0").c_str()));
+      }
+    }
   EXPECT_EQ(kKeys, manager.GetSize());
 }
 

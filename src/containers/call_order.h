@@ -1,0 +1,45 @@
+// The order in which a host calls the entries of a manager: a chart calls the same one bar
+// after bar, and a host that calculates its charts in turn calls them in the same order on
+// every bar. A manager tries the entry found last, then the one found after it last time,
+// before it hashes the keys, and asks ahead for the memory of the entries to come.
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <vector>
+
+namespace vqm {
+
+class CallOrder {
+ public:
+  // The index found last; -1 before the first.
+  int Last() const { return last_; }
+  // The index found after `index` last time; -1 when none, or index is -1.
+  int After(int index) const { return index >= 0 ? next_[static_cast<size_t>(index)] : -1; }
+
+  // Room for the entry appended next; false, and nothing changed, when memory runs out.
+  bool Grow() noexcept {
+    try {
+      next_.push_back(-1);
+      return true;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  // Takes back the room of the last Grow, when the entry could not be appended after all.
+  void Shrink() { next_.pop_back(); }
+
+  // index was found by the order itself: Last(), or After(Last()).
+  int Take(int index) { return last_ = index; }
+  // index was found by a search: from now on it is the one after the one found last.
+  int Learn(int index) {
+    if (last_ >= 0) next_[static_cast<size_t>(last_)] = index;
+    return last_ = index;
+  }
+
+ private:
+  int last_ = -1;
+  std::vector<int> next_;  // by index: the index found after it, or -1
+};
+
+}  // namespace vqm
