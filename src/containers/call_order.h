@@ -29,6 +29,24 @@ class CallOrder {
   // Takes back the room of the last Grow, when the entry could not be appended after all.
   void Shrink() { next_.pop_back(); }
 
+  // Memory for the calls likely to come after `index` starts loading while this call
+  // computes, a call ahead of need: `contents` asks for what the entry after the next reads
+  // (its object was asked for in the call before; the next entry's memory was asked for
+  // then too), `object` for the object of the one after that. With only the next entry
+  // known, its contents are asked for.
+  template <typename Contents, typename Object>
+  void FetchAhead(int index, Contents contents, Object object) const {
+    const int next = After(index);
+    const int afterNext = After(next);
+    if (afterNext >= 0) {
+      contents(afterNext);
+      const int third = After(afterNext);
+      if (third >= 0) object(third);
+    } else if (next >= 0) {
+      contents(next);
+    }
+  }
+
   // index was found by the order itself: Last(), or After(Last()).
   int Take(int index) { return last_ = index; }
   // index was found by a search: from now on it is the one after the one found last.

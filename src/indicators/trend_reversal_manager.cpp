@@ -61,19 +61,10 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
 }
 
 int CTrendRevMgr::FetchAhead(int index) const {
-  // Memory for the calls likely to come starts loading now, while this call computes, a
-  // call ahead of need: the averages and window of the series after the next (its object
-  // was asked for in the call before), and the object of the one after that. The next
-  // series' own memory was asked for in the call before.
-  const int next = order_.After(index);
-  const int afterNext = order_.After(next);
-  if (afterNext >= 0) {
-    series_.GetAt(afterNext)->PrefetchForMeasure();
-    const int third = order_.After(afterNext);
-    if (third >= 0) CTrendRevSym::PrefetchObject(series_.GetAt(third));
-  } else if (next >= 0) {
-    series_.GetAt(next)->PrefetchForMeasure();
-  }
+  // A series' averages and window; its object, before its keys are compared.
+  order_.FetchAhead(
+      index, [&](int i) { series_.GetAt(i)->PrefetchForMeasure(); },
+      [&](int i) { CTrendRevSym::PrefetchObject(series_.GetAt(i)); });
   return index;
 }
 

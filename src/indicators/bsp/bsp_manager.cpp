@@ -53,19 +53,15 @@ int CBSPManager::Held(int index) const {
 }
 
 int CBSPManager::FetchAhead(int index) const {
-  // Memory for the bars likely to come starts loading now, a bar ahead of need: the name and
-  // the rings' next slots of the instance after the next (its object was asked for in the
-  // bar before), and the object of the one after that.
-  const int next = order_.After(index);
-  const int afterNext = order_.After(next);
-  const int ringsOf = afterNext >= 0 ? afterNext : next;
-  if (ringsOf >= 0) {
-    const CBSPSet* s = GetAt(ringsOf);
-    PrefetchLines(s->name.c_str(), s->name.size() + 1);
-    s->FetchRingsAhead();
-  }
-  const int objectOf = order_.After(afterNext);
-  if (objectOf >= 0) PrefetchLines(GetAt(objectOf), sizeof(CBSPSet));
+  // An instance's name, which the key is compared with, and its rings' next slots; its object.
+  order_.FetchAhead(
+      index,
+      [&](int i) {
+        const CBSPSet* s = GetAt(i);
+        PrefetchLines(s->name.c_str(), s->name.size() + 1);
+        s->FetchRingsAhead();
+      },
+      [&](int i) { PrefetchLines(GetAt(i), sizeof(CBSPSet)); });
   return index;
 }
 
