@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -42,7 +43,9 @@ FindGemMode DecodeFindGemMode(int mode) {
 CFindGemDB::~CFindGemDB() { points.RemoveAll(); }
 
 bool CFindGemDB::HasSymbol(const char* symbol) const {
-  return StrCompareNoCase(symbol, this->symbol.c_str(), 1) == 0;
+  // A script passes its symbol as it first passed it, mostly: the same bytes are tried first.
+  return strcmp(symbol, this->symbol.c_str()) == 0 ||
+         StrCompareNoCase(symbol, this->symbol.c_str(), 1) == 0;
 }
 
 void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
