@@ -35,7 +35,7 @@ using Key = char[kKeyCapacity];
 // (the binding and the handle), so without the C library's formatter.
 void BuildKey(Key& key, const char* keyText, const char* subKey, int keyNum1, int keyNum2) {
   PrintfInto(key, sizeof key, "%s/%s/%d/%d", keyText != nullptr ? keyText : "(null)",
-           subKey != nullptr ? subKey : "(null)", keyNum1, keyNum2);
+             subKey != nullptr ? subKey : "(null)", keyNum1, keyNum2);
 }
 
 // a + b - 1 as the host's 32-bit arithmetic gives it, wrapping instead of overflowing.
