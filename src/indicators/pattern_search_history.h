@@ -94,6 +94,24 @@ class CFindGemDB {
 
   int GetCount() const { return points.GetSize(); }
 
+  // Hands take(address, bytes) the memory that adding a later bar and measuring it read:
+  // the history itself, the newest bar and its slot in the list, the slot after them, and
+  // the scan of the measurement. A series pushed among many asks for it ahead. A range may
+  // run past the end of a block: it is only asked for, never read.
+  template <class Take>
+  void ForNextBar(Take take) const {
+    take(this, sizeof *this);
+    const int count = GetCount();
+    if (count == 0) return;
+    take(points.GetData() + (count - 1), 2 * sizeof(CFindGemPoint*));
+    take(points.GetAt(count - 1), 2 * sizeof(CFindGemPoint));
+    take(blocks_.data(), blocks_.size() * sizeof(blocks_[0]));
+    take(scanBlocks_.data(), scanBlocks_.size() * sizeof(scanBlocks_[0]));
+    const int first = count > scope ? count - scope : 0;
+    take(&ScanBarAt(first), static_cast<size_t>(count - first + 1) * sizeof(ScanBar));
+  }
+  static constexpr int kNextBarRanges = 6;
+
   std::string symbol;
   CTypedPtrArray<SPtrArray, CFindGemPoint*> points;  // owned (in blocks_), in the order added
   int sameDay = 1;

@@ -31,10 +31,17 @@ class PatternSearchSeries : public vqm_series {
     excursions[1] = e.riseAboveLow;
     excursions[2] = e.riseAboveHigh;
     excursions[3] = e.fallBelowHigh;
+    PublishNextPush();
     return VQM_OK;
   }
 
  private:
+  void PublishNextPush() {
+    static_assert(CFindGemDB::kNextBarRanges <= kAheadRanges, "a place for every range");
+    int i = 0;
+    history_->ForNextBar([&](const void* at, size_t bytes) { PublishAhead(i++, at, bytes); });
+  }
+
   std::unique_ptr<CFindGemDB> FreshHistory() const {
     std::unique_ptr<CFindGemDB> h(new CFindGemDB);
     h->Restart("", mode_);

@@ -6,6 +6,11 @@
 // series computes. REQUIRES: one series is used by one thread at a time.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "base/prefetch.h"
 #include "vqm/series.h"
 
 namespace vqm {
@@ -22,6 +27,33 @@ struct vqm_series {
   // Back to the state the series was created in. May throw (memory).
   virtual void Reset() = 0;
   const vqm::SeriesKind kind;
+
+  // A program that pushes its series in turn pushes them in the same order on every bar; the
+  // registry follows that order and asks ahead for the memory of the push to come. Any thread
+  // reads and writes these while it holds the registry's lock shared, which keeps the series
+  // alive: they are atomic, and hints that no result depends on.
+  // The series the pushing thread went on to after this one, last time.
+  std::atomic<vqm_series*> pushedNext{nullptr};
+
+  // Records range i of what the series' next push reads (bytes 0: nothing), as its own push
+  // leaves it. At most kAheadBytes of a range are asked for.
+  void PublishAhead(int i, const void* at, size_t bytes) {
+    aheadAt_[i].store(at, std::memory_order_relaxed);
+    aheadBytes_[i].store(static_cast<uint32_t>(bytes < kAheadBytes ? bytes : kAheadBytes),
+                         std::memory_order_relaxed);
+  }
+  // Asks for the ranges the series published.
+  void FetchPublished() const {
+    for (int i = 0; i < kAheadRanges; ++i)
+      vqm::PrefetchLines(aheadAt_[i].load(std::memory_order_relaxed),
+                         aheadBytes_[i].load(std::memory_order_relaxed));
+  }
+  static constexpr int kAheadRanges = 6;
+
+ private:
+  static constexpr size_t kAheadBytes = 4096;
+  std::atomic<const void*> aheadAt_[kAheadRanges] = {};
+  std::atomic<uint32_t> aheadBytes_[kAheadRanges] = {};
 };
 
 namespace vqm {

@@ -18,6 +18,26 @@ struct Registry {
   bool Holds(const vqm_series* s) const {
     return live.Contains(s);
   }
+
+  // Learns the order this thread pushes its series in, and asks for the memory of the push
+  // likely to come next (what that series published) and for the object of the one after it.
+  // Holding the lock shared keeps every series it finds live until it is done with it.
+  void FollowOrder(vqm_series* s) const {
+    thread_local vqm_series* pushedLast = nullptr;
+    if (pushedLast != s) {
+      // The series pushed last may have been freed since: only a live one learns.
+      if (pushedLast != nullptr && Holds(pushedLast))
+        pushedLast->pushedNext.store(s, std::memory_order_relaxed);
+      pushedLast = s;
+    }
+    vqm_series* next = s->pushedNext.load(std::memory_order_relaxed);
+    if (next == nullptr || next == s || !Holds(next)) return;
+    next->FetchPublished();
+    const vqm_series* after = next->pushedNext.load(std::memory_order_relaxed);
+    if (after == nullptr) return;
+    PrefetchLines(after, 128);  // its order and ranges; a request never faults
+    live.FetchSlot(after);
+  }
 };
 
 Registry& TheRegistry() {
@@ -48,7 +68,10 @@ vqm_series* LiveSeries(const vqm_series* handle) {
   Registry& r = TheRegistry();
   std::shared_lock<std::shared_mutex> hold(r.lock);
   // Only the address is compared: an unknown handle is never read.
-  return r.Holds(handle) ? const_cast<vqm_series*>(handle) : nullptr;
+  if (!r.Holds(handle)) return nullptr;
+  vqm_series* s = const_cast<vqm_series*>(handle);
+  r.FollowOrder(s);
+  return s;
 }
 
 vqm_series* LiveSeries(const vqm_series* handle, SeriesKind kind) {

@@ -400,6 +400,24 @@ TEST_P(SeriesApiTest, AgreesBitForBitWithTheExportsOverARandomStream) {
   }
   EXPECT_EQ(expected, batched);
 
+  // Three series pushed in turn, bar by bar, as a research loop pushes them, and the middle
+  // one freed and created again half way (perhaps at the same address): the registry follows
+  // the order and asks ahead, and the others still give the exports' outputs.
+  vqm_series* turn[3] = {};
+  for (vqm_series*& t : turn) ASSERT_EQ(VQM_OK, c.create(api(), &t));
+  Outputs inTurn[3];
+  for (size_t i = 0; i < bars.size(); ++i) {
+    if (i == bars.size() / 2) {
+      ASSERT_EQ(VQM_OK, api().vqm_series_free(turn[1]));
+      ASSERT_EQ(VQM_OK, c.create(api(), &turn[1]));
+    }
+    for (int k = 0; k < 3; ++k)
+      ASSERT_EQ(VQM_OK, c.push(api(), turn[k], bars, i, i + 1, Mode::kStream, inTurn[k]));
+  }
+  EXPECT_EQ(expected, inTurn[0]);
+  EXPECT_EQ(expected, inTurn[2]);
+  for (vqm_series* t : turn) EXPECT_EQ(VQM_OK, api().vqm_series_free(t));
+
   // A dead handle is refused, by every function, and never read.
   ASSERT_EQ(VQM_OK, api().vqm_series_free(h));
   Outputs none;
