@@ -32,7 +32,7 @@ struct vqm_series {
   // registry follows that order and asks ahead for the memory of the push to come. Any thread
   // reads and writes these while it holds the registry's lock shared, which keeps the series
   // alive: they are atomic, and hints that no result depends on.
-  // The series the pushing thread went on to after this one, last time.
+  // The series pushed after this one, last time.
   std::atomic<vqm_series*> pushedNext{nullptr};
 
   // Records range i of what the series' next push reads (bytes 0: nothing), as its own push

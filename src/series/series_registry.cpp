@@ -1,5 +1,6 @@
 // The live handles of the series API, and the functions every series shares: the status
 // texts, reset and free.
+#include <atomic>
 #include <mutex>
 #include <shared_mutex>
 
@@ -13,30 +14,40 @@ namespace {
 // A function-local static: built on first use, so that loading the library builds nothing.
 struct Registry {
   std::shared_mutex lock;
+  // The series looked up last, by any thread: threads that push their own series in turn
+  // mix their orders, which costs them the look-ahead, never a result. Beside the lock, whose
+  // line every lookup writes already; no thread-local (MinGW makes each access a call).
+  std::atomic<vqm_series*> pushedLast{nullptr};
   AddressSet live;  // a lookup reads one slot, no node
 
   bool Holds(const vqm_series* s) const {
     return live.Contains(s);
   }
 
-  // Learns the order this thread pushes its series in, and asks for the memory of the push
-  // likely to come next (what that series published) and for the object of the one after it.
-  // Holding the lock shared keeps every series it finds live until it is done with it.
-  void FollowOrder(vqm_series* s) const {
-    thread_local vqm_series* pushedLast = nullptr;
-    if (pushedLast != s) {
+  // Learns the order the series are pushed in, and asks for the memory of the pushes likely
+  // to come. Holding the lock shared keeps every series it finds live until it is done.
+  void FollowOrder(vqm_series* s) {
+    vqm_series* last = pushedLast.load(std::memory_order_relaxed);
+    if (last != s) {
       // The series pushed last may have been freed since: only a live one learns.
-      if (pushedLast != nullptr && Holds(pushedLast))
-        pushedLast->pushedNext.store(s, std::memory_order_relaxed);
-      pushedLast = s;
+      if (last != nullptr && Holds(last)) last->pushedNext.store(s, std::memory_order_relaxed);
+      pushedLast.store(s, std::memory_order_relaxed);
     }
+    // Two pushes ahead: the series after the next publishes what its push reads (its object
+    // and slot were asked for a push before), the one after it has its object and slot asked
+    // for. Only the next is asked for while nothing is known after it.
     vqm_series* next = s->pushedNext.load(std::memory_order_relaxed);
     if (next == nullptr || next == s || !Holds(next)) return;
-    next->FetchPublished();
-    const vqm_series* after = next->pushedNext.load(std::memory_order_relaxed);
-    if (after == nullptr) return;
-    PrefetchLines(after, 128);  // its order and ranges; a request never faults
-    live.FetchSlot(after);
+    vqm_series* after = next->pushedNext.load(std::memory_order_relaxed);
+    if (after == nullptr || after == next || !Holds(after)) {
+      next->FetchPublished();
+      return;
+    }
+    after->FetchPublished();
+    const vqm_series* third = after->pushedNext.load(std::memory_order_relaxed);
+    if (third == nullptr) return;
+    PrefetchLines(third, 128);  // its order and ranges; a request never faults
+    live.FetchSlot(third);
   }
 };
 
