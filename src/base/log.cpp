@@ -26,12 +26,23 @@ int LowSeconds(const platform::ClockReading& now) {
   return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(now.unixSeconds)));
 }
 
-// Two decimal digits of a value 0..99 (hours, minutes, seconds of a valid clock).
+// Two decimal digits of a value 0..99 (hours, minutes, seconds of a valid clock), from a
+// table: every line writes four of them.
 size_t PutTwoDigits(char* out, int value) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   const int v = value < 0 ? 0 : value % 100;
-  out[0] = static_cast<char>('0' + v / 10);
-  out[1] = static_cast<char>('0' + v % 10);
+  memcpy(out, kPairs + 2 * v, 2);
   return 2;
+}
+
+// Every CR and LF of the text of length n becomes '+': a line of the log is one line.
+void JoinLines(char* text, size_t n) {
+  for (const char c : {'\r', '\n'})
+    for (char* p = text; (p = static_cast<char*>(memchr(p, c, n - (p - text)))) != nullptr;)
+      *p++ = '+';
 }
 
 // A write that stopped part way (a full disk) left the first `written` bytes of the line at
@@ -46,8 +57,8 @@ void CutBack(LogState& s, long written) VQM_REQUIRES_LIBRARY_LOCK {
 int WriteLine(const char* category, char* text, LogLevel level) VQM_REQUIRES_LIBRARY_LOCK {
   LogState& s = g_LogState;
   if (s.file == nullptr) return 0;
-  for (char* p = text; *p; ++p)
-    if (*p == '\r' || *p == '\n') *p = '+';
+  size_t length = strlen(text);
+  JoinLines(text, length);
 
   const platform::ClockReading now = platform::Now();
   if (s.showTime < 0) s.showTime = GetIniYesNo("SYS", "LogShowTime", 1, nullptr);
@@ -80,7 +91,6 @@ int WriteLine(const char* category, char* text, LogLevel level) VQM_REQUIRES_LIB
     line[n++] = level <= 0 ? ' ' : static_cast<char>(level + 96);
     line[n++] = '|';
   }
-  size_t length = strlen(text);
   if (length > kLineCapacity - n - 2) length = kLineCapacity - n - 2;
   memcpy(line + n, text, length);
   n += length;
