@@ -30,9 +30,9 @@ class CallOrder {
   void Shrink() { next_.pop_back(); }
 
   // Memory for the calls likely to come after `index` starts loading while this call
-  // computes, a call ahead of need: `contents` asks for what the entry after the next reads
-  // (its object was asked for in the call before; the next entry's memory was asked for
-  // then too), `object` for the object of the one after that. With only the next entry
+  // computes, ahead of need: `contents` asks for what the entry after the next reads (its
+  // object, which that reads, was asked for two calls before), `object` for the object of
+  // the entry four after this one, whose address alone is read. With only the next entry
   // known, its contents are asked for.
   template <typename Contents, typename Object>
   void FetchAhead(int index, Contents contents, Object object) const {
@@ -40,8 +40,8 @@ class CallOrder {
     const int afterNext = After(next);
     if (afterNext >= 0) {
       contents(afterNext);
-      const int third = After(afterNext);
-      if (third >= 0) object(third);
+      const int fourth = After(After(afterNext));
+      if (fourth >= 0) object(fourth);
     } else if (next >= 0) {
       contents(next);
     }

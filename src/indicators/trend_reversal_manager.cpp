@@ -64,7 +64,7 @@ int CTrendRevMgr::FetchAhead(int index) const {
   // A series' averages and window; its object, before its keys are compared.
   order_.FetchAhead(
       index, [&](int i) { series_.GetAt(i)->PrefetchForMeasure(); },
-      [&](int i) { CTrendRevSym::PrefetchObject(series_.GetAt(i)); });
+      [&](int i) { series_.GetAt(i)->PrefetchObject(); });
   return index;
 }
 

@@ -59,8 +59,12 @@ class CTrendRevSym {
     PrefetchLines(history_.get() + head_, bytes + sizeof(float));
   }
 
-  // The same for the series object itself, before its keys are compared.
-  static void PrefetchObject(const CTrendRevSym* s) { PrefetchLines(s, sizeof(CTrendRevSym)); }
+  // The same for the series object itself, before its keys are compared: the keys and the
+  // history's place, in front of the averages (which PrefetchForMeasure asks for).
+  void PrefetchObject() const {
+    PrefetchLines(this, static_cast<size_t>(reinterpret_cast<const char*>(averages_) -
+                                            reinterpret_cast<const char*>(this)));
+  }
 
   std::string symbol;
   int barKey1 = 99;
