@@ -110,7 +110,6 @@ class CFindGemDB {
     const int first = count > scope ? count - scope : 0;
     take(&ScanBarAt(first), static_cast<size_t>(count - first + 1) * sizeof(ScanBar));
   }
-  static constexpr int kNextBarRanges = 6;
 
   std::string symbol;
   CTypedPtrArray<SPtrArray, CFindGemPoint*> points;  // owned (in blocks_), in the order added

@@ -37,9 +37,10 @@ class PatternSearchSeries : public vqm_series {
 
  private:
   void PublishNextPush() {
-    static_assert(CFindGemDB::kNextBarRanges <= kAheadRanges, "a place for every range");
     int i = 0;
-    history_->ForNextBar([&](const void* at, size_t bytes) { PublishAhead(i++, at, bytes); });
+    history_->ForNextBar([&](const void* at, size_t bytes) {
+      if (i < kAheadRanges) PublishAhead(i++, at, bytes);
+    });
   }
 
   std::unique_ptr<CFindGemDB> FreshHistory() const {
