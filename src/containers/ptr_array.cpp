@@ -12,10 +12,13 @@ namespace {
 // A block of n slots must stay below 4 GiB.
 constexpr int kMaxSlots = static_cast<int>((uint64_t{4} << 30) / sizeof(void*) - 1);
 
-void** AllocateSlots(int n) {
+// A block of n slots, the first `copied` of them copied from `from` and the rest null.
+void** AllocateSlots(int n, void* const* from = nullptr, int copied = 0) {
   if (n <= 0 || n > kMaxSlots) return nullptr;
   void** block = new (std::nothrow) void*[static_cast<size_t>(n)];
-  if (block != nullptr) memset(block, 0, sizeof(void*) * static_cast<size_t>(n));
+  if (block == nullptr) return nullptr;
+  if (copied > 0) memcpy(block, from, sizeof(void*) * static_cast<size_t>(copied));
+  memset(block + copied, 0, sizeof(void*) * static_cast<size_t>(n - copied));
   return block;
 }
 
@@ -49,9 +52,8 @@ int PtrSlots<kDivisor, kInitialSize>::Reserve(int n) {
   const int64_t grown = int64_t{capacity} + step;
   const int64_t wanted = n > grown ? n : grown;
   if (wanted > kMaxSlots) return -1;
-  void** block = AllocateSlots(static_cast<int>(wanted));
+  void** block = AllocateSlots(static_cast<int>(wanted), data, capacity);
   if (block == nullptr) return -1;
-  memcpy(block, data, sizeof(void*) * static_cast<size_t>(capacity));
   delete[] data;
   data = block;
   capacity = static_cast<int>(wanted);

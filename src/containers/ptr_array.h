@@ -29,6 +29,8 @@ class PtrSlots {
   int Reserve(int n);
   int SetAtGrow(int index, void* pointer);
   int Add(void* pointer) { return SetAtGrow(count, pointer) < 0 ? -1 : count - 1; }
+  // Add where the block has room. REQUIRES: GetSize() < GetCapacity().
+  void AddWithinCapacity(void* pointer) { data[count++] = pointer; }
   // REQUIRES: 0 <= index and index + n <= GetSize(). The vacated slots keep their contents.
   void RemoveAt(int index, int n = 1);
   void RemoveAll() { Reserve(0); }

@@ -62,6 +62,24 @@ Result ExportFrame(Result failure, Body&& body) {
   return result;
 }
 
+// An export whose usual call runs under the leaf hold of the calling thread's bias:
+// usual(&result) does the call and returns true, or returns false with nothing changed, and
+// makes no call that takes the lock, logs or throws. Any other call runs `body` in ExportFrame.
+template <class Usual, class Body>
+int LeafHoldOrExportFrame(int failure, Usual&& usual, Body&& body) {
+  bool wakeRevoker = false;
+  if (TryEnterLeafLock(wakeRevoker)) {
+    int result = failure;
+    if (usual(&result)) {
+      if (__builtin_expect(LeaveLeafLock(), 0)) return WakeLeafLockRevokerThen(result);
+      return result;
+    }
+    wakeRevoker = LeaveLeafLock();
+  }
+  if (__builtin_expect(wakeRevoker, 0)) WakeLeafLockRevoker();
+  return ExportFrame(failure, static_cast<Body&&>(body));
+}
+
 // The frame of an export that touches no process-wide state and writes no log line: the
 // exception guard alone, so that it never waits for another thread's export.
 template <class Result, class Body>

@@ -38,6 +38,23 @@ int FindGemAdd(const char* symbol, int date, int time, int divisor, const int* o
   return count;
 }
 
+// The usual bar: every pointer given, a date from 1990 on and a date and time that need no
+// check, a divisor of 1 or more, the history's symbol byte for byte, the log off, and a bar
+// later than the newest that fits the room the history has. Nothing on its way takes the
+// lock, logs, allocates or throws, so it runs under the lock's leaf hold. Returns false, with
+// nothing changed, for any other call.
+bool AddUsualBar(const char* symbol, int date, int time, int divisor, const int* open,
+                 const int* high, const int* low, const int* close, const int* volume,
+                 int* count) VQM_REQUIRES_LIBRARY_LOCK {
+  if (symbol == nullptr || open == nullptr || high == nullptr || low == nullptr ||
+      close == nullptr || volume == nullptr || date < kFirstDate || divisor < 1 ||
+      !IsPlainHostBarTime(date, time) || !LogDropsLines() || !g_FindGemDB.HasSymbolBytes(symbol))
+    return false;
+  float values[5];
+  FindGemBarValues(divisor, *open, *high, *low, *close, *volume, values);
+  return g_FindGemDB.AddLaterBar(PlainHostBarTime(date, time), values, count);
+}
+
 // All four outputs are cleared first. A null output pointer refuses the call (-3).
 int FindGemCalc(const char* symbol, int date, int time, float* fallBelowLow, float* riseAboveLow,
                 float* riseAboveHigh, float* fallBelowHigh) VQM_REQUIRES_LIBRARY_LOCK {
@@ -92,29 +109,28 @@ bool CalcUsualBar(const char* symbol, int date, int time, float* fallBelowLow,
 // A failure that no code above reports (memory exhausted) returns -1.
 VQM_EXPORT int VQM_FindGemAdd(int /*notUsed*/, const char* symbol, int date, int time, int divisor,
                               int* open, int* high, int* low, int* close, int* volume, int mode) {
-  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
-    return vqm::FindGemAdd(symbol, date, time, divisor, open, high, low, close, volume, mode);
-  });
+  return vqm::LeafHoldOrExportFrame(
+      -1,
+      [&](int* count) VQM_REQUIRES_LIBRARY_LOCK {
+        return vqm::AddUsualBar(symbol, date, time, divisor, open, high, low, close, volume,
+                                count);
+      },
+      [&]() VQM_REQUIRES_LIBRARY_LOCK {
+        return vqm::FindGemAdd(symbol, date, time, divisor, open, high, low, close, volume, mode);
+      });
 }
 
-// The usual call runs under the leaf hold of the calling thread's bias, everything else in
-// the export frame.
 VQM_EXPORT int VQM_FindGemCalc(int /*notUsed*/, const char* symbol, int date, int time,
                                int /*notUsed2*/, float* fallBelowLow, float* riseAboveLow,
                                float* riseAboveHigh, float* fallBelowHigh) {
-  bool wakeRevoker = false;
-  if (vqm::TryEnterLeafLock(wakeRevoker)) {
-    int status = 0;
-    if (vqm::CalcUsualBar(symbol, date, time, fallBelowLow, riseAboveLow, riseAboveHigh,
-                          fallBelowHigh, &status)) {
-      if (__builtin_expect(vqm::LeaveLeafLock(), 0)) return vqm::WakeLeafLockRevokerThen(status);
-      return status;
-    }
-    wakeRevoker = vqm::LeaveLeafLock();
-  }
-  if (__builtin_expect(wakeRevoker, 0)) vqm::WakeLeafLockRevoker();
-  return vqm::ExportFrame(-1, [&]() VQM_REQUIRES_LIBRARY_LOCK {
-    return vqm::FindGemCalc(symbol, date, time, fallBelowLow, riseAboveLow, riseAboveHigh,
-                            fallBelowHigh);
-  });
+  return vqm::LeafHoldOrExportFrame(
+      -1,
+      [&](int* status) VQM_REQUIRES_LIBRARY_LOCK {
+        return vqm::CalcUsualBar(symbol, date, time, fallBelowLow, riseAboveLow, riseAboveHigh,
+                                 fallBelowHigh, status);
+      },
+      [&]() VQM_REQUIRES_LIBRARY_LOCK {
+        return vqm::FindGemCalc(symbol, date, time, fallBelowLow, riseAboveLow, riseAboveHigh,
+                                fallBelowHigh);
+      });
 }

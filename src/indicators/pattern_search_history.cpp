@@ -12,8 +12,6 @@
 namespace vqm {
 namespace {
 
-constexpr int kDoublingFrom = 4096;
-
 // bsearch's comparison: the searched DateTime against the bar in a slot.
 int CompareWithSlot(const void* key, const void* slot) {
   const DateTime* time = static_cast<const DateTime*>(key);
@@ -44,12 +42,13 @@ CFindGemDB::~CFindGemDB() { points.RemoveAll(); }
 
 bool CFindGemDB::HasSymbol(const char* symbol) const {
   // A script passes its symbol as it first passed it, mostly: the same bytes are tried first.
-  return strcmp(symbol, this->symbol.c_str()) == 0 ||
-         StrCompareNoCase(symbol, this->symbol.c_str(), 1) == 0;
+  return HasSymbolBytes(symbol) || StrCompareNoCase(symbol, this->symbol.c_str(), 1) == 0;
 }
 
 void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
-  points.RemoveAll();
+  // The list keeps its slot block, as the bars' blocks are kept: the next symbol's bars go
+  // to memory that is already there.
+  points.RemoveAt(0, points.GetSize());
   ascending_ = true;
   lastFound_ = -1;
   symbol = newSymbol;
@@ -114,7 +113,17 @@ int CFindGemDB::FindUnordered(const DateTime& time) const {
   return lastFound_ = static_cast<int>(static_cast<CFindGemPoint* const*>(hit) - slots);
 }
 
+int CFindGemDB::DateDay(const DateTime& time) {
+  DateTime midnight = time;
+  midnight.hour = midnight.minute = midnight.second = 0;
+  dayDate_ = static_cast<uint32_t>(PackedBytes(time)) & 0xFFFFFFu;
+  dateDay_ = midnight.ToDateInt(0);
+  return dateDay_;
+}
+
 int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
+  int added = 0;
+  if (AddLaterBar(time, values, &added)) return added;
   const int count = GetCount();
   const bool later =
       count == 0 || ChronologicalKey(time) > ChronologicalKey(points.GetAt(count - 1)->time);
@@ -122,7 +131,8 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   int slot = 0;
   const size_t block = BlockOfBar(count, &slot);
   if (block == blocks_.size()) {
-    if (scanBlocks_.size() == block) scanBlocks_.emplace_back(new ScanBar[BlockBars(block)]());
+    // Left unset: a scan entry is read only once its bar is stored.
+    if (scanBlocks_.size() == block) scanBlocks_.emplace_back(new ScanBar[BlockBars(block)]);
     blocks_.emplace_back(new CFindGemPoint[BlockBars(block)]);
   }
   CFindGemPoint* point = &blocks_[block][static_cast<size_t>(slot)];
@@ -132,12 +142,7 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   if (count >= kDoublingFrom && (count & (count - 1)) == 0 && count <= INT_MAX / 2)
     points.Reserve(count * 2);
   if (points.Add(point) < 0) throw std::bad_alloc();
-  const int day = time.ToDateInt(0);
-  scanBlocks_[block][static_cast<size_t>(slot)] =
-      ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day};
-  point->time = time;
-  for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
-  point->day = day;
+  StoreBar(block, slot, time, values);
   ascending_ = ascending_ && later;
   return GetCount();
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,6 +73,8 @@ class CFindGemDB {
 
   // True when symbol equals the history's (case ignored, same length).
   bool HasSymbol(const char* symbol) const;
+  // True when symbol is the history's byte for byte.
+  bool HasSymbolBytes(const char* symbol) const { return strcmp(symbol, this->symbol.c_str()) == 0; }
   // Deletes every bar and starts the history of symbol with the mode's settings.
   void Restart(const char* symbol, const FindGemMode& mode);
 
@@ -83,6 +86,10 @@ class CFindGemDB {
   // Appends the bar unless Find sees one with an equal date-time (whose values then stay).
   // Returns the number of bars. Throws std::bad_alloc when memory runs out (nothing added).
   int AddBar(const DateTime& time, const float (&values)[5]);
+  // AddBar's usual case: a bar later than the newest while the bars ascend, where the history
+  // has room for it. Allocates nothing, calls nothing that may throw, and returns false with
+  // nothing changed in any other case (AddBar then adds the bar).
+  bool AddLaterBar(const DateTime& time, const float (&values)[5], int* count);
 
   // From the bar at reference up to the scope bars after it (with sameDay, only while they
   // are on the reference bar's calendar day): the largest fall below and rise above the
@@ -137,8 +144,16 @@ class CFindGemDB {
     return static_cast<size_t>(log2 - 5);
   }
   static constexpr int kFirstBlockBars = 64;
+  // From here on the list of bars doubles its room (AddBar).
+  static constexpr int kDoublingFrom = 4096;
   static constexpr int kMaxBlockBars = 4096;  // 64 << 6
   int FindInline(const DateTime& time) const;
+  // The bar's time.ToDateInt(0), its date's part kept from the bar before: a day's bars share
+  // it. DateDay works it out for a new date.
+  int DayOf(const DateTime& time);
+  int DateDay(const DateTime& time);
+  // Writes a bar's fields and its scan entry in the slot of its block. REQUIRES: the block exists.
+  void StoreBar(size_t block, int slot, const DateTime& time, const float (&values)[5]);
   // Find's two searches: from the bar at hint while the bars ascend (not at it), else bsearch.
   int FindFromHint(uint64_t key, int hint) const;
   int FindUnordered(const DateTime& time) const;
@@ -147,6 +162,9 @@ class CFindGemDB {
   // has no equal, and the search for one can be skipped.
   bool ascending_ = true;
   mutable int lastFound_ = -1;  // the index Find gave last, or -1
+  // The date (the packed year, month and day bytes) DayOf saw last, and its YYYYMMDD or 0.
+  uint32_t dayDate_ = ~uint32_t{0};
+  int32_t dateDay_ = 0;
 
   // What the measurement reads of each bar, packed in blocks beside the bars' (same sizes,
   // same slots), so that a scan reads few cache lines and nothing is ever copied.
@@ -167,5 +185,42 @@ class CFindGemDB {
 };
 
 extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);
+
+// Inline: the add export's usual call is little more than these.
+inline int CFindGemDB::DayOf(const DateTime& time) {
+  const uint32_t date = static_cast<uint32_t>(PackedBytes(time)) & 0xFFFFFFu;
+  const int day = date == dayDate_ ? dateDay_ : DateDay(time);
+  return time.hour <= 23 && time.minute <= 59 && time.second <= 59 ? day : 0;
+}
+
+inline void CFindGemDB::StoreBar(size_t block, int slot, const DateTime& time,
+                                 const float (&values)[5]) {
+  const int day = DayOf(time);
+  scanBlocks_[block][static_cast<size_t>(slot)] =
+      ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day};
+  CFindGemPoint* point = &blocks_[block][static_cast<size_t>(slot)];
+  point->time = time;
+  for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
+  point->day = day;
+}
+
+[[gnu::always_inline]] inline bool CFindGemDB::AddLaterBar(const DateTime& time,
+                                                          const float (&values)[5], int* count) {
+  const int n = GetCount();
+  // Room: a slot in the list that needs no growth (nor the doubling AddBar does) and the
+  // bar's block.
+  if (!ascending_ || n == 0 || n >= points.GetCapacity() ||
+      (n >= kDoublingFrom && (n & (n - 1)) == 0))
+    return false;
+  int slot = 0;
+  const size_t block = BlockOfBar(n, &slot);
+  if (block >= blocks_.size() ||
+      !(ChronologicalKey(time) > ChronologicalKey(points.GetAt(n - 1)->time)))
+    return false;
+  StoreBar(block, slot, time, values);
+  points.AddWithinCapacity(&blocks_[block][static_cast<size_t>(slot)]);
+  *count = n + 1;
+  return true;
+}
 
 }  // namespace vqm

@@ -367,6 +367,7 @@ void PatternSearchTest::AgreesWithTheModel(unsigned seed) {
     if (roll >= 994 && roll < 997 && !ascending)
       time = uniform(0, 1) ? 2401 + uniform(0, 99) : -uniform(1, 9);
     if (roll >= 997) date = 899999 + uniform(0, 1);
+    if (roll == 989) time = 2400;  // a bar time taken as it stands, of no calendar day
 
     const int divisor = roll % 50 == 0 ? uniform(-1, 3) : (n / 1000 % 2 == 0 ? 100 : 1);
     price += uniform(-300, 300);
