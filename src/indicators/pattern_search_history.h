@@ -74,7 +74,9 @@ class CFindGemDB {
   // True when symbol equals the history's (case ignored, same length).
   bool HasSymbol(const char* symbol) const;
   // True when symbol is the history's byte for byte.
-  bool HasSymbolBytes(const char* symbol) const { return strcmp(symbol, this->symbol.c_str()) == 0; }
+  bool HasSymbolBytes(const char* symbol) const {
+    return strcmp(symbol, this->symbol.c_str()) == 0;
+  }
   // Deletes every bar and starts the history of symbol with the mode's settings.
   void Restart(const char* symbol, const FindGemMode& mode);
 
