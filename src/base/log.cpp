@@ -168,11 +168,6 @@ void OpenAtFirstCall() VQM_REQUIRES_LIBRARY_LOCK {
 
 LogState& TheLogState() VQM_NO_THREAD_SAFETY_ANALYSIS { return g_LogState; }
 
-bool LogDropsLines() {
-  VQM_ASSERT_LIBRARY_LOCK_HELD();
-  return g_LogState.firstCall != 0 && g_LogState.file == nullptr;
-}
-
 namespace {
 int WriteText(const char* category, char* text, LogLevel level);
 }  // namespace

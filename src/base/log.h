@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "base/lock_rule.h"
+#include "base/log_state.h"
 
 namespace vqm {
 
@@ -29,7 +30,10 @@ int LOGTRACE(const char* category, LogLevel level, const char* format, ...)
 // Callers on hot paths test it to skip formatting such a line; they are export bodies, which
 // hold the lock already (taking it again costs more than the test).
 // REQUIRES: the library-wide lock.
-bool LogDropsLines() VQM_REQUIRES_LIBRARY_LOCK;
+inline bool LogDropsLines() VQM_REQUIRES_LIBRARY_LOCK {
+  VQM_ASSERT_LIBRARY_LOCK_HELD();
+  return g_LogState.firstCall != 0 && g_LogState.file == nullptr;
+}
 
 // The core behind LOGTRACE: text is modified in place (CR and LF become '+').
 int LogWriteText(const char* category, char* text, LogLevel level);

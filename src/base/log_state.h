@@ -1,6 +1,7 @@
 // The log writer's process-wide record, statically initialised (defined with the other
-// process-wide state). Private to the log writer; tests may reset it to its initial values
-// to see a process's first log call again.
+// process-wide state). Private to the log writer, but for LogDropsLines, which reads it
+// inline on the exports' usual paths; tests may reset it to its initial values to see a
+// process's first log call again.
 #pragma once
 
 #include <cstdio>

@@ -89,20 +89,32 @@ static_assert(std::is_trivially_copyable<DateTime>::value, "DateTime is a plain 
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the fields are packed low first");
 
-// Writes the six fields as one four-byte and one two-byte store, year lowest in memory: a
-// caller that copies the value next reads it back with loads of those widths (PackedBytes, a
-// copy), which six byte stores would stall. Each field is below 256.
-inline void StorePackedFields(DateTime& t, uint32_t year, uint32_t month, uint32_t day,
-                              uint32_t hour, uint32_t minute, uint32_t second) {
+// The six fields as one number, year in the lowest byte: the value's bytes as they lie in
+// memory (PackedBytes). Each field is below 256.
+inline uint64_t PackFields(uint32_t year, uint32_t month, uint32_t day, uint32_t hour,
+                           uint32_t minute, uint32_t second) {
   const uint32_t first = year | month << 8 | day << 16 | hour << 24;
-  const uint16_t last = static_cast<uint16_t>(minute | second << 8);
+  return uint64_t{first} | uint64_t{minute | second << 8} << 32;
+}
+
+// Writes packed six bytes as one four-byte and one two-byte store: a caller that copies the
+// value next reads it back with loads of those widths (PackedBytes, a copy), which six byte
+// stores would stall.
+inline void StorePackedBytes(DateTime& t, uint64_t packed) {
+  const uint32_t first = static_cast<uint32_t>(packed);
+  const uint16_t last = static_cast<uint16_t>(packed >> 32);
   unsigned char* bytes = reinterpret_cast<unsigned char*>(&t);
   memcpy(bytes, &first, sizeof first);
   memcpy(bytes + sizeof first, &last, sizeof last);
 }
 
+inline void StorePackedFields(DateTime& t, uint32_t year, uint32_t month, uint32_t day,
+                              uint32_t hour, uint32_t minute, uint32_t second) {
+  StorePackedBytes(t, PackFields(year, month, day, hour, minute, second));
+}
+
 // The six bytes as they lie in memory, year in the lowest byte: equal values give equal
-// numbers. Read as one four-byte and one two-byte load, the widths StorePackedFields stores.
+// numbers. Read as one four-byte and one two-byte load, the widths StorePackedBytes stores.
 inline uint64_t PackedBytes(const DateTime& t) {
   uint32_t first;
   uint16_t last;
@@ -114,8 +126,9 @@ inline uint64_t PackedBytes(const DateTime& t) {
 // The value as one number, its six fields year first, a byte each: the numbers order as
 // Compare at depth 6 does, for the per-bar ordering tests. (The packed bytes reversed: the
 // year, lowest in memory, becomes the most significant.)
+inline uint64_t ChronologicalKeyOfBytes(uint64_t packed) { return __builtin_bswap64(packed) >> 16; }
 inline uint64_t ChronologicalKey(const DateTime& t) {
-  return __builtin_bswap64(PackedBytes(t)) >> 16;
+  return ChronologicalKeyOfBytes(PackedBytes(t));
 }
 
 // 1 when 19000101 <= date <= 29991231 (negative dates are invalid).

@@ -48,11 +48,15 @@ bool AddUsualBar(const char* symbol, int date, int time, int divisor, const int*
                  int* count) VQM_REQUIRES_LIBRARY_LOCK {
   if (symbol == nullptr || open == nullptr || high == nullptr || low == nullptr ||
       close == nullptr || volume == nullptr || date < kFirstDate || divisor < 1 ||
-      !IsPlainHostBarTime(date, time) || !LogDropsLines() || !g_FindGemDB.HasSymbolBytes(symbol))
+      !IsPlainHostBarTime(date, time))
     return false;
+  // The bar first, the calls after: only the symbol, the bar time and `count` are then kept
+  // across them, in registers.
   float values[5];
   FindGemBarValues(divisor, *open, *high, *low, *close, *volume, values);
-  return g_FindGemDB.AddLaterBar(PlainHostBarTime(date, time), values, count);
+  const uint64_t timeBytes = PlainHostBarBytes(date, time);
+  if (!LogDropsLines() || !g_FindGemDB.HasSymbolBytes(symbol)) return false;
+  return g_FindGemDB.AddLaterBar(timeBytes, values, count);
 }
 
 // All four outputs are cleared first. A null output pointer refuses the call (-3).

@@ -113,17 +113,18 @@ int CFindGemDB::FindUnordered(const DateTime& time) const {
   return lastFound_ = static_cast<int>(static_cast<CFindGemPoint* const*>(hit) - slots);
 }
 
-int CFindGemDB::DateDay(const DateTime& time) {
-  DateTime midnight = time;
-  midnight.hour = midnight.minute = midnight.second = 0;
-  dayDate_ = static_cast<uint32_t>(PackedBytes(time)) & 0xFFFFFFu;
+int CFindGemDB::DateDay(uint64_t timeBytes) {
+  DateTime midnight;
+  dayDate_ = static_cast<uint32_t>(timeBytes) & 0xFFFFFFu;
+  StorePackedBytes(midnight, dayDate_);
   dateDay_ = midnight.ToDateInt(0);
   return dateDay_;
 }
 
 int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
+  const uint64_t timeBytes = PackedBytes(time);
   int added = 0;
-  if (AddLaterBar(time, values, &added)) return added;
+  if (AddLaterBar(timeBytes, values, &added)) return added;
   const int count = GetCount();
   const bool later =
       count == 0 || ChronologicalKey(time) > ChronologicalKey(points.GetAt(count - 1)->time);
@@ -142,7 +143,7 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   if (count >= kDoublingFrom && (count & (count - 1)) == 0 && count <= INT_MAX / 2)
     points.Reserve(count * 2);
   if (points.Add(point) < 0) throw std::bad_alloc();
-  StoreBar(block, slot, time, values);
+  StoreBar(block, slot, timeBytes, values);
   ascending_ = ascending_ && later;
   return GetCount();
 }

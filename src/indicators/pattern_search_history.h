@@ -88,10 +88,11 @@ class CFindGemDB {
   // Appends the bar unless Find sees one with an equal date-time (whose values then stay).
   // Returns the number of bars. Throws std::bad_alloc when memory runs out (nothing added).
   int AddBar(const DateTime& time, const float (&values)[5]);
-  // AddBar's usual case: a bar later than the newest while the bars ascend, where the history
-  // has room for it. Allocates nothing, calls nothing that may throw, and returns false with
-  // nothing changed in any other case (AddBar then adds the bar).
-  bool AddLaterBar(const DateTime& time, const float (&values)[5], int* count);
+  // AddBar's usual case, for a bar time given as its packed bytes (PackedBytes): a bar later
+  // than the newest while the bars ascend, where the history has room for it. Allocates
+  // nothing, calls nothing that may throw, and returns false with nothing changed in any
+  // other case (AddBar then adds the bar).
+  bool AddLaterBar(uint64_t timeBytes, const float (&values)[5], int* count);
 
   // From the bar at reference up to the scope bars after it (with sameDay, only while they
   // are on the reference bar's calendar day): the largest fall below and rise above the
@@ -150,12 +151,12 @@ class CFindGemDB {
   static constexpr int kDoublingFrom = 4096;
   static constexpr int kMaxBlockBars = 4096;  // 64 << 6
   int FindInline(const DateTime& time) const;
-  // The bar's time.ToDateInt(0), its date's part kept from the bar before: a day's bars share
-  // it. DateDay works it out for a new date.
-  int DayOf(const DateTime& time);
-  int DateDay(const DateTime& time);
+  // ToDateInt(0) of the bar time with these packed bytes, its date's part kept from the bar
+  // before: a day's bars share it. DateDay works it out for a new date.
+  int DayOf(uint64_t timeBytes);
+  int DateDay(uint64_t timeBytes);
   // Writes a bar's fields and its scan entry in the slot of its block. REQUIRES: the block exists.
-  void StoreBar(size_t block, int slot, const DateTime& time, const float (&values)[5]);
+  void StoreBar(size_t block, int slot, uint64_t timeBytes, const float (&values)[5]);
   // Find's two searches: from the bar at hint while the bars ascend (not at it), else bsearch.
   int FindFromHint(uint64_t key, int hint) const;
   int FindUnordered(const DateTime& time) const;
@@ -188,25 +189,29 @@ class CFindGemDB {
 
 extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);
 
-// Inline: the add export's usual call is little more than these.
-inline int CFindGemDB::DayOf(const DateTime& time) {
-  const uint32_t date = static_cast<uint32_t>(PackedBytes(time)) & 0xFFFFFFu;
-  const int day = date == dayDate_ ? dateDay_ : DateDay(time);
-  return time.hour <= 23 && time.minute <= 59 && time.second <= 59 ? day : 0;
+// Inline: the add export's usual call is little more than these. The bar time stays a
+// number in registers: a value written to memory and read back wider stalls the read.
+inline int CFindGemDB::DayOf(uint64_t timeBytes) {
+  const uint32_t date = static_cast<uint32_t>(timeBytes) & 0xFFFFFFu;
+  const int day = date == dayDate_ ? dateDay_ : DateDay(timeBytes);
+  const uint32_t hour = static_cast<uint32_t>(timeBytes >> 24) & 0xFF;
+  const uint32_t minute = static_cast<uint32_t>(timeBytes >> 32) & 0xFF;
+  const uint32_t second = static_cast<uint32_t>(timeBytes >> 40) & 0xFF;
+  return hour <= 23 && minute <= 59 && second <= 59 ? day : 0;
 }
 
-inline void CFindGemDB::StoreBar(size_t block, int slot, const DateTime& time,
+inline void CFindGemDB::StoreBar(size_t block, int slot, uint64_t timeBytes,
                                  const float (&values)[5]) {
-  const int day = DayOf(time);
+  const int day = DayOf(timeBytes);
   scanBlocks_[block][static_cast<size_t>(slot)] =
       ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day};
   CFindGemPoint* point = &blocks_[block][static_cast<size_t>(slot)];
-  point->time = time;
+  StorePackedBytes(point->time, timeBytes);
   for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
   point->day = day;
 }
 
-[[gnu::always_inline]] inline bool CFindGemDB::AddLaterBar(const DateTime& time,
+[[gnu::always_inline]] inline bool CFindGemDB::AddLaterBar(uint64_t timeBytes,
                                                           const float (&values)[5], int* count) {
   const int n = GetCount();
   // Room: a slot in the list that needs no growth (nor the doubling AddBar does) and the
@@ -217,9 +222,9 @@ inline void CFindGemDB::StoreBar(size_t block, int slot, const DateTime& time,
   int slot = 0;
   const size_t block = BlockOfBar(n, &slot);
   if (block >= blocks_.size() ||
-      !(ChronologicalKey(time) > ChronologicalKey(points.GetAt(n - 1)->time)))
+      !(ChronologicalKeyOfBytes(timeBytes) > ChronologicalKey(points.GetAt(n - 1)->time)))
     return false;
-  StoreBar(block, slot, time, values);
+  StoreBar(block, slot, timeBytes, values);
   points.AddWithinCapacity(&blocks_[block][static_cast<size_t>(slot)]);
   *count = n + 1;
   return true;
