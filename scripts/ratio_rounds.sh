@@ -1,0 +1,53 @@
+# Sourced by lookup_ratio.sh and floor_ratio.sh: two benchmarks of vqm_bench set against each
+# other in wall time, steadied against a shared machine. Each runs in a fresh process pinned
+# to one CPU, the two alternating ROUNDS times (default 5). A shared machine slows down in
+# spells that last seconds to minutes; a spell that hits only one of the two moves their
+# ratio, so the ratio printed is of each one's fastest round (both then ran outside a spell),
+# beside the median of the rounds' own ratios.
+#
+# Sets $bin (VQM_BENCH, or the native build's) and $rounds; `ratio_header` prints the table's
+# head, `ratio_row NAME BASE CANDIDATE` one row, where BASE and CANDIDATE are benchmark
+# filters. A round's figure is the median of the process's repetitions, or with
+# RATIO_STAT=min their fastest.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+bin=${VQM_BENCH:-build/native/bin/vqm_bench}
+[ -x "$bin" ] || { echo "build $bin first (cmake --build --preset native)" >&2; exit 1; }
+rounds=${ROUNDS:-5}
+pin=()
+command -v taskset >/dev/null && pin=(taskset -c "$(($(nproc) - 1))")
+
+# One round of a benchmark: the median (or fastest) real time of its repetitions, ns.
+ratio_round() {
+  "${pin[@]}" "$bin" --benchmark_filter="$1" --benchmark_repetitions=3 --benchmark_format=csv \
+    2>/dev/null | awk -F, -v stat="${RATIO_STAT:-median}" '
+      /_median"/ { median = $3 }
+      /^"BM_/ && !/_(mean|median|stddev|cv)"/ { if (min == "" || $3 + 0 < min) min = $3 + 0 }
+      END { print (stat == "min" ? min : median) }'
+}
+
+ratio_header() {
+  printf '| %-28s | %-19s | %-19s | %-6s | %-12s |\n' benchmark "fastest $1 (ns)" \
+    "fastest $2 (ns)" ratio "median ratio"
+  printf '|%s|%s|%s|%s|%s|\n' ------------------------------ --------------------- \
+    --------------------- -------- --------------
+}
+
+ratio_row() {
+  local name=$1 base=$2 candidate=$3 bases=() candidates=()
+  for ((r = 0; r < rounds; ++r)); do
+    bases+=("$(ratio_round "$base")")
+    candidates+=("$(ratio_round "$candidate")")
+  done
+  python3 - "$name" "${bases[*]}" "${candidates[*]}" <<'EOF'
+import statistics
+import sys
+
+name = sys.argv[1]
+bases, candidates = ([float(x) for x in a.split()] for a in sys.argv[2:4])
+ratios = [c / b for b, c in zip(bases, candidates)]
+print("| %-28s | %19.1f | %19.1f | %6.2f | %12.2f |"
+      % (name, min(bases), min(candidates), min(candidates) / min(bases),
+         statistics.median(ratios)))
+EOF
+}
