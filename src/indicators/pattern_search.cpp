@@ -50,13 +50,14 @@ bool AddUsualBar(const char* symbol, int date, int time, int divisor, const int*
       close == nullptr || volume == nullptr || date < kFirstDate || divisor < 1 ||
       !IsPlainHostBarTime(date, time))
     return false;
-  // The bar first, the calls after: only the symbol, the bar time and `count` are then kept
-  // across them, in registers.
-  float values[5];
-  FindGemBarValues(divisor, *open, *high, *low, *close, *volume, values);
   const uint64_t timeBytes = PlainHostBarBytes(date, time);
   if (!LogDropsLines() || !g_FindGemDB.HasSymbolBytes(symbol)) return false;
-  return g_FindGemDB.AddLaterBar(timeBytes, values, count);
+  // The prices are read once the bar is sure to be added here, so that a call that goes the
+  // general way reads each of them once, there.
+  const auto readValues = [&](float (&values)[5]) {
+    FindGemBarValues(divisor, *open, *high, *low, *close, *volume, values);
+  };
+  return g_FindGemDB.AddLaterBar(timeBytes, readValues, count);
 }
 
 // All four outputs are cleared first. A null output pointer refuses the call (-3).

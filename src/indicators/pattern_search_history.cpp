@@ -124,7 +124,10 @@ int CFindGemDB::DateDay(uint64_t timeBytes) {
 int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   const uint64_t timeBytes = PackedBytes(time);
   int added = 0;
-  if (AddLaterBar(timeBytes, values, &added)) return added;
+  const auto copyValues = [&values](float (&to)[5]) {
+    for (int i = 0; i < CFindGemValues::kCount; ++i) to[i] = values[i];
+  };
+  if (AddLaterBar(timeBytes, copyValues, &added)) return added;
   const int count = GetCount();
   const bool later =
       count == 0 || ChronologicalKey(time) > ChronologicalKey(points.GetAt(count - 1)->time);

@@ -89,10 +89,12 @@ class CFindGemDB {
   // Returns the number of bars. Throws std::bad_alloc when memory runs out (nothing added).
   int AddBar(const DateTime& time, const float (&values)[5]);
   // AddBar's usual case, for a bar time given as its packed bytes (PackedBytes): a bar later
-  // than the newest while the bars ascend, where the history has room for it. Allocates
-  // nothing, calls nothing that may throw, and returns false with nothing changed in any
-  // other case (AddBar then adds the bar).
-  bool AddLaterBar(uint64_t timeBytes, const float (&values)[5], int* count);
+  // than the newest while the bars ascend, where the history has room for it, its values
+  // filled in by readValues(float (&)[5]) only then. Allocates nothing, calls nothing that
+  // may throw, and returns false with nothing changed and nothing read in any other case
+  // (AddBar then adds the bar).
+  template <class ReadValues>
+  bool AddLaterBar(uint64_t timeBytes, ReadValues&& readValues, int* count);
 
   // From the bar at reference up to the scope bars after it (with sameDay, only while they
   // are on the reference bar's calendar day): the largest fall below and rise above the
@@ -211,8 +213,9 @@ inline void CFindGemDB::StoreBar(size_t block, int slot, uint64_t timeBytes,
   point->day = day;
 }
 
+template <class ReadValues>
 [[gnu::always_inline]] inline bool CFindGemDB::AddLaterBar(uint64_t timeBytes,
-                                                          const float (&values)[5], int* count) {
+                                                          ReadValues&& readValues, int* count) {
   const int n = GetCount();
   // Room: a slot in the list that needs no growth (nor the doubling AddBar does) and the
   // bar's block.
@@ -224,6 +227,8 @@ inline void CFindGemDB::StoreBar(size_t block, int slot, uint64_t timeBytes,
   if (block >= blocks_.size() ||
       !(ChronologicalKeyOfBytes(timeBytes) > ChronologicalKey(points.GetAt(n - 1)->time)))
     return false;
+  float values[5];
+  readValues(values);
   StoreBar(block, slot, timeBytes, values);
   points.AddWithinCapacity(&blocks_[block][static_cast<size_t>(slot)]);
   *count = n + 1;
