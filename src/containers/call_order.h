@@ -12,8 +12,6 @@ namespace vqm {
 
 class CallOrder {
  public:
-  // The index found last; -1 before the first.
-  int Last() const { return last_; }
   // The index found after `index` last time; -1 when none, or index is -1.
   int After(int index) const { return index >= 0 ? next_[static_cast<size_t>(index)] : -1; }
 
@@ -47,8 +45,18 @@ class CallOrder {
     }
   }
 
-  // index was found by the order itself: Last(), or After(Last()).
-  int Take(int index) { return last_ = index; }
+  // The entry the order finds with same(index): the one found last, or else the one found
+  // after it last time, which is then taken and *moved set. -1 when neither matches.
+  template <typename Same>
+  int Find(Same same, bool* moved) {
+    *moved = false;
+    if (last_ < 0) return -1;
+    if (same(last_)) return last_;
+    const int next = After(last_);
+    if (next < 0 || !same(next)) return -1;
+    *moved = true;
+    return last_ = next;
+  }
   // index was found by a search: from now on it is the one after the one found last.
   int Learn(int index) {
     if (last_ >= 0) next_[static_cast<size_t>(last_)] = index;

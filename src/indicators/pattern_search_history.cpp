@@ -130,7 +130,8 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   if (AddLaterBar(timeBytes, copyValues, &added)) return added;
   const int count = GetCount();
   const bool later =
-      count == 0 || ChronologicalKey(time) > ChronologicalKey(points.GetAt(count - 1)->time);
+      count == 0 ||
+      ChronologicalKeyOfBytes(timeBytes) > ChronologicalKey(points.GetAt(count - 1)->time);
   if (!(ascending_ && later) && Find(time) >= 0) return count;
   int slot = 0;
   const size_t block = BlockOfBar(count, &slot);

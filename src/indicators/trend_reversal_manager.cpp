@@ -44,12 +44,9 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
     return s.barKey1 == barKey1 && s.barKey2 == barKey2 &&
            std::strcmp(s.symbol.c_str(), symbol) == 0;
   };
-  const int last = order_.Last();
-  if (last >= 0) {
-    if (sameBytes(last)) return last;
-    const int next = order_.After(last);
-    if (next >= 0 && sameBytes(next)) return FetchAhead(order_.Take(next));
-  }
+  bool moved = false;
+  const int ordered = order_.Find(sameBytes, &moved);
+  if (ordered >= 0) return moved ? FetchAhead(ordered) : ordered;
   // A series is appended only when none has its keys: at most one entry matches, the first.
   const Entry* found = index_.Find(KeyHash(symbol, barKey1, barKey2), [&](const Entry& e) {
     return Matches(*e.series, symbol, barKey1, barKey2);

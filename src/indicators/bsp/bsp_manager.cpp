@@ -33,12 +33,9 @@ int CBSPManager::FindInstance(const char* key) const {
   // bytes are tried on the instance found last and the one found after it before hashing.
   // An instance is added only when none has its key: at most one matches, the first.
   const auto sameBytes = [&](int index) { return strcmp(GetAt(index)->name.c_str(), key) == 0; };
-  const int last = order_.Last();
-  if (last >= 0) {
-    if (sameBytes(last)) return Held(last);
-    const int next = order_.After(last);
-    if (next >= 0 && sameBytes(next)) return FetchAhead(Held(order_.Take(next)));
-  }
+  bool moved = false;
+  const int ordered = order_.Find(sameBytes, &moved);
+  if (ordered >= 0) return moved ? FetchAhead(Held(ordered)) : Held(ordered);
   const Entry* found = byKey_.Find(KeyHash(key), [&](const Entry& e) {
     return StrCompareNoCase(e.instance->name.c_str(), key, 1) == 0;
   });
