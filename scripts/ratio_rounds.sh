@@ -7,8 +7,8 @@
 #
 # Sets $bin (VQM_BENCH, or the native build's) and $rounds; `ratio_header` prints the table's
 # head, `ratio_row NAME BASE CANDIDATE` one row, where BASE and CANDIDATE are benchmark
-# filters. A round's figure is the median of the process's repetitions, or with
-# RATIO_STAT=min their fastest.
+# filters. A round's figure is the median of the process's RATIO_REPETITIONS repetitions
+# (default 3), or with RATIO_STAT=min their fastest; with RATIO_REPETITIONS=1, the one run.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bin=${VQM_BENCH:-build/native/bin/vqm_bench}
@@ -17,20 +17,23 @@ rounds=${ROUNDS:-5}
 pin=()
 command -v taskset >/dev/null && pin=(taskset -c "$(($(nproc) - 1))")
 
-# One round of a benchmark: the median (or fastest) real time of its repetitions, ns.
+# One round of a benchmark: the median (or fastest) real time of its repetitions, in ns
+# whatever unit the benchmark reports in.
 ratio_round() {
-  "${pin[@]}" "$bin" --benchmark_filter="$1" --benchmark_repetitions=3 --benchmark_format=csv \
-    2>/dev/null | awk -F, -v stat="${RATIO_STAT:-median}" '
-      /_median"/ { median = $3 }
-      /^"BM_/ && !/_(mean|median|stddev|cv)"/ { if (min == "" || $3 + 0 < min) min = $3 + 0 }
-      END { print (stat == "min" ? min : median) }'
+  "${pin[@]}" "$bin" --benchmark_filter="$1" --benchmark_repetitions="${RATIO_REPETITIONS:-3}" \
+    --benchmark_format=csv 2>/dev/null | awk -F, -v stat="${RATIO_STAT:-median}" '
+      BEGIN { ns["ns"] = 1; ns["us"] = 1e3; ns["ms"] = 1e6; ns["s"] = 1e9 }
+      /^"BM_/ { t = $3 * ns[$5] }
+      /_median"/ { median = t }
+      /^"BM_/ && !/_(mean|median|stddev|cv)"/ { runs++; if (min == "" || t < min) min = t }
+      END { print (stat == "min" || runs == 1 ? min : median) }'
 }
 
 ratio_header() {
-  printf '| %-28s | %-19s | %-19s | %-6s | %-12s |\n' benchmark "fastest $1 (ns)" \
+  printf '| %-34s | %21s | %21s | %-6s | %-12s |\n' benchmark "fastest $1 (ns)" \
     "fastest $2 (ns)" ratio "median ratio"
-  printf '|%s|%s|%s|%s|%s|\n' ------------------------------ --------------------- \
-    --------------------- -------- --------------
+  printf '|%s|%s|%s|%s|%s|\n' ------------------------------------ ----------------------- \
+    ----------------------- -------- --------------
 }
 
 ratio_row() {
@@ -46,7 +49,7 @@ import sys
 name = sys.argv[1]
 bases, candidates = ([float(x) for x in a.split()] for a in sys.argv[2:4])
 ratios = [c / b for b, c in zip(bases, candidates)]
-print("| %-28s | %19.1f | %19.1f | %6.2f | %12.2f |"
+print("| %-34s | %21.1f | %21.1f | %6.2f | %12.2f |"
       % (name, min(bases), min(candidates), min(candidates) / min(bases),
          statistics.median(ratios)))
 EOF

@@ -39,8 +39,14 @@ bool LineReader::Open(const std::string& path, std::string* error) {
       return false;
     }
     ownsFile_ = true;
-    if (fseek(file_, 0, SEEK_END) == 0) {
-      const long size = ftell(file_);
+    // The size in 64 bits: a long is 32 bits on Windows, and bar files pass 2 GB.
+#if defined(_WIN32)
+    if (_fseeki64(file_, 0, SEEK_END) == 0) {
+      const long long size = _ftelli64(file_);
+#else
+    if (fseeko(file_, 0, SEEK_END) == 0) {
+      const long long size = ftello(file_);
+#endif
       size_ = size > 0 ? static_cast<uint64_t>(size) : 0;
       rewind(file_);
     }
