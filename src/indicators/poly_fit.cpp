@@ -81,8 +81,9 @@ namespace {
 // Solve and Evaluate of a fresh fitter of degree 1 and 2, written out: the same operations
 // on the same values as CPolyFit's loops. Rows are swapped by their addresses (a swap moves
 // columns k .. d+1 of two rows; the columns before k are not read again). The caller has
-// checked that S[0] allows the fit.
-double LineAt(const CFitSums& sums, double x) {
+// checked that S[0] allows the fit. Inline, so that the two fits of a degree (each a chain of
+// divisions) run side by side, and a Windows build saves its registers once for the four.
+[[gnu::always_inline]] inline double LineAt(const CFitSums& sums, double x) {
   const double* S = sums.S;
   double r0[3] = {S[0], S[1], sums.T[0]};
   double r1[3] = {S[1], S[2], sums.T[1]};
@@ -101,7 +102,7 @@ double LineAt(const CFitSums& sums, double x) {
   return sum;
 }
 
-double ParabolaAt(const CFitSums& sums, double x) {
+[[gnu::always_inline]] inline double ParabolaAt(const CFitSums& sums, double x) {
   const double* S = sums.S;
   double r0[4] = {S[0], S[1], S[2], sums.T[0]};
   double r1[4] = {S[1], S[2], S[3], sums.T[1]};
