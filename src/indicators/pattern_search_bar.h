@@ -2,6 +2,10 @@
 // as the history stores them, and the excursions measured for a bar of the history.
 #pragma once
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 #include "indicators/pattern_search_history.h"
 
 namespace vqm {
@@ -10,10 +14,16 @@ namespace vqm {
 inline void FindGemBarValues(int divisor, int open, int high, int low, int close, int volume,
                              float (&values)[5]) {
   const float d = static_cast<float>(divisor);
+#if defined(__SSE2__) || defined(_M_X64)
+  // The four divisions side by side, one to a lane.
+  _mm_storeu_ps(values, _mm_div_ps(_mm_cvtepi32_ps(_mm_set_epi32(close, low, high, open)),
+                                   _mm_set1_ps(d)));
+#else
   values[0] = static_cast<float>(open) / d;
   values[1] = static_cast<float>(high) / d;
   values[2] = static_cast<float>(low) / d;
   values[3] = static_cast<float>(close) / d;
+#endif
   values[4] = static_cast<float>(volume);
 }
 
