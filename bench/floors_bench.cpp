@@ -414,21 +414,37 @@ std::vector<GemScanBar> GemScanBars() {
 struct GemFloorExcursions {
   float e[4];
 };
+// A bar's four are the lanes of one vector (up1 = high - ref low, dn1 = -(low - ref low),
+// dn2 = ref high - low, up2 = -(ref high - high)), and their highest is kept twice over, for
+// the even and the odd bars, so that one bar's raise need not wait for the one before: the
+// highest of a set of values is the same whatever the order (a raise keeps the first of two
+// equal values, and neither NaN nor -0 ever raises a highest that starts at +0).
 inline GemFloorExcursions GemCalcFloorCall(const std::vector<GemScanBar>& bars, int i) {
   const GemScanBar& ref = bars[static_cast<size_t>(i - 100)];
   // A reference price of 0 or less measures nothing on its side (the walk goes below 0).
   const bool lowSide = ref.low > 0.0f, highSide = ref.high > 0.0f;
-  float e[4] = {};
-  for (int j = i - 99; j <= i; ++j) {
+  const __m128 refLows = _mm_set1_ps(ref.low), refHighs = _mm_set1_ps(ref.high);
+  const __m128 signs = _mm_set_ps(-0.0f, 0.0f, -0.0f, 0.0f);
+  const auto excursions = [&](const GemScanBar& q) {
+    double pair;  // high and low
+    memcpy(&pair, &q.high, sizeof pair);
+    const __m128 highLow = _mm_castpd_ps(_mm_set_sd(pair));
+    return _mm_xor_ps(_mm_sub_ps(_mm_movelh_ps(highLow, refHighs),
+                                 _mm_shuffle_ps(refLows, highLow, _MM_SHUFFLE(0, 1, 0, 0))),
+                      signs);
+  };
+  __m128 even = _mm_setzero_ps(), odd = _mm_setzero_ps();
+  // The 100 bars after the reference, two at a time, up to the first of another day.
+  for (int j = i - 99; j < i; j += 2) {
     const GemScanBar& q = bars[static_cast<size_t>(j)];
+    const GemScanBar& r = bars[static_cast<size_t>(j + 1)];
     if (q.day != ref.day) break;
-    const float up1 = q.high - ref.low, dn1 = -(q.low - ref.low);
-    const float dn2 = ref.high - q.low, up2 = -(ref.high - q.high);
-    e[0] = up1 > e[0] ? up1 : e[0];
-    e[1] = dn1 > e[1] ? dn1 : e[1];
-    e[2] = dn2 > e[2] ? dn2 : e[2];
-    e[3] = up2 > e[3] ? up2 : e[3];
+    even = _mm_max_ps(excursions(q), even);
+    if (r.day != ref.day) break;
+    odd = _mm_max_ps(excursions(r), odd);
   }
+  float e[4];
+  _mm_storeu_ps(e, _mm_max_ps(odd, even));
   if (!lowSide) e[0] = e[1] = 0.0f;
   if (!highSide) e[2] = e[3] = 0.0f;
   return {{e[0], e[1], e[2], e[3]}};

@@ -1,11 +1,16 @@
 #include "indicators/pattern_search_history.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "base/text.h"
 
@@ -154,14 +159,72 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
 
 namespace {
 
-// Raises best to x when x is larger. best starts at +0 and only grows, so "x > 0 and
-// x > best" is the same test.
-void Raise(float x, float* best) { *best = x > *best ? x : *best; }
-
 // The scan of Measure for one way of counting over n bars side by side, all four excursions
 // for every bar; false when a bar of another day ended it. Whether the day bounds the scan is
 // a template argument, so that the loop tests it only where it does. Inline: the excursions
 // then stay in registers from block to block, where stores read back as wider loads stall.
+#if defined(__SSE2__) || defined(_M_X64)
+// A bar's four excursions are the four lanes of a vector (rise above and fall below the low,
+// fall below and rise above the high), each lane doing that excursion's operations. The
+// highest of each is kept twice over, for the even and the odd bars, and the two taken
+// together at the end, so that one bar's raise need not wait for the one before. That keeps
+// every bit: a raise keeps the larger of two values and the first of two equal ones; a NaN
+// never raises anything, and nor does -0 (the highest start at +0 and only grow), so the
+// highest of a set of values is the same value whatever the order it is taken in.
+template <bool kBasisPoints, bool kSameDay, typename Bar>
+[[gnu::always_inline]] inline bool ScanExcursions(const Bar* bars, int n, int refDay,
+                                                  float refLow, float refHigh,
+                                                  FindGemExcursions* e) {
+  static_assert(offsetof(Bar, low) == offsetof(Bar, high) + sizeof(float), "high, then low");
+  const __m128 refs = _mm_set_ps(refHigh, refHigh, refLow, refLow);
+  const __m128 refLows = _mm_set1_ps(refLow), refHighs = _mm_set1_ps(refHigh);
+  // The falls below the low and the rises above the high are negated.
+  const __m128 signs = _mm_set_ps(-0.0f, 0.0f, -0.0f, 0.0f);
+  const auto excursions = [&](const Bar& q) {
+    double pair;  // the bar's high and low, in one load
+    std::memcpy(&pair, &q.high, sizeof pair);
+    const __m128 highLow = _mm_castpd_ps(_mm_set_sd(pair));
+    // high - low ref, low - low ref, high ref - low, high ref - high
+    const __m128 d = _mm_sub_ps(_mm_movelh_ps(highLow, refHighs),
+                                _mm_shuffle_ps(refLows, highLow, _MM_SHUFFLE(0, 1, 0, 0)));
+    const __m128 units =
+        kBasisPoints ? _mm_div_ps(_mm_mul_ps(d, _mm_set1_ps(10000.0f)), refs) : d;
+    return _mm_xor_ps(units, signs);
+  };
+  __m128 even =
+      _mm_set_ps(e->riseAboveHigh, e->fallBelowHigh, e->fallBelowLow, e->riseAboveLow);
+  __m128 odd = _mm_setzero_ps();
+  bool goOn = true;
+  int j = 0;
+  for (; j + 1 < n; j += 2) {
+    if (kSameDay && bars[j].day != refDay) {
+      goOn = false;
+      break;
+    }
+    even = _mm_max_ps(excursions(bars[j]), even);  // the first where it is larger, else the second
+    if (kSameDay && bars[j + 1].day != refDay) {
+      goOn = false;
+      break;
+    }
+    odd = _mm_max_ps(excursions(bars[j + 1]), odd);
+  }
+  if (goOn && j < n) {
+    if (kSameDay && bars[j].day != refDay) goOn = false;
+    else even = _mm_max_ps(excursions(bars[j]), even);
+  }
+  float best[4];
+  _mm_storeu_ps(best, _mm_max_ps(odd, even));
+  e->riseAboveLow = best[0];
+  e->fallBelowLow = best[1];
+  e->fallBelowHigh = best[2];
+  e->riseAboveHigh = best[3];
+  return goOn;
+}
+#else
+// Raises best to x when x is larger. best starts at +0 and only grows, so "x > 0 and
+// x > best" is the same test.
+inline void Raise(float x, float* best) { *best = x > *best ? x : *best; }
+
 template <bool kBasisPoints, bool kSameDay, typename Bar>
 [[gnu::always_inline]] inline bool ScanExcursions(const Bar* bars, int n, int refDay,
                                                   float refLow, float refHigh,
@@ -189,6 +252,7 @@ template <bool kBasisPoints, bool kSameDay, typename Bar>
   e->riseAboveHigh = riseAboveHigh;
   return goOn;
 }
+#endif
 
 }  // namespace
 
