@@ -2,10 +2,7 @@
 // as the history stores them, and the excursions measured for a bar of the history.
 #pragma once
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
-
+#include "base/sse2.h"
 #include "indicators/pattern_search_history.h"
 
 namespace vqm {
@@ -14,7 +11,7 @@ namespace vqm {
 inline void FindGemBarValues(int divisor, int open, int high, int low, int close, int volume,
                              float (&values)[5]) {
   const float d = static_cast<float>(divisor);
-#if defined(__SSE2__) || defined(_M_X64)
+#if defined(VQM_SSE2)
   // The four divisions side by side, one to a lane.
   _mm_storeu_ps(values, _mm_div_ps(_mm_cvtepi32_ps(_mm_set_epi32(close, low, high, open)),
                                    _mm_set1_ps(d)));

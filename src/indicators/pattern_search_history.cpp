@@ -8,10 +8,7 @@
 #include <memory>
 #include <new>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
-
+#include "base/sse2.h"
 #include "base/text.h"
 
 namespace vqm {
@@ -149,8 +146,7 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   // Beyond 4096 slots the array grows by 1024 at a time, copying every slot each time; a
   // long history doubles its room instead, so adding a bar stays flat in cost. (A failed
   // reservation leaves the array to grow by itself.)
-  if (count >= kDoublingFrom && (count & (count - 1)) == 0 && count <= INT_MAX / 2)
-    points.Reserve(count * 2);
+  if (DoublesRoomAt(count)) points.Reserve(count * 2);
   if (points.Add(point) < 0) throw std::bad_alloc();
   StoreBar(block, slot, timeBytes, values);
   ascending_ = ascending_ && later;
@@ -163,7 +159,7 @@ namespace {
 // for every bar; false when a bar of another day ended it. Whether the day bounds the scan is
 // a template argument, so that the loop tests it only where it does. Inline: the excursions
 // then stay in registers from block to block, where stores read back as wider loads stall.
-#if defined(__SSE2__) || defined(_M_X64)
+#if defined(VQM_SSE2)
 // A bar's four excursions are the four lanes of a vector (rise above and fall below the low,
 // fall below and rise above the high), each lane doing that excursion's operations. The
 // highest of each is kept twice over, for the even and the odd bars, and the two taken
@@ -194,24 +190,16 @@ template <bool kBasisPoints, bool kSameDay, typename Bar>
   __m128 even =
       _mm_set_ps(e->riseAboveHigh, e->fallBelowHigh, e->fallBelowLow, e->riseAboveLow);
   __m128 odd = _mm_setzero_ps();
+  // Raises best by the bar's excursions; false, raising nothing, for a bar of another day.
+  const auto raise = [&](const Bar& q, __m128& best) {
+    if (kSameDay && q.day != refDay) return false;
+    best = _mm_max_ps(excursions(q), best);  // the first where it is larger, else the second
+    return true;
+  };
   bool goOn = true;
   int j = 0;
-  for (; j + 1 < n; j += 2) {
-    if (kSameDay && bars[j].day != refDay) {
-      goOn = false;
-      break;
-    }
-    even = _mm_max_ps(excursions(bars[j]), even);  // the first where it is larger, else the second
-    if (kSameDay && bars[j + 1].day != refDay) {
-      goOn = false;
-      break;
-    }
-    odd = _mm_max_ps(excursions(bars[j + 1]), odd);
-  }
-  if (goOn && j < n) {
-    if (kSameDay && bars[j].day != refDay) goOn = false;
-    else even = _mm_max_ps(excursions(bars[j]), even);
-  }
+  for (; goOn && j + 1 < n; j += 2) goOn = raise(bars[j], even) && raise(bars[j + 1], odd);
+  if (goOn && j < n) goOn = raise(bars[j], even);
   float best[4];
   _mm_storeu_ps(best, _mm_max_ps(odd, even));
   e->riseAboveLow = best[0];

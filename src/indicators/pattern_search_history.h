@@ -6,6 +6,7 @@
 // export holds the library-wide lock; a series handle is used by one thread at a time).
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -149,8 +150,11 @@ class CFindGemDB {
     return static_cast<size_t>(log2 - 5);
   }
   static constexpr int kFirstBlockBars = 64;
-  // From here on the list of bars doubles its room (AddBar).
-  static constexpr int kDoublingFrom = 4096;
+  // Whether AddBar doubles the list's room before adding bar number count: a long history
+  // grows by doubling, from 4096 bars on.
+  static bool DoublesRoomAt(int count) {
+    return count >= 4096 && (count & (count - 1)) == 0 && count <= INT_MAX / 2;
+  }
   static constexpr int kMaxBlockBars = 4096;  // 64 << 6
   int FindInline(const DateTime& time) const;
   // ToDateInt(0) of the bar time with these packed bytes, its date's part kept from the bar
@@ -219,9 +223,7 @@ template <class ReadValues>
   const int n = GetCount();
   // Room: a slot in the list that needs no growth (nor the doubling AddBar does) and the
   // bar's block.
-  if (!ascending_ || n == 0 || n >= points.GetCapacity() ||
-      (n >= kDoublingFrom && (n & (n - 1)) == 0))
-    return false;
+  if (!ascending_ || n == 0 || n >= points.GetCapacity() || DoublesRoomAt(n)) return false;
   int slot = 0;
   const size_t block = BlockOfBar(n, &slot);
   if (block >= blocks_.size() ||

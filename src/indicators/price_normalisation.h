@@ -4,10 +4,9 @@
 #include <climits>
 #include <cmath>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define VQM_PRICE_LANES 1
-#elif defined(__SSE__)
+#include "base/sse2.h"
+
+#if !defined(VQM_SSE2) && defined(__SSE__)
 #include <xmmintrin.h>
 #endif
 
@@ -42,7 +41,7 @@ inline bool RescalesPrices(float factor) { return factor > 0.0f && factor != 1.0
 // RoundPrice(value x factor, 1). in and out may be the same array.
 // Inline and unrolled: the export is little more than this.
 inline bool NormalisePrices(float factor, const int (&in)[5], int (&out)[5]) {
-#if defined(VQM_PRICE_LANES)
+#if defined(VQM_SSE2)
   // The first four side by side, each lane doing RoundPrice's operations on its own value
   // (x - d is x + -d to the bit); the fifth alone.
   const __m128i first = _mm_set_epi32(in[3], in[2], in[1], in[0]);

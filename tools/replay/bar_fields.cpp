@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "base/sse2.h"
 
 namespace vqm::replay {
 namespace {
@@ -90,7 +88,7 @@ bool DateOnly(std::string_view t, DateOrder order, Clock* out, std::string* why)
   return false;
 }
 
-#if defined(__SSE2__)
+#if defined(VQM_SSE2)
 // A line without quotes, the usual kind, split where its delimiters are, found 16 bytes at
 // a time: a branch per field rather than a hard-to-guess one per character. Blanks around
 // the fields are dropped afterwards, and only when the line has any. False, with the fields
@@ -144,7 +142,7 @@ bool SplitUnquoted(std::string_view line, char delimiter, std::vector<std::strin
 }  // namespace
 
 void SplitFields(std::string_view line, char delimiter, std::vector<std::string_view>* fields) {
-#if defined(__SSE2__)
+#if defined(VQM_SSE2)
   if (SplitUnquoted(line, delimiter, fields)) return;
 #endif
   fields->clear();

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/platform.h"
+
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -39,17 +41,9 @@ bool LineReader::Open(const std::string& path, std::string* error) {
       return false;
     }
     ownsFile_ = true;
-    // The size in 64 bits: a long is 32 bits on Windows, and bar files pass 2 GB.
-#if defined(_WIN32)
-    if (_fseeki64(file_, 0, SEEK_END) == 0) {
-      const long long size = _ftelli64(file_);
-#else
-    if (fseeko(file_, 0, SEEK_END) == 0) {
-      const long long size = ftello(file_);
-#endif
-      size_ = size > 0 ? static_cast<uint64_t>(size) : 0;
-      rewind(file_);
-    }
+    // In 64 bits on every system: bar files pass 2 GB.
+    const long long size = platform::FileSize(file_);
+    size_ = size > 0 ? static_cast<uint64_t>(size) : 0;
   }
   buffer_.resize(kBlock + kMaxBarLine + 2);
   return true;
