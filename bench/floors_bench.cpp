@@ -409,29 +409,29 @@ std::vector<GemScanBar> GemScanBars() {
   return bars;
 }
 
-// The excursions of bar i in the floor's order: rise above and fall below the reference low,
-// fall below and rise above the reference high.
+// The excursions of bar i in the floor's order: rise above the reference low and high, fall
+// below the reference low and high.
 struct GemFloorExcursions {
   float e[4];
 };
-// A bar's four are the lanes of one vector (up1 = high - ref low, dn1 = -(low - ref low),
-// dn2 = ref high - low, up2 = -(ref high - high)), and their highest is kept twice over, for
-// the even and the odd bars, so that one bar's raise need not wait for the one before: the
-// highest of a set of values is the same whatever the order (a raise keeps the first of two
-// equal values, and neither NaN nor -0 ever raises a highest that starts at +0).
+// A bar's four are the lanes of one vector (high - ref low, high - ref high, ref low - low,
+// ref high - low: a fall as the reference minus the price, which differs from the negated
+// price minus the reference only in the sign of a zero, and a zero never raises), and their
+// highest is kept twice over, for the even and the odd bars, so that one bar's raise need
+// not wait for the one before: the highest of a set of values is the same whatever the order
+// (a raise keeps the first of two equal values, and neither NaN nor a zero ever raises a
+// highest that starts at +0).
 inline GemFloorExcursions GemCalcFloorCall(const std::vector<GemScanBar>& bars, int i) {
   const GemScanBar& ref = bars[static_cast<size_t>(i - 100)];
   // A reference price of 0 or less measures nothing on its side (the walk goes below 0).
   const bool lowSide = ref.low > 0.0f, highSide = ref.high > 0.0f;
-  const __m128 refLows = _mm_set1_ps(ref.low), refHighs = _mm_set1_ps(ref.high);
-  const __m128 signs = _mm_set_ps(-0.0f, 0.0f, -0.0f, 0.0f);
+  const __m128 lowHigh = _mm_set_ps(ref.high, ref.low, ref.high, ref.low);
   const auto excursions = [&](const GemScanBar& q) {
     double pair;  // high and low
     memcpy(&pair, &q.high, sizeof pair);
     const __m128 highLow = _mm_castpd_ps(_mm_set_sd(pair));
-    return _mm_xor_ps(_mm_sub_ps(_mm_movelh_ps(highLow, refHighs),
-                                 _mm_shuffle_ps(refLows, highLow, _MM_SHUFFLE(0, 1, 0, 0))),
-                      signs);
+    return _mm_sub_ps(_mm_shuffle_ps(highLow, lowHigh, _MM_SHUFFLE(1, 0, 0, 0)),
+                      _mm_shuffle_ps(lowHigh, highLow, _MM_SHUFFLE(1, 1, 1, 0)));
   };
   __m128 even = _mm_setzero_ps(), odd = _mm_setzero_ps();
   // The 100 bars after the reference, two at a time, up to the first of another day.
@@ -445,8 +445,8 @@ inline GemFloorExcursions GemCalcFloorCall(const std::vector<GemScanBar>& bars, 
   }
   float e[4];
   _mm_storeu_ps(e, _mm_max_ps(odd, even));
-  if (!lowSide) e[0] = e[1] = 0.0f;
-  if (!highSide) e[2] = e[3] = 0.0f;
+  if (!lowSide) e[0] = e[2] = 0.0f;
+  if (!highSide) e[1] = e[3] = 0.0f;
   return {{e[0], e[1], e[2], e[3]}};
 }
 
@@ -486,7 +486,7 @@ void BM_FindGemCalcOverFloor(benchmark::State& state) {
     VQM_FindGemCalc(0, symbol.c_str(), DateOf(j), TimeOf(j), 0, &out[0], &out[1], &out[2],
                     &out[3]);
     const GemFloorExcursions f = GemCalcFloorCall(bars, j);
-    const float same[4] = {f.e[1], f.e[0], f.e[3], f.e[2]};  // the export's order
+    const float same[4] = {f.e[2], f.e[0], f.e[1], f.e[3]};  // the export's order
     if (memcmp(out, same, sizeof out) != 0) {
       state.SkipWithError("the floor's excursions differ from the export's");
       break;

@@ -4,6 +4,7 @@
 #include "base/log.h"
 #include "datetime/host_forms.h"
 #include "indicators/pattern_search_bar.h"
+#include "indicators/pattern_search_scan.h"
 
 namespace vqm {
 namespace {
@@ -99,12 +100,8 @@ bool CalcUsualBar(const char* symbol, int date, int time, float* fallBelowLow,
       riseAboveHigh == nullptr || fallBelowHigh == nullptr || date < kFirstDate ||
       !IsPlainHostBarTime(date, time) || !LogDropsLines())
     return false;
-  const FindGemExcursions e = g_FindGemDB.MeasureAt(PlainHostBarTime(date, time));
-  *fallBelowLow = e.fallBelowLow;
-  *riseAboveLow = e.riseAboveLow;
-  *riseAboveHigh = e.riseAboveHigh;
-  *fallBelowHigh = e.fallBelowHigh;
-  *status = e.status;
+  float* const outputs[4] = {fallBelowLow, riseAboveLow, riseAboveHigh, fallBelowHigh};
+  *status = g_FindGemDB.MeasureAtBytes(PlainHostBarBytes(date, time), outputs);
   return true;
 }
 

@@ -104,6 +104,11 @@ class CFindGemDB {
   // Find, then Measure from the bar `scope` bars before the one found: status -1 (and all
   // four 0) when there is no such bar. One call for the calc export and the series.
   FindGemExcursions MeasureAt(const DateTime& barTime) const;
+  // MeasureAt for a bar time given as its packed bytes (PackedBytes), the four excursions
+  // written to out (fall below the low, rise above the low, rise above the high, fall below
+  // the high) and the status returned: the calc export's usual call, the bar time and the
+  // excursions kept in registers on the way. Inline, in indicators/pattern_search_scan.h.
+  int MeasureAtBytes(uint64_t timeBytes, float* const (&out)[4]) const;
 
   int GetCount() const { return points.GetSize(); }
 
@@ -156,7 +161,7 @@ class CFindGemDB {
     return count >= 4096 && (count & (count - 1)) == 0 && count <= INT_MAX / 2;
   }
   static constexpr int kMaxBlockBars = 4096;  // 64 << 6
-  int FindInline(const DateTime& time) const;
+  int FindInline(uint64_t timeBytes) const;
   // ToDateInt(0) of the bar time with these packed bytes, its date's part kept from the bar
   // before: a day's bars share it. DateDay works it out for a new date.
   int DayOf(uint64_t timeBytes);
