@@ -23,13 +23,6 @@ int CompareWithSlot(const void* key, const void* slot) {
 
 }  // namespace
 
-// Bars per block: 64, 64, 128, ... doubling up to kMaxBlockBars, then kMaxBlockBars each,
-// so that a short history (a series of its own) takes little memory.
-size_t CFindGemDB::BlockBars(size_t block) {
-  return block == 0 ? kFirstBlockBars
-                    : block >= 7 ? kMaxBlockBars : size_t{kFirstBlockBars} << (block - 1);
-}
-
 FindGemMode DecodeFindGemMode(int mode) {
   FindGemMode m;
   const int magnitude = mode < 0 ? static_cast<int>(0u - static_cast<uint32_t>(mode)) : mode;

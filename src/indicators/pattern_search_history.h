@@ -136,9 +136,13 @@ class CFindGemDB {
   int scope = 100;
 
  private:
-  // The bars live in blocks that grow from 64 bars to 4096 and are kept across restarts; a
-  // bar never moves.
-  static size_t BlockBars(size_t block);
+  // The bars live in blocks that are kept across restarts; a bar never moves. Bars per
+  // block: 64, 64, 128, ... doubling up to kMaxBlockBars, then kMaxBlockBars each, so that a
+  // short history (a series of its own) takes little memory.
+  static size_t BlockBars(size_t block) {
+    return block == 0 ? kFirstBlockBars
+                      : block >= 7 ? kMaxBlockBars : size_t{kFirstBlockBars} << (block - 1);
+  }
   // The block of bar number `bar` (0 or more), and its slot in *slot.
   static size_t BlockOfBar(int bar, int* slot) {
     if (bar >= kMaxBlockBars) {
@@ -195,7 +199,7 @@ class CFindGemDB {
   }
   FindGemExcursions MeasureFrom(int reference) const;
   template <bool kBasisPoints, bool kSameDay>
-  void ScanRange(const ScanBar& p, int first, int end, FindGemExcursions* x) const;
+  void ScanRange(const ScanBar& p, size_t block, int slot, int n, FindGemExcursions* x) const;
 };
 
 extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);

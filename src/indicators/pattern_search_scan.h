@@ -129,40 +129,46 @@ template <bool kBasisPoints, bool kSameDay, typename Bar>
 
 }  // namespace detail
 
-// The scan of Measure over bars first .. end - 1, block by block, for one way of counting.
+// The scan of Measure over the n bars after the reference bar p, which is at slot of block,
+// block by block, for one way of counting.
 template <bool kBasisPoints, bool kSameDay>
-[[gnu::always_inline]] inline void CFindGemDB::ScanRange(const ScanBar& p, int first, int end,
+[[gnu::always_inline]] inline void CFindGemDB::ScanRange(const ScanBar& p, size_t block,
+                                                         int slot, int n,
                                                          FindGemExcursions* x) const {
-  for (int j = first; j < end;) {
-    int slot = 0;
-    const size_t block = BlockOfBar(j, &slot);
+  // The first bar is in the reference's block, or starts the next when the reference ends it.
+  for (++slot; n > 0; ++block, slot = 0) {
     const int inBlock = static_cast<int>(BlockBars(block)) - slot;
-    const int n = end - j < inBlock ? end - j : inBlock;
-    const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
-    if (!detail::ScanExcursions<kBasisPoints, kSameDay>(bars, n, p.day, p.low, p.high, x)) return;
-    j += n;
+    const int m = n < inBlock ? n : inBlock;
+    if (m > 0) {
+      const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
+      if (!detail::ScanExcursions<kBasisPoints, kSameDay>(bars, m, p.day, p.low, p.high, x))
+        return;
+      n -= m;
+    }
   }
 }
 
 // REQUIRES: 0 <= reference < GetCount().
 [[gnu::always_inline]] inline FindGemExcursions CFindGemDB::MeasureFrom(int reference) const {
   FindGemExcursions e;
-  const ScanBar& p = ScanBarAt(reference);
+  int slot = 0;
+  const size_t block = BlockOfBar(reference, &slot);
+  const ScanBar& p = scanBlocks_[block][static_cast<size_t>(slot)];
   const int64_t last = int64_t{reference} + scope + 1;
-  const int end = last < GetCount() ? static_cast<int>(last) : GetCount();
+  const int n = (last < GetCount() ? static_cast<int>(last) : GetCount()) - reference - 1;
   // Every bar up to the count is there: none is skipped. The excursions of a reference price
   // of 0 or less are dropped at the end, as if never taken.
   FindGemExcursions x;
   if (inBasisPoints == 1) {
     if (sameDay == 1)
-      ScanRange<true, true>(p, reference + 1, end, &x);
+      ScanRange<true, true>(p, block, slot, n, &x);
     else
-      ScanRange<true, false>(p, reference + 1, end, &x);
+      ScanRange<true, false>(p, block, slot, n, &x);
   } else {
     if (sameDay == 1)
-      ScanRange<false, true>(p, reference + 1, end, &x);
+      ScanRange<false, true>(p, block, slot, n, &x);
     else
-      ScanRange<false, false>(p, reference + 1, end, &x);
+      ScanRange<false, false>(p, block, slot, n, &x);
   }
   if (p.low > 0.0f) {
     e.riseAboveLow = x.riseAboveLow;
