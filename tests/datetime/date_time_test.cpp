@@ -47,7 +47,9 @@ TEST_F(DateTimeValueTest, SetDateTimeChecksRangesAndLogsRefusals) {
 }
 
 // The host's date and time converted without SetDateTime where it would take them as they
-// stand, and through it elsewhere: the same six bytes and the same log either way.
+// stand, and through it elsewhere: the same six bytes and the same log either way. The memo
+// that keeps a date's part from the call before gives the same bytes, fed the plain cases in
+// turn (the date changes, comes back and repeats).
 TEST_F(DateTimeValueTest, HostBarTimeEqualsTheSetterOnBothSidesOfItsShortcut) {
   struct Case {
     int hostDate, hostTime;
@@ -57,8 +59,10 @@ TEST_F(DateTimeValueTest, HostBarTimeEqualsTheSetterOnBothSidesOfItsShortcut) {
       {2551232, 0, false},   {1240315, 2401, false}, {1240315, -1, false},
       {1240099, 2399, true}, {1241399, 99, true},   {-1, 0, false},
       {INT_MIN, INT_MIN, false}, {1240315, 42949673, false},  // * 100 wraps to 4 seconds
-      {900000, 930, true},   {INT_MAX, 0, false},
+      {900000, 930, true},   {INT_MAX, 0, false},   {900000, 2400, true},
+      {1240099, 0, true},
   };
+  PlainHostBarBytesMemo memo;
   for (const Case& c : cases) {
     EXPECT_EQ(c.plain, IsPlainHostBarTime(c.hostDate, c.hostTime)) << c.hostDate << " " << c.hostTime;
     const std::string before = DateTimeLogMessages();
@@ -68,6 +72,9 @@ TEST_F(DateTimeValueTest, HostBarTimeEqualsTheSetterOnBothSidesOfItsShortcut) {
     const DateTime t = HostBarTime(c.hostDate, c.hostTime);
     EXPECT_EQ(Fields(viaSetter), Fields(t)) << c.hostDate << " " << c.hostTime;
     EXPECT_EQ(PackedBytes(viaSetter), PackedBytes(t)) << c.hostDate << " " << c.hostTime;
+    if (c.plain) {
+      EXPECT_EQ(PackedBytes(viaSetter), memo(c.hostDate, c.hostTime)) << c.hostDate;
+    }
     EXPECT_EQ(afterSetter + afterSetter.substr(before.size()), DateTimeLogMessages())
         << c.hostDate << " " << c.hostTime;
   }
