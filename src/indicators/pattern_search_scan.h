@@ -182,7 +182,8 @@ template <bool kBasisPoints, bool kSameDay>
   return e;
 }
 
-[[gnu::always_inline]] inline int CFindGemDB::MeasureAtBytes(uint64_t timeBytes, float* const (&out)[4]) const {
+[[gnu::always_inline]] inline int CFindGemDB::MeasureAtBytes(uint64_t timeBytes,
+                                                             float* const (&out)[4]) const {
   const int found = FindInline(timeBytes);
   const int reference = found - scope;
   const FindGemExcursions e = reference < 0 ? FindGemExcursions{} : MeasureFrom(reference);
