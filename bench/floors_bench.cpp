@@ -684,5 +684,19 @@ void BM_PrcNormOverFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_PrcNormOverFloor)->Iterations(kCalls);
 
+// The export called with factor 1, which reads and writes nothing: what calling it costs
+// before any arithmetic (the call, the pointer tests and the factor test), in the same loop.
+void BM_PrcNormIdleCall(benchmark::State& state) {
+  int i = 0;
+  for (auto _ : state) {
+    int v[5] = {i, i + 1, -i, 100000 + i, 7};
+    benchmark::DoNotOptimize(VQM_F_PrcNorm(Unknown(1.0f), &v[0], &v[1], &v[2], &v[3], &v[4]));
+    benchmark::DoNotOptimize(v);
+    ++i;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PrcNormIdleCall)->Iterations(kCalls);
+
 }  // namespace
 
