@@ -102,7 +102,7 @@ class CFindGemDB {
   // reference low and high, in price units or ten-thousandths of the reference price.
   FindGemExcursions Measure(int reference) const;
   // Find, then Measure from the bar `scope` bars before the one found: status -1 (and all
-  // four 0) when there is no such bar. One call for the calc export and the series.
+  // four 0) when there is no such bar. The calc export's general way and the series.
   FindGemExcursions MeasureAt(const DateTime& barTime) const;
   // MeasureAt for a bar time given as its packed bytes (PackedBytes), the four excursions
   // written to out (fall below the low, rise above the low, rise above the high, fall below
