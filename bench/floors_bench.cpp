@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,7 +26,12 @@
 #include "testing/host_double.h"
 #include "testing/random_walk.h"
 
+#include "called_floors.h"
+#include "thin_floors.h"
+
 namespace {
+
+using namespace vqm::bench;
 
 constexpr int kCalls = 200000;
 
@@ -342,32 +348,21 @@ BENCHMARK(BM_TrendReversalOverFloor)->Iterations(kCalls);
 
 // ---- the pattern search -------------------------------------------------------------------
 
-struct GemBar {
-  int day;
-  float v[5];
-};
-
-// Adding a bar: its five values divided and stored with its day.
+// Adding a bar: its five values divided and stored with its day, in room reserved for the
+// run.
 void BM_FindGemAddFloor(benchmark::State& state) {
-  std::vector<GemBar> bars;
-  bars.reserve(kCalls);
+  const std::unique_ptr<GemBar[]> bars(new GemBar[kCalls]);
   Walk walk;
   int i = 0;
   for (auto _ : state) {
     const int p = static_cast<int>(walk.Next() * 100.0f);
     const int v[5] = {p, p + 5, p - 5, p, 100 + i % 7};
     benchmark::DoNotOptimize(v);
-    // The four prices divided side by side, each lane one division.
-    GemBar bar;
-    bar.day = DateOf(i);
-    _mm_storeu_ps(bar.v, _mm_div_ps(_mm_cvtepi32_ps(_mm_loadu_si128(
-                                        reinterpret_cast<const __m128i*>(v))),
-                                    _mm_set1_ps(100.0f)));
-    bar.v[4] = static_cast<float>(v[4]);
-    bars.push_back(bar);
+    StoreGemBarFloor(bars[static_cast<size_t>(i)], DateOf(i),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(v)), v[4], 100.0f);
     ++i;
   }
-  benchmark::DoNotOptimize(bars.data());
+  benchmark::DoNotOptimize(bars.get());
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FindGemAddFloor)->Iterations(kCalls);
@@ -386,6 +381,22 @@ void BM_FindGemAddOverFloor(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FindGemAddOverFloor)->Iterations(kCalls);
+
+// The floor behind a call with the export's parameters, in the export's loop.
+void BM_FindGemAddCalledFloor(benchmark::State& state) {
+  CalledFindGemAddStart(kCalls);
+  Walk walk;
+  int i = 0;
+  for (auto _ : state) {
+    const int p = static_cast<int>(walk.Next() * 100.0f);
+    int open = p, high = p + 5, low = p - 5, close = p, volume = 100 + i % 7;
+    benchmark::DoNotOptimize(CalledFindGemAddFloor(0, "Floor", DateOf(i), TimeOf(i), 100, &open,
+                                                   &high, &low, &close, &volume, 100));
+    ++i;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FindGemAddCalledFloor)->Iterations(kCalls);
 
 // The measurement: a scan of the 100 bars after the reference bar, whose high, low and day
 // lie packed side by side (the bar itself found by its index: the export finds it from the
@@ -635,21 +646,6 @@ BENCHMARK(BM_BSPCalcOverFloor)->Iterations(kCalls);
 
 float PrcNormFactor(int i) { return i % 2 ? 0.5f : 2.5f; }
 
-// Five values scaled and rounded the export's way (0.51 away from zero, truncated), written
-// only for a factor above 0 other than 1: the first four side by side in a vector's lanes,
-// each lane doing one value's operations (x - 0.51 is x + -0.51 to the bit), the fifth alone.
-void PrcNormFloor(float factor, int (&v)[5]) {
-  if (!(factor > 0.0f) || factor == 1.0f) return;
-  const __m128 x = _mm_mul_ps(_mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<__m128i*>(v))),
-                              _mm_set1_ps(factor));
-  const __m128 above = _mm_cmpgt_ps(x, _mm_setzero_ps());
-  const __m128 shift =
-      _mm_or_ps(_mm_and_ps(above, _mm_set1_ps(0.51f)), _mm_andnot_ps(above, _mm_set1_ps(-0.51f)));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(v), _mm_cvttps_epi32(_mm_add_ps(x, shift)));
-  const float f = static_cast<float>(v[4]) * factor;
-  v[4] = static_cast<int>(f > 0.0f ? f + 0.51f : f - 0.51f);
-}
-
 void BM_PrcNormFloor(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
@@ -683,6 +679,30 @@ void BM_PrcNormOverFloor(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_PrcNormOverFloor)->Iterations(kCalls);
+
+// The floor behind a call with the export's parameters, in the export's loop.
+void BM_PrcNormCalledFloor(benchmark::State& state) {
+  int i = 0;
+  for (auto _ : state) {
+    int v[5] = {i, i + 1, -i, 100000 + i, 7};
+    benchmark::DoNotOptimize(
+        CalledPrcNormFloor(PrcNormFactor(i), &v[0], &v[1], &v[2], &v[3], &v[4]));
+    benchmark::DoNotOptimize(v);
+    ++i;
+  }
+  // Untimed: it computes the export's bits over the same run.
+  for (int j = 0; j < i; ++j) {
+    int v[5] = {j, j + 1, -j, 100000 + j, 7}, w[5] = {j, j + 1, -j, 100000 + j, 7};
+    VQM_F_PrcNorm(PrcNormFactor(j), &v[0], &v[1], &v[2], &v[3], &v[4]);
+    CalledPrcNormFloor(PrcNormFactor(j), &w[0], &w[1], &w[2], &w[3], &w[4]);
+    if (!std::equal(v, v + 5, w)) {
+      state.SkipWithError("the called floor's prices differ from the export's");
+      break;
+    }
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PrcNormCalledFloor)->Iterations(kCalls);
 
 // The export called with factor 1, which reads and writes nothing: what calling it costs
 // before any arithmetic (the call, the pointer tests and the factor test), in the same loop.

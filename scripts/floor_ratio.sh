@@ -10,6 +10,11 @@
 #   ROUNDS=9 bash scripts/floor_ratio.sh FindGemAdd PrcNorm
 #   VQM_BENCH=/path/to/vqm_bench bash scripts/floor_ratio.sh     # another build
 #
+# For the two thin exports (FindGemAdd, PrcNorm) two more tables: the floor against the same
+# arithmetic behind a call with the export's parameters (bench/called_floors.cpp), which is
+# what calling costs before anything an export adds to its floor; and that called floor
+# against the export.
+#
 # Needs the native build (cmake --preset native && cmake --build --preset native).
 source "$(dirname "$0")/ratio_rounds.sh"
 names=("$@")
@@ -22,4 +27,20 @@ for name in "${names[@]}"; do
   # RareAvg/50: BM_RareAvgFloor/50/..., the others BM_<Name>Floor/...
   kind=${name%%/*} arg=${name#"$kind"}
   ratio_row "$name" "^BM_${kind}Floor${arg}/" "^BM_${kind}OverFloor${arg}/"
+done
+
+called=()
+for name in "${names[@]}"; do
+  case $name in FindGemAdd | PrcNorm) called+=("$name") ;; esac
+done
+[ ${#called[@]} -gt 0 ] || exit 0
+echo
+ratio_header floor called
+for name in "${called[@]}"; do
+  ratio_row "$name" "^BM_${name}Floor/" "^BM_${name}CalledFloor/"
+done
+echo
+ratio_header called export
+for name in "${called[@]}"; do
+  ratio_row "$name" "^BM_${name}CalledFloor/" "^BM_${name}OverFloor/"
 done
