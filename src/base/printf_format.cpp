@@ -1,7 +1,9 @@
 #include "base/printf_format.h"
 
 #include <charconv>
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -122,6 +124,43 @@ bool ReadConversion(const char*& p, Conversion& s) {
   }
 }
 
+// A float widened to double, printed at a precision of at most 8: its value times 10^p is
+// exact in a double (24 bits times at most 19), so rounding that product to an integer,
+// half to even, gives the correctly rounded digits without the general algorithm. The
+// comparisons round nothing, whatever rounding mode the host has set. False for any other
+// value, which goes the general way.
+bool FixedFromFloat(double v, int precision, char* digits, std::to_chars_result& r) {
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+  static constexpr uint64_t kIntegerPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000,
+                                                10000000, 100000000};
+  const double magnitude = std::fabs(v);
+  if (precision > 8 || !(magnitude <= FLT_MAX) ||
+      static_cast<double>(static_cast<float>(v)) != v)
+    return false;
+  const double scaled = magnitude * kPowers[precision];
+  if (!(scaled < 0x1p62)) return false;
+  uint64_t q = static_cast<uint64_t>(scaled);
+  const double fraction = scaled - static_cast<double>(q);
+  if (fraction > 0.5 || (fraction == 0.5 && (q & 1) != 0)) ++q;
+
+  char* p = digits;
+  if (std::signbit(v)) *p++ = '-';
+  const uint64_t unit = kIntegerPowers[precision];
+  p = std::to_chars(p, digits + 32, q / unit).ptr;
+  if (precision > 0) {
+    *p++ = '.';
+    // The fraction's digits, leading zeros included, from the right.
+    uint64_t rest = q % unit;
+    for (int i = precision - 1; i >= 0; --i) {
+      p[i] = static_cast<char>('0' + rest % 10);
+      rest /= 10;
+    }
+    p += precision;
+  }
+  r = {p, std::errc()};
+  return true;
+}
+
 // One conversion; false to leave the whole text to vsnprintf.
 bool Convert(const Conversion& s, va_list* args, Output& out) {
   char digits[400];
@@ -143,6 +182,7 @@ bool Convert(const Conversion& s, va_list* args, Output& out) {
       const double v = va_arg(*args, double);
       // Infinities and NaN: the C libraries spell and sign them their own ways.
       if (!std::isfinite(v)) return false;
+      if (FixedFromFloat(v, s.precision < 0 ? 6 : s.precision, digits, r)) break;
       r = std::to_chars(digits, digits + sizeof digits, v, std::chars_format::fixed,
                         s.precision < 0 ? 6 : s.precision);
       break;

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "base/lock_rule.h"
 #include "base/paths.h"
@@ -24,18 +25,25 @@ BarFile::BarFile(const char* symbol, const char* extension, bool append) {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
   char base[kBaseDirCapacity + 1];
   GetBaseDir(base);
-  const std::string directory = std::string(base) + "/../CSV";
+  // The directory and then the file's path in one string, built in one allocation: a call
+  // writes a single row.
+  const size_t baseLength = strlen(base);
+  std::string path;
+  path.reserve(baseLength + 8 + strlen(symbol) + strlen(extension));
+  path.append(base, baseLength).append("/../CSV");
+  const size_t directoryLength = path.size();
   if (!NamesAFileInsideCsvDir(symbol)) {
-    MakeDirectoryPath(directory.c_str(), 0);
+    MakeDirectoryPath(path.c_str(), 0);
     return;
   }
-  path_ = directory + "/" + symbol + extension;
+  path.append("/").append(symbol).append(extension);
+  path_ = std::move(path);
   const char* mode = append ? "ab" : "wb";
   // The directory is there on every call but the first: try the file first, and make the
   // directory (every missing level) only when the open fails.
   file_ = platform::OpenFile(path_.c_str(), mode);
   if (file_ == nullptr) {
-    MakeDirectoryPath(directory.c_str(), 0);
+    MakeDirectoryPath(path_.substr(0, directoryLength).c_str(), 0);
     file_ = platform::OpenFile(path_.c_str(), mode);
   }
   if (file_ == nullptr) return;

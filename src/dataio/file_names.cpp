@@ -19,10 +19,15 @@ bool IsDeviceName(const char* name) {
                                          "COM3", "COM4", "COM5", "COM6", "COM7", "COM8",
                                          "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5",
                                          "LPT6", "LPT7", "LPT8", "LPT9"};
-  std::string stem(name, strcspn(name, "."));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  size_t length = strcspn(name, ".");
+  while (length > 0 && name[length - 1] == ' ') --length;
+  // Every device name has three or four letters, and the compare goes byte for byte: a stem
+  // of any other length (a symbol's, mostly) is none of them.
+  if (length != 3 && length != 4) return false;
+  char stem[5] = {};
+  memcpy(stem, name, length);
   for (const char* device : kDevices)
-    if (StrCompareNoCase(stem.c_str(), device, 1) == 0) return true;
+    if (StrCompareNoCase(stem, device, 1) == 0) return true;
   return false;
 }
 
