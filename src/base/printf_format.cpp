@@ -208,8 +208,9 @@ bool Convert(const Conversion& s, va_list* args, Output& out) {
 bool FormatFast(Output& out, const char* format, va_list* args) {
   const char* p = format;
   while (*p) {
-    const char* percent = p;
-    while (*percent != 0 && *percent != '%') ++percent;
+    // The library's search finds the next conversion in a few wide steps.
+    const char* percent = strchr(p, '%');
+    if (percent == nullptr) percent = p + strlen(p);
     out.Put(p, static_cast<size_t>(percent - p));
     if (*percent == 0) break;
     p = percent + 1;
