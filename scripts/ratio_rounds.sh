@@ -1,9 +1,9 @@
 # Sourced by lookup_ratio.sh, floor_ratio.sh and io_ratio.sh: two benchmarks of vqm_bench set
 # against each other in wall time, steadied against a shared machine. Each runs in a fresh
-# process pinned to one CPU, the two alternating ROUNDS times (default 5). A shared machine slows down in
-# spells that last seconds to minutes; a spell that hits only one of the two moves their
-# ratio, so the ratio printed is of each one's fastest round (both then ran outside a spell),
-# beside the median of the rounds' own ratios.
+# process pinned to one CPU, the two alternating ROUNDS times (default 5). A shared machine
+# slows down in spells that last seconds to minutes; a spell that hits only one of the two
+# moves their ratio, so the ratio printed is of each one's fastest round (both then ran
+# outside a spell), beside the median of the rounds' own ratios.
 #
 # Sets $bin (VQM_BENCH, or the native build's) and $rounds; `ratio_header` prints the machine
 # and the table's head, `ratio_row NAME BASE CANDIDATE` one row, where BASE and CANDIDATE are
