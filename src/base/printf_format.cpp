@@ -208,9 +208,10 @@ bool Convert(const Conversion& s, va_list* args, Output& out) {
 bool FormatFast(Output& out, const char* format, va_list* args) {
   const char* p = format;
   while (*p) {
-    // The library's search finds the next conversion in a few wide steps.
-    const char* percent = strchr(p, '%');
-    if (percent == nullptr) percent = p + strlen(p);
+    // Letters, digits and most punctuation lie above '%' in ASCII: one test passes them.
+    const char* percent = p;
+    while (static_cast<unsigned char>(*percent) > '%' || (*percent != '%' && *percent != 0))
+      ++percent;
     out.Put(p, static_cast<size_t>(percent - p));
     if (*percent == 0) break;
     p = percent + 1;

@@ -1,5 +1,7 @@
 #include "base/text.h"
 
+#include <cstring>
+
 #include "base/upper_fold.h"
 
 namespace vqm {
@@ -20,14 +22,10 @@ int StrCompareNoCase(const char* a, const char* b, int mode) {
 
 int CopyBounded(char* out, int capacity, const char* text) {
   if (out == nullptr || capacity <= 0) return 0;
-  int n = 0;
-  if (text != nullptr)
-    while (n < capacity - 1 && text[n] != 0) {
-      out[n] = text[n];
-      ++n;
-    }
+  const size_t n = text != nullptr ? strnlen(text, static_cast<size_t>(capacity - 1)) : 0;
+  if (n > 0) memmove(out, text, n);  // memmove: as the byte loop it replaces, safe on overlap
   out[n] = 0;
-  return n;
+  return static_cast<int>(n);
 }
 
 }  // namespace vqm

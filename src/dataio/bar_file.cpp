@@ -24,10 +24,9 @@ bool NamesAFileInsideCsvDir(const char* symbol) {
 BarFile::BarFile(const char* symbol, const char* extension, bool append) {
   VQM_ASSERT_LIBRARY_LOCK_HELD();
   char base[kBaseDirCapacity + 1];
-  GetBaseDir(base);
+  const size_t baseLength = static_cast<size_t>(GetBaseDir(base));
   // The directory and then the file's path in one string, built in one allocation: a call
   // writes a single row.
-  const size_t baseLength = strlen(base);
   std::string path;
   path.reserve(baseLength + 8 + strlen(symbol) + strlen(extension));
   path.append(base, baseLength).append("/../CSV");
