@@ -36,6 +36,7 @@ ratio_machine() {
   local model l2 load
   model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo 2>/dev/null | head -1)
   l2=$(getconf LEVEL2_CACHE_SIZE 2>/dev/null || true)
+  [[ $l2 =~ ^[1-9][0-9]*$ ]] || l2=
   load=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || true)
   echo "machine: ${model:-unknown}, $(nproc) CPUs${l2:+, L2 $((l2 / 1024)) KiB}, load ${load:-unknown}"
 }

@@ -125,10 +125,10 @@ bool ReadConversion(const char*& p, Conversion& s) {
 }
 
 // A float widened to double, printed at a precision of at most 8: its value times 10^p is
-// exact in a double (24 bits times at most 19), so rounding that product to an integer,
-// half to even, gives the correctly rounded digits without the general algorithm. The
-// comparisons round nothing, whatever rounding mode the host has set. False for any other
-// value, which goes the general way.
+// exact in a double (a float's 24 bits times the at most 19 of 5^p; the 2^p only moves the
+// exponent), so rounding that product to an integer, half to even, gives the correctly
+// rounded digits without the general algorithm. The comparisons round nothing, whatever
+// rounding mode the host has set. False for any other value, which goes the general way.
 bool FixedFromFloat(double v, int precision, char* digits, std::to_chars_result& r) {
   static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
   static constexpr uint64_t kIntegerPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000,

@@ -23,7 +23,7 @@ int StrCompareNoCase(const char* a, const char* b, int mode) {
 int CopyBounded(char* out, int capacity, const char* text) {
   if (out == nullptr || capacity <= 0) return 0;
   const size_t n = text != nullptr ? strnlen(text, static_cast<size_t>(capacity - 1)) : 0;
-  if (n > 0) memmove(out, text, n);  // memmove: as the byte loop it replaces, safe on overlap
+  if (n > 0) memmove(out, text, n);  // memmove: an overlapping copy stays defined
   out[n] = 0;
   return static_cast<int>(n);
 }
