@@ -658,63 +658,62 @@ void BM_PrcNormFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_PrcNormFloor)->Iterations(kCalls);
 
-void BM_PrcNormOverFloor(benchmark::State& state) {
+// Calls of the export's form (factor, five price pointers) timed in the loop the price
+// benchmarks share; returns how many were made.
+template <class Call>
+int TimePrcNormCalls(benchmark::State& state, Call call) {
   int i = 0;
   for (auto _ : state) {
     int v[5] = {i, i + 1, -i, 100000 + i, 7};
-    benchmark::DoNotOptimize(VQM_F_PrcNorm(PrcNormFactor(i), &v[0], &v[1], &v[2], &v[3], &v[4]));
+    benchmark::DoNotOptimize(call(i, v));
     benchmark::DoNotOptimize(v);
     ++i;
   }
-  // Untimed: the floor computes the export's bits over the same run.
-  for (int j = 0; j < i; ++j) {
+  state.SetItemsProcessed(state.iterations());
+  return i;
+}
+
+// Untimed: whether rescale(factor, prices) gives the export's prices for each of the calls
+// a run made.
+template <class Rescale>
+bool GivesTheExportsPrices(int calls, Rescale rescale) {
+  for (int j = 0; j < calls; ++j) {
     int v[5] = {j, j + 1, -j, 100000 + j, 7}, w[5] = {j, j + 1, -j, 100000 + j, 7};
     VQM_F_PrcNorm(PrcNormFactor(j), &v[0], &v[1], &v[2], &v[3], &v[4]);
-    PrcNormFloor(PrcNormFactor(j), w);
-    if (!std::equal(v, v + 5, w)) {
-      state.SkipWithError("the floor's prices differ from the export's");
-      break;
-    }
+    rescale(PrcNormFactor(j), w);
+    if (!std::equal(v, v + 5, w)) return false;
   }
-  state.SetItemsProcessed(state.iterations());
+  return true;
+}
+
+void BM_PrcNormOverFloor(benchmark::State& state) {
+  const int calls = TimePrcNormCalls(state, [](int i, int (&v)[5]) {
+    return VQM_F_PrcNorm(PrcNormFactor(i), &v[0], &v[1], &v[2], &v[3], &v[4]);
+  });
+  if (!GivesTheExportsPrices(calls, [](float factor, int (&w)[5]) { PrcNormFloor(factor, w); }))
+    state.SkipWithError("the floor's prices differ from the export's");
 }
 BENCHMARK(BM_PrcNormOverFloor)->Iterations(kCalls);
 
 // The floor behind a call with the export's parameters, in the export's loop.
+int CallPrcNormFloor(float factor, int (&v)[5]) {
+  return CalledPrcNormFloor(factor, &v[0], &v[1], &v[2], &v[3], &v[4]);
+}
+
 void BM_PrcNormCalledFloor(benchmark::State& state) {
-  int i = 0;
-  for (auto _ : state) {
-    int v[5] = {i, i + 1, -i, 100000 + i, 7};
-    benchmark::DoNotOptimize(
-        CalledPrcNormFloor(PrcNormFactor(i), &v[0], &v[1], &v[2], &v[3], &v[4]));
-    benchmark::DoNotOptimize(v);
-    ++i;
-  }
-  // Untimed: it computes the export's bits over the same run.
-  for (int j = 0; j < i; ++j) {
-    int v[5] = {j, j + 1, -j, 100000 + j, 7}, w[5] = {j, j + 1, -j, 100000 + j, 7};
-    VQM_F_PrcNorm(PrcNormFactor(j), &v[0], &v[1], &v[2], &v[3], &v[4]);
-    CalledPrcNormFloor(PrcNormFactor(j), &w[0], &w[1], &w[2], &w[3], &w[4]);
-    if (!std::equal(v, v + 5, w)) {
-      state.SkipWithError("the called floor's prices differ from the export's");
-      break;
-    }
-  }
-  state.SetItemsProcessed(state.iterations());
+  const int calls = TimePrcNormCalls(
+      state, [](int i, int (&v)[5]) { return CallPrcNormFloor(PrcNormFactor(i), v); });
+  if (!GivesTheExportsPrices(calls, CallPrcNormFloor))
+    state.SkipWithError("the called floor's prices differ from the export's");
 }
 BENCHMARK(BM_PrcNormCalledFloor)->Iterations(kCalls);
 
 // The export called with factor 1, which reads and writes nothing: what calling it costs
 // before any arithmetic (the call, the pointer tests and the factor test), in the same loop.
 void BM_PrcNormIdleCall(benchmark::State& state) {
-  int i = 0;
-  for (auto _ : state) {
-    int v[5] = {i, i + 1, -i, 100000 + i, 7};
-    benchmark::DoNotOptimize(VQM_F_PrcNorm(Unknown(1.0f), &v[0], &v[1], &v[2], &v[3], &v[4]));
-    benchmark::DoNotOptimize(v);
-    ++i;
-  }
-  state.SetItemsProcessed(state.iterations());
+  TimePrcNormCalls(state, [](int, int (&v)[5]) {
+    return VQM_F_PrcNorm(Unknown(1.0f), &v[0], &v[1], &v[2], &v[3], &v[4]);
+  });
 }
 BENCHMARK(BM_PrcNormIdleCall)->Iterations(kCalls);
 
