@@ -17,7 +17,8 @@ class PatternSearchSeries : public vqm_series {
   PatternSearchSeries(int mode, int divisor)
       : vqm_series(kKind), mode_(DecodeFindGemMode(mode)), divisor_(divisor),
         history_(FreshHistory()) {}
-  void Reset() override { history_ = FreshHistory(); }
+  // The history starts again in the memory it has, as the exports' does for a new symbol.
+  void Reset() override { history_->Restart("", mode_); }
 
   int Push(int date, int time, const int (&bar)[5], int* status, float* excursions) {
     DateTime barTime;
