@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/lock_rule.h"
+#include "base/text.h"
 #include "containers/ptr_array.h"
 #include "datetime/date_time.h"
 
@@ -76,7 +77,7 @@ class CFindGemDB {
   bool HasSymbol(const char* symbol) const;
   // True when symbol is the history's byte for byte.
   bool HasSymbolBytes(const char* symbol) const {
-    return strcmp(symbol, this->symbol.c_str()) == 0;
+    return SameBytes(symbol, this->symbol);
   }
   // Deletes every bar and starts the history of symbol with the mode's settings.
   void Restart(const char* symbol, const FindGemMode& mode);

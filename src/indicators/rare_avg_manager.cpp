@@ -29,7 +29,7 @@ uint64_t HashKeys(const RareAvgKeys& k) {
 }  // namespace
 
 bool CRareAvgManager::Matches(const CRareAvgSym& s, const RareAvgKeys& k) {
-  return SameIntegerKeys(s, k) && (strcmp(s.symbol.c_str(), k.symbol) == 0 ||
+  return SameIntegerKeys(s, k) && (SameBytes(k.symbol, s.symbol) ||
                                    StrCompareNoCase(s.symbol.c_str(), k.symbol, 1) == 0);
 }
 

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "base/lock_rule.h"
+#include "base/text.h"
 #include "containers/hash_index.h"
 #include "containers/ptr_array.h"
 #include "indicators/rare_avg_series.h"
@@ -55,11 +56,11 @@ class CRareAvgManager {
 
  private:
   // The keys with the symbol's very bytes: texts with the same bytes compare equal ignoring
-  // case, and the plain comparison (the C library's, a word at a time) settles the usual
-  // call. Only a miss creates a series, so at most one series matches: the order in which
+  // case, and the plain comparison (SameBytes) settles the usual call. Only a miss creates a
+  // series, so at most one series matches: the order in which
   // series are tried never changes which is found.
   static bool SameKeysExactly(const CRareAvgSym& s, const RareAvgKeys& k) {
-    return SameIntegerKeys(s, k) && strcmp(s.symbol.c_str(), k.symbol) == 0;
+    return SameIntegerKeys(s, k) && SameBytes(k.symbol, s.symbol);
   }
   static bool SameIntegerKeys(const CRareAvgSym& s, const RareAvgKeys& k) {
     return s.regrLength == k.regrLength && s.wgtLength == k.wgtLength &&

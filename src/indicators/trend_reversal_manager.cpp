@@ -29,7 +29,7 @@ namespace {
 // A script passes its symbol as it was first passed, mostly: the same bytes are tried first.
 bool Matches(const CTrendRevSym& s, const char* symbol, int barKey1, int barKey2) {
   return s.barKey1 == barKey1 && s.barKey2 == barKey2 &&
-         (std::strcmp(s.symbol.c_str(), symbol) == 0 ||
+         (SameBytes(symbol, s.symbol) ||
           StrCompareNoCase(s.symbol.c_str(), symbol, 1) == 0);
 }
 
@@ -42,7 +42,7 @@ int CTrendRevMgr::Find(const char* symbol, int barKey1, int barKey2) const {
   const auto sameBytes = [&](int index) {
     const CTrendRevSym& s = *series_.GetAt(index);
     return s.barKey1 == barKey1 && s.barKey2 == barKey2 &&
-           std::strcmp(s.symbol.c_str(), symbol) == 0;
+           SameBytes(symbol, s.symbol);
   };
   bool moved = false;
   const int ordered = order_.Find(sameBytes, &moved);

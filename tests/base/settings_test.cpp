@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include <string>
 
@@ -35,9 +36,16 @@ TEST(StrCompareNoCase, Modes) {
       {"", "x", 1, 2},      {"x", "", 2, 2},      {"ab", "abc", 0, 0},  {"abc", "ab", 7, 0},
       {nullptr, "a", 1, 3}, {"a", nullptr, 2, 3}, {nullptr, nullptr, 1, 3},
   };
-  for (const Case& c : cases)
+  for (const Case& c : cases) {
     EXPECT_EQ(c.expected, StrCompareNoCase(c.a, c.b, c.mode))
         << (c.a ? c.a : "(null)") << " / " << (c.b ? c.b : "(null)") << " mode " << c.mode;
+    // The exact comparison of the series' fast paths says what strcmp says, a prefix either
+    // way and a case difference included.
+    if (c.a != nullptr && c.b != nullptr) {
+      EXPECT_EQ(std::strcmp(c.a, c.b) == 0, SameBytes(c.a, std::string(c.b)))
+          << c.a << " / " << c.b;
+    }
+  }
 }
 
 TEST(NormalizeSlashes, BackSlashesAndTrailingSlashes) {

@@ -32,7 +32,7 @@ int CBSPManager::FindInstance(const char* key) const {
   // calculates its charts in turn binds them in the same order on every bar: the key's very
   // bytes are tried on the instance found last and the one found after it before hashing.
   // An instance is added only when none has its key: at most one matches, the first.
-  const auto sameBytes = [&](int index) { return strcmp(GetAt(index)->name.c_str(), key) == 0; };
+  const auto sameBytes = [&](int index) { return SameBytes(key, GetAt(index)->name); };
   bool moved = false;
   const int ordered = order_.Find(sameBytes, &moved);
   if (ordered >= 0) return moved ? FetchAhead(Held(ordered)) : Held(ordered);
