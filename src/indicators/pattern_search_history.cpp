@@ -119,11 +119,12 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   int slot = 0;
   const size_t block = BlockOfBar(count, &slot);
   if (block == blocks_.size()) {
-    // Left unset: a scan entry is read only once its bar is stored.
-    if (scanBlocks_.size() == block) scanBlocks_.emplace_back(new ScanBar[BlockBars(block)]);
-    blocks_.emplace_back(new CFindGemPoint[BlockBars(block)]);
+    // The scan entries are left unset: one is read only once its bar is stored.
+    Block fresh{std::unique_ptr<CFindGemPoint[]>(new CFindGemPoint[BlockBars(block)]),
+                std::unique_ptr<ScanBar[]>(new ScanBar[BlockBars(block)])};
+    blocks_.push_back(std::move(fresh));
   }
-  CFindGemPoint* point = &blocks_[block][static_cast<size_t>(slot)];
+  CFindGemPoint* point = &blocks_[block].bars[static_cast<size_t>(slot)];
   // Beyond 4096 slots the array grows by 1024 at a time, copying every slot each time; a
   // long history doubles its room instead, so adding a bar stays flat in cost. (A failed
   // reservation leaves the array to grow by itself.)

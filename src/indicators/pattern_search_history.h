@@ -114,23 +114,24 @@ class CFindGemDB {
   int GetCount() const { return points.GetSize(); }
 
   // Hands take(address, bytes) the memory that adding a later bar and measuring it read:
-  // the history itself, the newest bar and its slot in the list, the slot after them, and
-  // the scan of the measurement. A series pushed among many asks for it ahead. A range may
-  // run past the end of a block: it is only asked for, never read.
+  // the history's fields up to its symbol (which they do not read), the newest bar and its
+  // slot in the list, the slot after them, the list of blocks, and the scan of the
+  // measurement. A series pushed among many asks for it ahead, and among 10 000 series each
+  // line asked for costs a push time. A range may run past the end of a block: it is only
+  // asked for, never read.
   template <class Take>
   void ForNextBar(Take take) const {
-    take(this, sizeof *this);
+    take(this, static_cast<size_t>(reinterpret_cast<const char*>(&symbol) -
+                                   reinterpret_cast<const char*>(this)));
     const int count = GetCount();
     if (count == 0) return;
     take(points.GetData() + (count - 1), 2 * sizeof(CFindGemPoint*));
     take(points.GetAt(count - 1), 2 * sizeof(CFindGemPoint));
     take(blocks_.data(), blocks_.size() * sizeof(blocks_[0]));
-    take(scanBlocks_.data(), scanBlocks_.size() * sizeof(scanBlocks_[0]));
     const int first = count > scope ? count - scope : 0;
     take(&ScanBarAt(first), static_cast<size_t>(count - first + 1) * sizeof(ScanBar));
   }
 
-  std::string symbol;
   CTypedPtrArray<SPtrArray, CFindGemPoint*> points;  // owned (in blocks_), in the order added
   int sameDay = 1;
   int inBasisPoints = 0;
@@ -176,14 +177,6 @@ class CFindGemDB {
   // Find's two searches: from the bar at hint while the bars ascend (not at it), else bsearch.
   int FindFromHint(uint64_t key, int hint) const;
   int FindUnordered(const DateTime& time) const;
-  std::vector<std::unique_ptr<CFindGemPoint[]>> blocks_;
-  // True while every bar came later than the one before: then a bar later than the newest
-  // has no equal, and the search for one can be skipped.
-  bool ascending_ = true;
-  mutable int lastFound_ = -1;  // the index Find gave last, or -1
-  // The date (the packed year, month and day bytes) DayOf saw last, and its YYYYMMDD or 0.
-  uint32_t dayDate_ = ~uint32_t{0};
-  int32_t dateDay_ = 0;
 
   // What the measurement reads of each bar, packed in blocks beside the bars' (same sizes,
   // same slots), so that a scan reads few cache lines and nothing is ever copied.
@@ -192,15 +185,31 @@ class CFindGemDB {
     float low;
     int32_t day;
   };
-  std::vector<std::unique_ptr<ScanBar[]>> scanBlocks_;
+  // A block's bars and their scan entries, side by side in one list: a push reads one entry.
+  struct Block {
+    std::unique_ptr<CFindGemPoint[]> bars;
+    std::unique_ptr<ScanBar[]> scan;
+  };
+  std::vector<Block> blocks_;
+  // True while every bar came later than the one before: then a bar later than the newest
+  // has no equal, and the search for one can be skipped.
+  bool ascending_ = true;
+  mutable int lastFound_ = -1;  // the index Find gave last, or -1
+  // The date (the packed year, month and day bytes) DayOf saw last, and its YYYYMMDD or 0.
+  uint32_t dayDate_ = ~uint32_t{0};
+  int32_t dateDay_ = 0;
+
   const ScanBar& ScanBarAt(int bar) const {
     int slot = 0;
     const size_t block = BlockOfBar(bar, &slot);
-    return scanBlocks_[block][static_cast<size_t>(slot)];
+    return blocks_[block].scan[static_cast<size_t>(slot)];
   }
   FindGemExcursions MeasureFrom(int reference) const;
   template <bool kBasisPoints, bool kSameDay>
   void ScanRange(const ScanBar& p, size_t block, int slot, int n, FindGemExcursions* x) const;
+
+ public:
+  std::string symbol;  // last: the bars' fields come first
 };
 
 extern CFindGemDB g_FindGemDB VQM_GUARDED_BY(kLibraryLock);
@@ -219,9 +228,9 @@ inline int CFindGemDB::DayOf(uint64_t timeBytes) {
 inline void CFindGemDB::StoreBar(size_t block, int slot, uint64_t timeBytes,
                                  const float (&values)[5]) {
   const int day = DayOf(timeBytes);
-  scanBlocks_[block][static_cast<size_t>(slot)] =
+  blocks_[block].scan[static_cast<size_t>(slot)] =
       ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day};
-  CFindGemPoint* point = &blocks_[block][static_cast<size_t>(slot)];
+  CFindGemPoint* point = &blocks_[block].bars[static_cast<size_t>(slot)];
   StorePackedBytes(point->time, timeBytes);
   for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
   point->day = day;
@@ -242,7 +251,7 @@ template <class ReadValues>
   float values[5];
   readValues(values);
   StoreBar(block, slot, timeBytes, values);
-  points.AddWithinCapacity(&blocks_[block][static_cast<size_t>(slot)]);
+  points.AddWithinCapacity(&blocks_[block].bars[static_cast<size_t>(slot)]);
   *count = n + 1;
   return true;
 }

@@ -140,7 +140,7 @@ template <bool kBasisPoints, bool kSameDay>
     const int inBlock = static_cast<int>(BlockBars(block)) - slot;
     const int m = n < inBlock ? n : inBlock;
     if (m > 0) {
-      const ScanBar* bars = &scanBlocks_[block][static_cast<size_t>(slot)];
+      const ScanBar* bars = &blocks_[block].scan[static_cast<size_t>(slot)];
       if (!detail::ScanExcursions<kBasisPoints, kSameDay>(bars, m, p.day, p.low, p.high, x))
         return;
       n -= m;
@@ -153,7 +153,7 @@ template <bool kBasisPoints, bool kSameDay>
   FindGemExcursions e;
   int slot = 0;
   const size_t block = BlockOfBar(reference, &slot);
-  const ScanBar& p = scanBlocks_[block][static_cast<size_t>(slot)];
+  const ScanBar& p = blocks_[block].scan[static_cast<size_t>(slot)];
   const int64_t last = int64_t{reference} + scope + 1;
   const int n = (last < GetCount() ? static_cast<int>(last) : GetCount()) - reference - 1;
   // Every bar up to the count is there: none is skipped. The excursions of a reference price
