@@ -8,7 +8,6 @@
 
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>

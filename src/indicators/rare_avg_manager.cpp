@@ -1,6 +1,5 @@
 #include "indicators/rare_avg_manager.h"
 
-#include <cstring>
 #include <new>
 
 #include "base/lock_rule.h"

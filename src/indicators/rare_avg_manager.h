@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include "base/lock_rule.h"
 #include "base/text.h"
@@ -57,8 +56,8 @@ class CRareAvgManager {
  private:
   // The keys with the symbol's very bytes: texts with the same bytes compare equal ignoring
   // case, and the plain comparison (SameBytes) settles the usual call. Only a miss creates a
-  // series, so at most one series matches: the order in which
-  // series are tried never changes which is found.
+  // series, so at most one series matches: the order in which series are tried never changes
+  // which is found.
   static bool SameKeysExactly(const CRareAvgSym& s, const RareAvgKeys& k) {
     return SameIntegerKeys(s, k) && SameBytes(k.symbol, s.symbol);
   }

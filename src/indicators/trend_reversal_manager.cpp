@@ -1,6 +1,5 @@
 #include "indicators/trend_reversal_manager.h"
 
-#include <cstring>
 #include <new>
 
 #include "base/lock_rule.h"

@@ -1,6 +1,5 @@
 #include "indicators/bsp/bsp_manager.h"
 
-#include <cstring>
 #include <memory>
 
 #include "base/lock_rule.h"
