@@ -30,10 +30,13 @@ struct vqm_series {
 
   // A program that pushes its series in turn pushes them in the same order on every bar; the
   // registry follows that order and asks ahead for the memory of the push to come. Any thread
-  // reads and writes these while it holds the registry's lock shared, which keeps the series
-  // alive: they are atomic, and hints that no result depends on.
-  // The series pushed after this one, last time.
+  // reads these while it holds the registry's lock shared, which keeps the series alive: they
+  // are atomic, and hints that no result depends on. The registry links and unlinks them in
+  // pairs (pushedNext of one, pushedBefore of the other) and unlinks a series it frees, so a
+  // link always names a live series and is followed without a lookup.
+  // The series pushed after this one, last time, and the one this was pushed after.
   std::atomic<vqm_series*> pushedNext{nullptr};
+  std::atomic<vqm_series*> pushedBefore{nullptr};
 
   // Records range i of what the series' next push reads (bytes 0: nothing), as its own push
   // leaves it. At most kAheadBytes of a range are asked for.

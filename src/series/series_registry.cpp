@@ -16,37 +16,67 @@ struct Registry {
   std::shared_mutex lock;
   // The series looked up last, by any thread: threads that push their own series in turn
   // mix their orders, which costs them the look-ahead, never a result. Beside the lock, whose
-  // line every lookup writes already; no thread-local (MinGW makes each access a call).
+  // line every lookup writes already; no thread-local (MinGW makes each access a call). Live
+  // or null: a series freed is unset here.
   std::atomic<vqm_series*> pushedLast{nullptr};
+  // Held, besides the lock shared, while the links between series change. Only a change of
+  // order takes it, and a push that finds it taken learns nothing (hints only).
+  std::mutex relinking;
   AddressSet live;  // a lookup reads one slot, no node
 
   bool Holds(const vqm_series* s) const {
     return live.Contains(s);
   }
 
+  // Links `before` to s, unlinking what either was linked to on that side, so that every link
+  // keeps its pair. REQUIRES: relinking or the lock held exclusively; before != s, both live.
+  static void Link(vqm_series* before, vqm_series* s) {
+    vqm_series* oldNext = before->pushedNext.load(std::memory_order_relaxed);
+    if (oldNext == s) return;
+    if (oldNext != nullptr) oldNext->pushedBefore.store(nullptr, std::memory_order_relaxed);
+    vqm_series* oldBefore = s->pushedBefore.load(std::memory_order_relaxed);
+    if (oldBefore != nullptr) oldBefore->pushedNext.store(nullptr, std::memory_order_relaxed);
+    before->pushedNext.store(s, std::memory_order_relaxed);
+    s->pushedBefore.store(before, std::memory_order_relaxed);
+  }
+
+  // Removes every link to s, before s is freed. REQUIRES: the lock held exclusively.
+  void Unlink(const vqm_series* s) {
+    vqm_series* next = s->pushedNext.load(std::memory_order_relaxed);
+    if (next != nullptr) next->pushedBefore.store(nullptr, std::memory_order_relaxed);
+    vqm_series* before = s->pushedBefore.load(std::memory_order_relaxed);
+    if (before != nullptr) before->pushedNext.store(nullptr, std::memory_order_relaxed);
+    if (pushedLast.load(std::memory_order_relaxed) == s)
+      pushedLast.store(nullptr, std::memory_order_relaxed);
+  }
+
   // Learns the order the series are pushed in, and asks for the memory of the pushes likely
-  // to come. Holding the lock shared keeps every series it finds live until it is done.
+  // to come. Holding the lock shared keeps every series it finds live until it is done, and
+  // every link names a live series: none is looked up.
   void FollowOrder(vqm_series* s) {
     vqm_series* last = pushedLast.load(std::memory_order_relaxed);
     if (last != s) {
-      // The series pushed last may have been freed since: only a live one learns.
-      if (last != nullptr && Holds(last)) last->pushedNext.store(s, std::memory_order_relaxed);
+      if (last != nullptr && last->pushedNext.load(std::memory_order_relaxed) != s &&
+          relinking.try_lock()) {
+        Link(last, s);
+        relinking.unlock();
+      }
       pushedLast.store(s, std::memory_order_relaxed);
     }
     // Two pushes ahead: the series after the next publishes what its push reads (its object
     // and slot were asked for a push before), the one after it has its object and slot asked
     // for. Only the next is asked for while nothing is known after it.
     vqm_series* next = s->pushedNext.load(std::memory_order_relaxed);
-    if (next == nullptr || next == s || !Holds(next)) return;
+    if (next == nullptr) return;
     vqm_series* after = next->pushedNext.load(std::memory_order_relaxed);
-    if (after == nullptr || after == next || !Holds(after)) {
+    if (after == nullptr) {
       next->FetchPublished();
       return;
     }
     after->FetchPublished();
     const vqm_series* third = after->pushedNext.load(std::memory_order_relaxed);
     if (third == nullptr) return;
-    PrefetchLines(third, 128);  // its order and ranges; a request never faults
+    PrefetchLines(third, 128);  // its order and ranges
     live.FetchSlot(third);
   }
 };
@@ -95,6 +125,7 @@ bool FreeSeries(const vqm_series* handle) {
   {
     std::unique_lock<std::shared_mutex> hold(r.lock);
     if (!r.live.Erase(handle)) return false;
+    r.Unlink(handle);
   }
   delete handle;
   return true;

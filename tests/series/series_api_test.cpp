@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "indicators/bar_stream_model.h"
@@ -487,6 +488,66 @@ TEST_P(SeriesApiRefusalTest, RefusesWithItsStatus) {
   EXPECT_EQ(VQM_OK, a.vqm_series_free(trend));
   EXPECT_EQ(VQM_OK, a.vqm_series_free(search));
 }
+
+// Four threads each push three series of their own in turn, bar by bar, one of them freed and
+// created again half way: their orders mix in the registry, which links and unlinks the
+// series as they come and go (a link left to a freed series would be read after the free).
+// Every series kept from the start still gives the exports' outputs.
+class ThreadedSeriesApiTest : public ::testing::TestWithParam<Backend> {};
+
+TEST_P(ThreadedSeriesApiTest, SeriesPushedInTurnOnSeveralThreadsGiveTheExportsOutputs) {
+  if (GetParam() == Backend::kLoadedLibrary) {
+    ASSERT_TRUE(SharedLibrary().ok()) << SharedLibrary().error();
+  }
+  const SeriesApi& a = SeriesApiOf(GetParam());
+  constexpr size_t kThreads = 4, kInTurn = 3;
+  const std::vector<Case>& cases = Cases();
+  const auto caseOf = [&](size_t t, size_t k) -> const Case& {
+    return cases[(t + kThreads * k) % cases.size()];
+  };
+  std::vector<std::vector<Bar>> bars(cases.size());
+  std::vector<Outputs> expected(cases.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    bars[i] = RandomBars(20261209u + static_cast<uint32_t>(i), 300, cases[i].goesBack);
+    expected[i] = cases[i].viaExports(ExportsOf(GetParam()), bars[i]);
+  }
+  std::vector<Outputs> got(kThreads * kInTurn);
+  std::vector<int> failures(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      vqm_series* turn[kInTurn] = {};
+      for (size_t k = 0; k < kInTurn; ++k)
+        if (caseOf(t, k).create(a, &turn[k]) != VQM_OK) ++failures[t];
+      for (size_t i = 0; i < 300 && failures[t] == 0; ++i) {
+        if (i == 150) {
+          if (a.vqm_series_free(turn[1]) != VQM_OK || caseOf(t, 1).create(a, &turn[1]) != VQM_OK)
+            ++failures[t];
+        }
+        for (size_t k = 0; k < kInTurn; ++k) {
+          const size_t c = (t + kThreads * k) % cases.size();
+          if (caseOf(t, k).push(a, turn[k], bars[c], i, i + 1, Mode::kStream,
+                                got[t * kInTurn + k]) != VQM_OK)
+            ++failures[t];
+        }
+      }
+      for (vqm_series* s : turn)
+        if (a.vqm_series_free(s) != VQM_OK) ++failures[t];
+    });
+  for (std::thread& th : threads) th.join();
+  for (size_t t = 0; t < kThreads; ++t) {
+    EXPECT_EQ(0, failures[t]) << "thread " << t;
+    for (size_t k : {size_t{0}, size_t{2}})
+      EXPECT_EQ(expected[(t + kThreads * k) % cases.size()], got[t * kInTurn + k])
+          << caseOf(t, k).name << " on thread " << t;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ThreadedSeriesApiTest,
+                         ::testing::Values(Backend::kInProcess, Backend::kLoadedLibrary),
+                         [](const ::testing::TestParamInfo<Backend>& info) {
+                           return BackendName(info.param);
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Backends, SeriesApiRefusalTest,
                          ::testing::Values(Backend::kInProcess, Backend::kLoadedLibrary),
