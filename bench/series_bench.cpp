@@ -96,45 +96,69 @@ void BM_SeriesLoop(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kBars));
 }
 
-// N live pattern-search series called in turn, one bar at a time: the pattern search keeps
-// one history per process behind its exports (another symbol discards it), so its histories
-// multiply through the series API, each found through the registry of live handles.
-// A history grows with its bars: one series takes all the run's bars, 10 000 take 30 each.
-// So that the counts compare finding a series and not taking fresh memory (which a virtual
-// machine may make slower than the push itself), every history is first grown to the size
-// the run gives it and reset, which keeps its memory.
-void BM_PatternSearchLiveSeries(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  constexpr int kWarmBars = 30;  // past the scope of 20: every call measures 20 bars
-  vqm::test::RandomWalk walk;
-  std::vector<vqm_series*> series(static_cast<size_t>(n));
-  for (vqm_series*& s : series) vqm_pattern_search_create(20, 100, &s);
-  int status = 0;
-  float excursions[4];
-  auto push = [&](vqm_series* s, int64_t bar) {
-    const int level = static_cast<int>(walk.Next() * 100.0f);
+// Pattern-search series pushed in turn, 20 bars of scope. Every history is first grown to the
+// size the run gives it, reset and warmed again, so that a run times pushes, not the memory a
+// history takes as it grows (which one series pushed 300 000 times meets, and 10 000 series
+// pushed 30 times each do not).
+class PatternSearchTurn {
+ public:
+  PatternSearchTurn(int n, int64_t timedPushes) : series_(static_cast<size_t>(n)) {
+    for (vqm_series*& s : series_) vqm_pattern_search_create(20, 100, &s);
+    const int64_t runBars = kWarmBars + (timedPushes + n - 1) / n;
+    for (int64_t bar = 0; bar < runBars; ++bar)
+      for (vqm_series* s : series_) Push(s, bar);
+    for (vqm_series* s : series_) vqm_series_reset(s);
+    for (int bar = 0; bar < kWarmBars; ++bar)
+      for (vqm_series* s : series_) Push(s, bar);
+  }
+  ~PatternSearchTurn() {
+    for (vqm_series* s : series_) vqm_series_free(s);
+  }
+  // Push number `call` of the timed run: the series in turn, bar after bar.
+  void PushInTurn(int64_t call) {
+    const int64_t n = static_cast<int64_t>(series_.size());
+    Push(series_[static_cast<size_t>(call % n)], kWarmBars + call / n);
+    benchmark::DoNotOptimize(excursions_);
+  }
+
+ private:
+  static constexpr int kWarmBars = 30;  // past the scope of 20: every push measures 20 bars
+  void Push(vqm_series* s, int64_t bar) {
+    const int level = static_cast<int>(walk_.Next() * 100.0f);
     const int minute = static_cast<int>(bar % 390);
     vqm_pattern_search_push(s, 1240102 + static_cast<int>(bar / 390),
                             1000 + minute / 60 * 100 + minute % 60, level, level + 25, level - 25,
-                            level + 5, 100, &status, excursions);
-  };
-  const int64_t runBars = kWarmBars + (static_cast<int64_t>(state.max_iterations) + n - 1) / n;
-  for (int64_t bar = 0; bar < runBars; ++bar)
-    for (vqm_series* s : series) push(s, bar);
-  for (vqm_series* s : series) vqm_series_reset(s);
-  for (int bar = 0; bar < kWarmBars; ++bar)
-    for (vqm_series* s : series) push(s, bar);
-  int64_t call = 0;
-  for (auto _ : state) {
-    push(series[static_cast<size_t>(call % n)], kWarmBars + call / n);
-    benchmark::DoNotOptimize(excursions);
-    ++call;
+                            level + 5, 100, &status_, excursions_);
   }
-  for (vqm_series* s : series) vqm_series_free(s);
+  vqm::test::RandomWalk walk_;
+  std::vector<vqm_series*> series_;
+  int status_ = 0;
+  float excursions_[4] = {};
+};
+
+// N live pattern-search series called in turn, one bar at a time: the pattern search keeps
+// one history per process behind its exports (another symbol discards it), so its histories
+// multiply through the series API, each found through the registry of live handles.
+void BM_PatternSearchLiveSeries(benchmark::State& state) {
+  PatternSearchTurn turn(static_cast<int>(state.range(0)), state.max_iterations);
+  int64_t call = 0;
+  for (auto _ : state) turn.PushInTurn(call++);
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_PatternSearchLiveSeries)->Arg(1)->Arg(100)->Arg(10000)->Iterations(300000)
     ->Repetitions(3)->ReportAggregatesOnly(true);
+
+// Each thread pushes 100 series of its own in turn, as a research loop per thread would: with
+// two threads their orders mix in the registry, which then relinks its series on most pushes,
+// and every push takes the registry's lock shared from both processors.
+void BM_PatternSearchSeriesPerThread(benchmark::State& state) {
+  PatternSearchTurn turn(100, state.max_iterations);
+  int64_t call = 0;
+  for (auto _ : state) turn.PushInTurn(call++);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PatternSearchSeriesPerThread)->Threads(1)->Threads(2)->Iterations(200000)
+    ->UseRealTime();
 
 // Arguments: 0 regression average, 1 trend reversal, 2 buy/sell pressure.
 BENCHMARK(BM_SeriesBatch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3);
