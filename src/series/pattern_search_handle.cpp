@@ -54,6 +54,8 @@ class PatternSearchSeries : public vqm_series {
   const int divisor_;
   std::unique_ptr<CFindGemDB> history_;
 };
+// A push reads every field: the registry's look-ahead asks for them all.
+static_assert(sizeof(PatternSearchSeries) <= vqm_series::kObjectBytes, "fields past the look-ahead");
 
 }  // namespace
 }  // namespace vqm

@@ -28,6 +28,15 @@ struct vqm_series {
   virtual void Reset() = 0;
   const vqm::SeriesKind kind;
 
+ private:
+  // Beside the kind, in the padding before the pointers: the fields every series shares then
+  // take 88 bytes, and a series' own few fields still fit the kObjectBytes the registry asks
+  // for ahead of a push.
+  static constexpr size_t kAheadRanges_ = 6;
+  std::atomic<uint16_t> aheadBytes_[kAheadRanges_] = {};
+
+ public:
+
   // A program that pushes its series in turn pushes them in the same order on every bar; the
   // registry follows that order and asks ahead for the memory of the push to come. Any thread
   // reads these while it holds the registry's lock shared, which keeps the series alive: they
@@ -42,7 +51,7 @@ struct vqm_series {
   // leaves it. At most kAheadBytes of a range are asked for.
   void PublishAhead(int i, const void* at, size_t bytes) {
     aheadAt_[i].store(at, std::memory_order_relaxed);
-    aheadBytes_[i].store(static_cast<uint32_t>(bytes < kAheadBytes ? bytes : kAheadBytes),
+    aheadBytes_[i].store(static_cast<uint16_t>(bytes < kAheadBytes ? bytes : kAheadBytes),
                          std::memory_order_relaxed);
   }
   // Asks for the ranges the series published.
@@ -51,12 +60,14 @@ struct vqm_series {
       vqm::PrefetchLines(aheadAt_[i].load(std::memory_order_relaxed),
                          aheadBytes_[i].load(std::memory_order_relaxed));
   }
-  static constexpr int kAheadRanges = 6;
+  static constexpr int kAheadRanges = static_cast<int>(kAheadRanges_);
+  // The bytes of a series object the registry asks for ahead of its push: the fields above
+  // and a series' own first few.
+  static constexpr size_t kObjectBytes = 128;
 
  private:
   static constexpr size_t kAheadBytes = 4096;
   std::atomic<const void*> aheadAt_[kAheadRanges] = {};
-  std::atomic<uint32_t> aheadBytes_[kAheadRanges] = {};
 };
 
 namespace vqm {

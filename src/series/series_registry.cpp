@@ -63,21 +63,22 @@ struct alignas(64) Registry {
       }
       pushedLast.store(s, std::memory_order_relaxed);
     }
-    // Two pushes ahead: the series after the next publishes what its push reads (its object
-    // and slot were asked for a push before), the one after it has its object and slot asked
-    // for. Only the next is asked for while nothing is known after it.
-    vqm_series* next = s->pushedNext.load(std::memory_order_relaxed);
-    if (next == nullptr) return;
-    vqm_series* after = next->pushedNext.load(std::memory_order_relaxed);
-    if (after == nullptr) {
-      next->FetchPublished();
-      return;
+    // Three pushes ahead: the third series from here publishes what its push reads (its
+    // object and slot were asked for a push before), the fourth has its object and slot asked
+    // for. Among 10 000 series two pushes gave the memory too little time to come, four no
+    // more than three. A shorter chain asks for the furthest series it knows.
+    constexpr int kPushesAhead = 3;
+    vqm_series* furthest = nullptr;
+    vqm_series* link = s->pushedNext.load(std::memory_order_relaxed);
+    for (int k = 0; k < kPushesAhead && link != nullptr; ++k) {
+      furthest = link;
+      link = link->pushedNext.load(std::memory_order_relaxed);
     }
-    after->FetchPublished();
-    const vqm_series* third = after->pushedNext.load(std::memory_order_relaxed);
-    if (third == nullptr) return;
-    PrefetchLines(third, 128);  // its order and ranges
-    live.FetchSlot(third);
+    if (furthest == nullptr) return;
+    furthest->FetchPublished();
+    if (link == nullptr) return;
+    PrefetchLines(link, vqm_series::kObjectBytes);  // its order, ranges and own fields
+    live.FetchSlot(link);
   }
 };
 
