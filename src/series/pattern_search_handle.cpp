@@ -55,7 +55,8 @@ class PatternSearchSeries : public vqm_series {
   std::unique_ptr<CFindGemDB> history_;
 };
 // A push reads every field: the registry's look-ahead asks for them all.
-static_assert(sizeof(PatternSearchSeries) <= vqm_series::kObjectBytes, "fields past the look-ahead");
+static_assert(sizeof(PatternSearchSeries) <= vqm_series::kObjectBytes,
+              "fields past the look-ahead");
 
 }  // namespace
 }  // namespace vqm

@@ -36,7 +36,6 @@ struct vqm_series {
   std::atomic<uint16_t> aheadBytes_[kAheadRanges_] = {};
 
  public:
-
   // A program that pushes its series in turn pushes them in the same order on every bar; the
   // registry follows that order and asks ahead for the memory of the push to come. Any thread
   // reads these while it holds the registry's lock shared, which keeps the series alive: they
