@@ -27,13 +27,13 @@ struct vqm_series {
   // Back to the state the series was created in. May throw (memory).
   virtual void Reset() = 0;
   const vqm::SeriesKind kind;
+  static constexpr int kAheadRanges = 6;
 
  private:
   // Beside the kind, in the padding before the pointers: the fields every series shares then
   // take 88 bytes, and a series' own few fields still fit the kObjectBytes the registry asks
   // for ahead of a push.
-  static constexpr size_t kAheadRanges_ = 6;
-  std::atomic<uint16_t> aheadBytes_[kAheadRanges_] = {};
+  std::atomic<uint16_t> aheadBytes_[kAheadRanges] = {};
 
  public:
   // A program that pushes its series in turn pushes them in the same order on every bar; the
@@ -59,7 +59,6 @@ struct vqm_series {
       vqm::PrefetchLines(aheadAt_[i].load(std::memory_order_relaxed),
                          aheadBytes_[i].load(std::memory_order_relaxed));
   }
-  static constexpr int kAheadRanges = static_cast<int>(kAheadRanges_);
   // The bytes of a series object the registry asks for ahead of its push: the fields above
   // and a series' own first few.
   static constexpr size_t kObjectBytes = 128;

@@ -28,26 +28,33 @@ struct alignas(64) Registry {
     return live.Contains(s);
   }
 
-  // Links `before` to s, unlinking what either was linked to on that side, so that every link
+  // Links `before` to s, after cutting the link each had on that side, so that every link
   // keeps its pair. REQUIRES: relinking or the lock held exclusively; before != s, both live.
   static void Link(vqm_series* before, vqm_series* s) {
-    vqm_series* oldNext = before->pushedNext.load(std::memory_order_relaxed);
-    if (oldNext == s) return;
-    if (oldNext != nullptr) oldNext->pushedBefore.store(nullptr, std::memory_order_relaxed);
-    vqm_series* oldBefore = s->pushedBefore.load(std::memory_order_relaxed);
-    if (oldBefore != nullptr) oldBefore->pushedNext.store(nullptr, std::memory_order_relaxed);
+    if (before->pushedNext.load(std::memory_order_relaxed) == s) return;
+    CutNext(before);
+    CutBefore(s);
     before->pushedNext.store(s, std::memory_order_relaxed);
     s->pushedBefore.store(before, std::memory_order_relaxed);
   }
 
   // Removes every link to s, before s is freed. REQUIRES: the lock held exclusively.
-  void Unlink(const vqm_series* s) {
-    vqm_series* next = s->pushedNext.load(std::memory_order_relaxed);
-    if (next != nullptr) next->pushedBefore.store(nullptr, std::memory_order_relaxed);
-    vqm_series* before = s->pushedBefore.load(std::memory_order_relaxed);
-    if (before != nullptr) before->pushedNext.store(nullptr, std::memory_order_relaxed);
+  void Unlink(vqm_series* s) {
+    CutNext(s);
+    CutBefore(s);
     if (pushedLast.load(std::memory_order_relaxed) == s)
       pushedLast.store(nullptr, std::memory_order_relaxed);
+  }
+
+  // Cut s's link to the series pushed after it (CutNext) or before it (CutBefore), both
+  // sides of the pair. REQUIRES: as Link.
+  static void CutNext(vqm_series* s) {
+    vqm_series* next = s->pushedNext.exchange(nullptr, std::memory_order_relaxed);
+    if (next != nullptr) next->pushedBefore.store(nullptr, std::memory_order_relaxed);
+  }
+  static void CutBefore(vqm_series* s) {
+    vqm_series* before = s->pushedBefore.exchange(nullptr, std::memory_order_relaxed);
+    if (before != nullptr) before->pushedNext.store(nullptr, std::memory_order_relaxed);
   }
 
   // Learns the order the series are pushed in, and asks for the memory of the pushes likely
@@ -126,7 +133,7 @@ bool FreeSeries(const vqm_series* handle) {
   {
     std::unique_lock<std::shared_mutex> hold(r.lock);
     if (!r.live.Erase(handle)) return false;
-    r.Unlink(handle);
+    r.Unlink(const_cast<vqm_series*>(handle));
   }
   delete handle;
   return true;

@@ -502,9 +502,9 @@ TEST_P(ThreadedSeriesApiTest, SeriesPushedInTurnOnSeveralThreadsGiveTheExportsOu
   const SeriesApi& a = SeriesApiOf(GetParam());
   constexpr size_t kThreads = 4, kInTurn = 3;
   const std::vector<Case>& cases = Cases();
-  const auto caseOf = [&](size_t t, size_t k) -> const Case& {
-    return cases[(t + kThreads * k) % cases.size()];
-  };
+  // Series k of thread t: every indicator of the table on some thread.
+  const auto caseIndex = [&](size_t t, size_t k) { return (t + kThreads * k) % cases.size(); };
+  const auto caseOf = [&](size_t t, size_t k) -> const Case& { return cases[caseIndex(t, k)]; };
   std::vector<std::vector<Bar>> bars(cases.size());
   std::vector<Outputs> expected(cases.size());
   for (size_t i = 0; i < cases.size(); ++i) {
@@ -524,12 +524,10 @@ TEST_P(ThreadedSeriesApiTest, SeriesPushedInTurnOnSeveralThreadsGiveTheExportsOu
           if (a.vqm_series_free(turn[1]) != VQM_OK || caseOf(t, 1).create(a, &turn[1]) != VQM_OK)
             ++failures[t];
         }
-        for (size_t k = 0; k < kInTurn; ++k) {
-          const size_t c = (t + kThreads * k) % cases.size();
-          if (caseOf(t, k).push(a, turn[k], bars[c], i, i + 1, Mode::kStream,
+        for (size_t k = 0; k < kInTurn; ++k)
+          if (caseOf(t, k).push(a, turn[k], bars[caseIndex(t, k)], i, i + 1, Mode::kStream,
                                 got[t * kInTurn + k]) != VQM_OK)
             ++failures[t];
-        }
       }
       for (vqm_series* s : turn)
         if (a.vqm_series_free(s) != VQM_OK) ++failures[t];
@@ -538,7 +536,7 @@ TEST_P(ThreadedSeriesApiTest, SeriesPushedInTurnOnSeveralThreadsGiveTheExportsOu
   for (size_t t = 0; t < kThreads; ++t) {
     EXPECT_EQ(0, failures[t]) << "thread " << t;
     for (size_t k : {size_t{0}, size_t{2}})
-      EXPECT_EQ(expected[(t + kThreads * k) % cases.size()], got[t * kInTurn + k])
+      EXPECT_EQ(expected[caseIndex(t, k)], got[t * kInTurn + k])
           << caseOf(t, k).name << " on thread " << t;
   }
 }
