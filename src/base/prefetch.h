@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 
 namespace vqm {
 
@@ -26,6 +27,24 @@ inline void PrefetchLines(const void* p, size_t bytes) {
   const char* const first = static_cast<const char*>(p);
   for (size_t offset = 0; offset < bytes; offset += 64) Prefetch(first + offset);
   Prefetch(first + bytes - 1);
+}
+
+namespace prefetch_detail {
+template <size_t... Line>
+[[gnu::always_inline]] inline void PrefetchEachLine(const char* first,
+                                                    std::index_sequence<Line...>) {
+  (Prefetch(first + 64 * Line), ...);
+}
+}  // namespace prefetch_detail
+
+// PrefetchLines for a size known when compiling: the requests written out one after another,
+// so that asking for an object costs no loop.
+template <size_t Bytes>
+[[gnu::always_inline]] inline void PrefetchBlock(const void* p) {
+  static_assert(Bytes > 0, "a block of no bytes has no lines");
+  const char* const first = static_cast<const char*>(p);
+  prefetch_detail::PrefetchEachLine(first, std::make_index_sequence<(Bytes + 63) / 64>{});
+  Prefetch(first + Bytes - 1);
 }
 
 }  // namespace vqm

@@ -43,19 +43,23 @@ void CRareAvgSym::AddPointWithRestartOrRoom(int date, float value) {
 
 namespace {
 
-// The lines of n floats from p: the first few and the last (the hardware follows longer
-// runs once started).
-void PrefetchFloats(const float* p, int n) {
+// The lines of n floats from p, n at least 1: the first few and the last (the hardware
+// follows longer runs once started). The first and last are asked for straight away: the
+// usual ring or window ends within its first line or two, and then no loop turns.
+[[gnu::always_inline]] inline void PrefetchFloats(const float* p, int n) {
   constexpr int kPerLine = 64 / sizeof(float);
   constexpr int kMostLines = 4;
-  if (p == nullptr || n <= 0) return;
   const int last = n - 1;
-  for (int i = 0; i <= last && i < kMostLines * kPerLine; i += kPerLine) Prefetch(p + i);
+  Prefetch(p);
   Prefetch(p + last);
+  const int end = last < kMostLines * kPerLine ? last : kMostLines * kPerLine;
+  for (int i = kPerLine; i < end; i += kPerLine) Prefetch(p + i);
 }
 
-// A stack's ring and the weight factors a weighted push reads.
-void PrefetchStack(const CCalcStack& stack, bool weightsRead) {
+// A stack's ring and the weight factors a weighted push reads. A stack holds its ring only
+// with a length of 1 or more, and its weights only beside a ring.
+[[gnu::always_inline]] inline void PrefetchStack(const CCalcStack& stack, bool weightsRead) {
+  if (stack.items == nullptr) return;
   PrefetchFloats(stack.items, stack.length);
   if (weightsRead && stack.weights != nullptr)
     PrefetchFloats(stack.weights + stack.length, stack.length);

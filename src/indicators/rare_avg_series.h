@@ -65,7 +65,7 @@ class CRareAvgSym {
   // instead of waiting for each other as the computation reaches them.
   void PrefetchForCall() const;
   // The same for the series object itself, before its keys are compared.
-  static void PrefetchObject(const CRareAvgSym* s) { PrefetchLines(s, sizeof(CRareAvgSym)); }
+  static void PrefetchObject(const CRareAvgSym* s) { PrefetchBlock<sizeof(CRareAvgSym)>(s); }
 
   int PointCount() const { return lastIndex + 1; }
   // The point at index (0 oldest .. PointCount() - 1), assembled from the columns.

@@ -84,7 +84,7 @@ struct alignas(64) Registry {
     if (furthest == nullptr) return;
     furthest->FetchPublished();
     if (link == nullptr) return;
-    PrefetchLines(link, vqm_series::kObjectBytes);  // its order, ranges and own fields
+    PrefetchBlock<vqm_series::kObjectBytes>(link);  // its order, ranges and own fields
     live.FetchSlot(link);
   }
 };

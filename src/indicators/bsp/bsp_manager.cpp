@@ -57,7 +57,7 @@ int CBSPManager::FetchAhead(int index) const {
         PrefetchLines(s->name.c_str(), s->name.size() + 1);
         s->FetchRingsAhead();
       },
-      [&](int i) { PrefetchLines(GetAt(i), sizeof(CBSPSet)); });
+      [&](int i) { PrefetchBlock<sizeof(CBSPSet)>(GetAt(i)); });
   return index;
 }
 
