@@ -78,11 +78,11 @@ void IntegerPowerSums(int64_t a, int64_t b, double S[5]) {
 
 // One call's arithmetic for regression length L, as the export's bits require it: the point
 // kept (its raw and adjusted value, which later calls read); the short average of the raw
-// values; the change average (30 values, in slot order) and the response adjustment (the
-// same log and exp, in double, rounded to float); the two windows' sums over the adjusted
-// values (the abscissa sums are integers, slid by one exactly); four solves; the smoother of
-// the results, whose sum starts at this call's result; the warm-up and the first call after
-// it. Its results equal the export's, call for call.
+// values, up to the first call after the warm-up; the change average (30 values, in slot
+// order) and the response adjustment (the same log and exp, in double, rounded to float); the
+// two windows' sums over the adjusted values (the abscissa sums are integers, slid by one
+// exactly); four solves; the smoother of the results, whose sum starts at this call's result;
+// the warm-up and the first call after it. Its results equal the export's, call for call.
 class RareAvgFloor {
  public:
   explicit RareAvgFloor(int L)
@@ -97,8 +97,10 @@ class RareAvgFloor {
     raw_.push_back(v);
     adjusted_.push_back(v);
     const int n = static_cast<int>(raw_.size()), g = n - 2;
-    // The short average's weights count down from the number of values it holds.
-    const float shortAverage = Weighted(&raw_.back(), std::min(n, h_), std::min(n, h_));
+    // The short average's weights count down from the number of values it holds. Its value
+    // is read up to the first call after the warm-up, and only computed until then.
+    const float shortAverage =
+        g <= h_ ? Weighted(&raw_.back(), std::min(n, h_), std::min(n, h_)) : 0.0f;
     if (g < h_) return 1000000000.0f;  // the warm-up of a series that is not intraday
 
     if (v != 0.0f) {

@@ -37,12 +37,8 @@ namespace {
   if (s.barType <= 1 && s.dayKey == 0 && date != s.lastDate && s.PointCount() > 1) s.Reset();
   trace.stage = 4;
 
-  int repeat = 1;
-  int respFac = s.respFacKey;
-  if (s.respFacKey >= 100) {
-    repeat = s.respFacKey / 100;
-    respFac = s.respFacKey % 100;
-  }
+  const int repeat = s.PointsPerCall();
+  const int respFac = s.respFacKey >= 100 ? s.respFacKey % 100 : s.respFacKey;
   // A replace takes back as many points as a call adds; the stacks keep what was pushed.
   if (replace)
     for (int i = 0; i < repeat && s.PointCount() > 0; ++i) s.RemoveNewest();

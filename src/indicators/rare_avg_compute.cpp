@@ -172,7 +172,7 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
 
   wgtLength = std::max(W, 1);
   const int g = lastIndex - 1;  // every fit ends at the second-newest point
-  const int h = std::max(1, (regrLength - 1) / 2);
+  const int h = WarmUpPoints();
   const int n = PointCount();
   if (lag >= regrLength) lag = h;
 
@@ -206,7 +206,7 @@ int CRareAvgSym::Compute(int L, int W, int F, float* result) {
     for (int i = 0; i < k; ++i) shortAverage.SetWeight(static_cast<float>(k - i), i);
     shortWeightsFor_ = k;
   }
-  PushWeighted(shortAverage, v);
+  if (ShortAverageRead(g, h)) PushWeighted(shortAverage, v);
 
   if (g < h) {
     if (barType > 1) return -2;  // only intraday series answer during the warm-up

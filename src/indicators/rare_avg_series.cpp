@@ -68,7 +68,8 @@ namespace {
 }  // namespace
 
 void CRareAvgSym::PrefetchForCall() const {
-  PrefetchStack(shortAverage, true);
+  // The next call's fits end at the newest point now held.
+  if (ShortAverageRead(lastIndex, WarmUpPoints())) PrefetchStack(shortAverage, true);
   PrefetchStack(changeAverage, false);
   PrefetchStack(resultSmoother, true);
   const int next = lastIndex + 1;  // where the call's point goes
