@@ -38,7 +38,7 @@ namespace {
   trace.stage = 4;
 
   const int repeat = s.PointsPerCall();
-  const int respFac = s.respFacKey >= 100 ? s.respFacKey % 100 : s.respFacKey;
+  const int respFac = s.ResponseFactor();
   // A replace takes back as many points as a call adds; the stacks keep what was pushed.
   if (replace)
     for (int i = 0; i < repeat && s.PointCount() > 0; ++i) s.RemoveNewest();

@@ -68,8 +68,10 @@ class CRareAvgSym {
   static void PrefetchObject(const CRareAvgSym* s) { PrefetchBlock<sizeof(CRareAvgSym)>(s); }
 
   int PointCount() const { return lastIndex + 1; }
-  // The points a call adds (and a replace takes back): nRespFac's hundreds, at least 1.
+  // nRespFac of 100 or more carries two numbers: the points a call adds (and a replace takes
+  // back), its hundreds, and the response factor, its last two digits.
   int PointsPerCall() const { return respFacKey >= 100 ? respFacKey / 100 : 1; }
+  int ResponseFactor() const { return respFacKey >= 100 ? respFacKey % 100 : respFacKey; }
   // The point at index (0 oldest .. PointCount() - 1), assembled from the columns.
   CRareAvgPoint PointAt(int index) const {
     return CRareAvgPoint{raw_.at[index], adjusted_.at[index]};
@@ -131,11 +133,11 @@ class CRareAvgSym {
 
   // The points of the warm-up, before the fits answer.
   int WarmUpPoints() const { return regrLength > 4 ? (regrLength - 1) / 2 : 1; }
-  // Whether a push into the short average can still be read when the fits end at index g.
-  // Its value is read up to the first call after the warm-up (g == h). Past it, a series
-  // that adds one point a call never comes back to an earlier g without starting again
-  // (a replace takes back the one point the call adds); one that adds several can, so it
-  // keeps pushing.
+  // Whether a push into the short average can still be read when the fits end at index g,
+  // h being WarmUpPoints() (the call has it already). Its value is read up to the first call
+  // after the warm-up (g == h). Past it, a series that adds one point a call never comes back
+  // to an earlier g without starting again (a replace takes back the one point the call
+  // adds); one that adds several can, so it keeps pushing.
   bool ShortAverageRead(int g, int h) const { return g <= h || PointsPerCall() > 1; }
 
   // AddPoint for a first point, a date that went back or full columns.
