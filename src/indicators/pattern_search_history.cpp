@@ -46,6 +46,7 @@ void CFindGemDB::Restart(const char* newSymbol, const FindGemMode& mode) {
   points.RemoveAt(0, points.GetSize());
   ascending_ = true;
   lastFound_ = -1;
+  tail_ = Tail{};
   symbol = newSymbol;
   sameDay = mode.sameDay;
   inBasisPoints = mode.inBasisPoints;
@@ -112,9 +113,8 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
   };
   if (AddLaterBar(timeBytes, copyValues, &added)) return added;
   const int count = GetCount();
-  const bool later =
-      count == 0 ||
-      ChronologicalKeyOfBytes(timeBytes) > ChronologicalKey(points.GetAt(count - 1)->time);
+  const uint64_t key = ChronologicalKeyOfBytes(timeBytes);
+  const bool later = count == 0 || key > newestKey_;
   if (!(ascending_ && later) && Find(time) >= 0) return count;
   int slot = 0;
   const size_t block = BlockOfBar(count, &slot);
@@ -125,12 +125,20 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
     blocks_.push_back(std::move(fresh));
   }
   CFindGemPoint* point = &blocks_[block].bars[static_cast<size_t>(slot)];
-  // Beyond 4096 slots the array grows by 1024 at a time, copying every slot each time; a
-  // long history doubles its room instead, so adding a bar stays flat in cost. (A failed
-  // reservation leaves the array to grow by itself.)
+  // The list grows with the blocks, which double up to 4096 bars: its slots are then taken
+  // beside the block just made, and a push of a series among many finds them on the same
+  // page as its bars. Beyond 4096 slots the array grows by 1024 at a time, copying every slot
+  // each time; a long history doubles its room instead, so adding a bar stays flat in cost.
+  // (A failed reservation leaves the array to grow by itself.)
+  if (slot == 0 && count < kMaxBlockBars)
+    points.Reserve(count + static_cast<int>(BlockBars(block)));
   if (DoublesRoomAt(count)) points.Reserve(count * 2);
   if (points.Add(point) < 0) throw std::bad_alloc();
-  StoreBar(block, slot, timeBytes, values);
+  Block& b = blocks_[block];
+  const int first = BlockFirst(block);
+  tail_ = Tail{first, first + static_cast<int>(BlockBars(block)), b.bars.get(), b.scan.get()};
+  StoreBar(point, &b.scan[static_cast<size_t>(slot)], timeBytes, values);
+  newestKey_ = key;
   ascending_ = ascending_ && later;
   return GetCount();
 }

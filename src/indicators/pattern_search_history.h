@@ -112,31 +112,69 @@ class CFindGemDB {
 
   int GetCount() const { return points.GetSize(); }
 
-  // Hands take(address, bytes) the memory that adding a later bar and measuring it read:
-  // the history's fields up to its symbol (which they do not read), the newest bar and its
-  // slot in the list, the slot after them, the list of blocks, and the scan of the
-  // measurement. A series pushed among many asks for it ahead, and among 10 000 series each
-  // line asked for costs a push time. A range may run past the end of a block: it is only
-  // asked for, never read.
+  // Hands take(address, bytes) the memory that adding a later bar and measuring it read,
+  // besides the history's own fields (HotBytes from its start): the slot in the list and the
+  // bar's place in its block that the next bar takes, and the scan of the measurement. A
+  // series pushed among many asks for it ahead, and among 10 000 series each line asked for
+  // costs a push time. Nothing past the end of a block is handed over.
   template <class Take>
   void ForNextBar(Take take) const {
-    take(this, static_cast<size_t>(reinterpret_cast<const char*>(&symbol) -
-                                   reinterpret_cast<const char*>(this)));
     const int count = GetCount();
     if (count == 0) return;
-    take(points.GetData() + (count - 1), 2 * sizeof(CFindGemPoint*));
-    take(points.GetAt(count - 1), 2 * sizeof(CFindGemPoint));
-    take(blocks_.data(), blocks_.size() * sizeof(blocks_[0]));
+    take(points.GetData() + count, sizeof(CFindGemPoint*));
+    if (count < tail_.end) take(&tail_.bars[count - tail_.first], sizeof(CFindGemPoint));
     const int first = count > scope ? count - scope : 0;
-    take(&ScanBarAt(first), static_cast<size_t>(count - first + 1) * sizeof(ScanBar));
+    if (first >= tail_.first)
+      take(&tail_.scan[first - tail_.first],
+           static_cast<size_t>((count < tail_.end ? count + 1 : count) - first) * sizeof(ScanBar));
+  }
+  // The bytes from the history's start that a push reads; the fields after them are read
+  // only when a bar starts a block, or by the other ways of adding and searching.
+  size_t HotBytes() const {
+    return static_cast<size_t>(reinterpret_cast<const char*>(&blocks_) -
+                               reinterpret_cast<const char*>(this));
   }
 
+  // The fields a push reads come first, in as few cache lines as they fit (HotBytes).
   CTypedPtrArray<SPtrArray, CFindGemPoint*> points;  // owned (in blocks_), in the order added
   int sameDay = 1;
   int inBasisPoints = 0;
   int scope = 100;
 
  private:
+  // What the measurement reads of each bar, packed in blocks beside the bars' (same sizes,
+  // same slots), so that a scan reads few cache lines and nothing is ever copied.
+  struct ScanBar {
+    float high;
+    float low;
+    int32_t day;
+  };
+  // True while every bar came later than the one before: then a bar later than the newest
+  // has no equal, and the search for one can be skipped.
+  bool ascending_ = true;
+  mutable int lastFound_ = -1;  // the index Find gave last, or -1
+  // The date (the packed year, month and day bytes) DayOf saw last, and its YYYYMMDD or 0.
+  uint32_t dayDate_ = ~uint32_t{0};
+  int32_t dateDay_ = 0;
+  // ChronologicalKey of the newest bar's time, while there is one: a later bar is told from
+  // it without reading the bar.
+  uint64_t newestKey_ = 0;
+  // The block that holds the newest bar (bars first to end - 1), while there is one: a push
+  // adds to it and measures in it without reading the list of blocks.
+  struct Tail {
+    int first = 0;
+    int end = 0;
+    CFindGemPoint* bars = nullptr;
+    ScanBar* scan = nullptr;
+  } tail_;
+
+  // A block's bars and their scan entries, side by side in one list.
+  struct Block {
+    std::unique_ptr<CFindGemPoint[]> bars;
+    std::unique_ptr<ScanBar[]> scan;
+  };
+  std::vector<Block> blocks_;
+
   // The bars live in blocks that are kept across restarts; a bar never moves. Bars per
   // block: 64, 64, 128, ... doubling up to kMaxBlockBars, then kMaxBlockBars each, so that a
   // short history (a series of its own) takes little memory.
@@ -159,6 +197,12 @@ class CFindGemDB {
     *slot = bar - (1 << log2);
     return static_cast<size_t>(log2 - 5);
   }
+  // The number of the first bar of a block.
+  static int BlockFirst(size_t block) {
+    return block == 0 ? 0
+                      : block >= 7 ? static_cast<int>(block - 6) * kMaxBlockBars
+                                   : kFirstBlockBars << (block - 1);
+  }
   static constexpr int kFirstBlockBars = 64;
   // Whether AddBar doubles the list's room before adding bar number count: a long history
   // grows by doubling, from 4096 bars on.
@@ -171,41 +215,17 @@ class CFindGemDB {
   // before: a day's bars share it. DateDay works it out for a new date.
   int DayOf(uint64_t timeBytes);
   int DateDay(uint64_t timeBytes);
-  // Writes a bar's fields and its scan entry in the slot of its block. REQUIRES: the block exists.
-  void StoreBar(size_t block, int slot, uint64_t timeBytes, const float (&values)[5]);
+  // Writes a bar's fields and its scan entry.
+  void StoreBar(CFindGemPoint* point, ScanBar* scan, uint64_t timeBytes,
+                const float (&values)[5]);
   // Find's two searches: from the bar at hint while the bars ascend (not at it), else bsearch.
   int FindFromHint(uint64_t key, int hint) const;
   int FindUnordered(const DateTime& time) const;
 
-  // What the measurement reads of each bar, packed in blocks beside the bars' (same sizes,
-  // same slots), so that a scan reads few cache lines and nothing is ever copied.
-  struct ScanBar {
-    float high;
-    float low;
-    int32_t day;
-  };
-  // A block's bars and their scan entries, side by side in one list: a push reads one entry.
-  struct Block {
-    std::unique_ptr<CFindGemPoint[]> bars;
-    std::unique_ptr<ScanBar[]> scan;
-  };
-  std::vector<Block> blocks_;
-  // True while every bar came later than the one before: then a bar later than the newest
-  // has no equal, and the search for one can be skipped.
-  bool ascending_ = true;
-  mutable int lastFound_ = -1;  // the index Find gave last, or -1
-  // The date (the packed year, month and day bytes) DayOf saw last, and its YYYYMMDD or 0.
-  uint32_t dayDate_ = ~uint32_t{0};
-  int32_t dateDay_ = 0;
-
-  const ScanBar& ScanBarAt(int bar) const {
-    int slot = 0;
-    const size_t block = BlockOfBar(bar, &slot);
-    return blocks_[block].scan[static_cast<size_t>(slot)];
-  }
   FindGemExcursions MeasureFrom(int reference) const;
   template <bool kBasisPoints, bool kSameDay>
-  void ScanRange(const ScanBar& p, size_t block, int slot, int n, FindGemExcursions* x) const;
+  void ScanRange(const ScanBar& p, const ScanBar* bars, int m, size_t block, int n,
+                 FindGemExcursions* x) const;
 
  public:
   std::string symbol;  // last: the bars' fields come first
@@ -224,12 +244,10 @@ inline int CFindGemDB::DayOf(uint64_t timeBytes) {
   return hour <= 23 && minute <= 59 && second <= 59 ? day : 0;
 }
 
-inline void CFindGemDB::StoreBar(size_t block, int slot, uint64_t timeBytes,
+inline void CFindGemDB::StoreBar(CFindGemPoint* point, ScanBar* scan, uint64_t timeBytes,
                                  const float (&values)[5]) {
   const int day = DayOf(timeBytes);
-  blocks_[block].scan[static_cast<size_t>(slot)] =
-      ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day};
-  CFindGemPoint* point = &blocks_[block].bars[static_cast<size_t>(slot)];
+  *scan = ScanBar{values[CFindGemPoint::kHigh], values[CFindGemPoint::kLow], day};
   StorePackedBytes(point->time, timeBytes);
   for (int i = 0; i < CFindGemValues::kCount; ++i) point->values.v[i] = values[i];
   point->day = day;
@@ -239,18 +257,18 @@ template <class ReadValues>
 [[gnu::always_inline]] inline bool CFindGemDB::AddLaterBar(uint64_t timeBytes,
                                                           ReadValues&& readValues, int* count) {
   const int n = GetCount();
-  // Room: a slot in the list that needs no growth (nor the doubling AddBar does) and the
-  // bar's block.
-  if (!ascending_ || n == 0 || n >= points.GetCapacity() || DoublesRoomAt(n)) return false;
-  int slot = 0;
-  const size_t block = BlockOfBar(n, &slot);
-  if (block >= blocks_.size() ||
-      !(ChronologicalKeyOfBytes(timeBytes) > ChronologicalKey(points.GetAt(n - 1)->time)))
+  // Room: a slot in the list that needs no growth (nor the doubling AddBar does), and a
+  // place in the newest bar's block.
+  if (!ascending_ || n == 0 || n >= points.GetCapacity() || DoublesRoomAt(n) || n >= tail_.end)
     return false;
+  const uint64_t key = ChronologicalKeyOfBytes(timeBytes);
+  if (!(key > newestKey_)) return false;
   float values[5];
   readValues(values);
-  StoreBar(block, slot, timeBytes, values);
-  points.AddWithinCapacity(&blocks_[block].bars[static_cast<size_t>(slot)]);
+  const size_t slot = static_cast<size_t>(n - tail_.first);
+  StoreBar(&tail_.bars[slot], &tail_.scan[slot], timeBytes, values);
+  points.AddWithinCapacity(&tail_.bars[slot]);
+  newestKey_ = key;
   *count = n + 1;
   return true;
 }

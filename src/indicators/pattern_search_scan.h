@@ -129,52 +129,65 @@ template <bool kBasisPoints, bool kSameDay, typename Bar>
 
 }  // namespace detail
 
-// The scan of Measure over the n bars after the reference bar p, which is at slot of block,
-// block by block, for one way of counting.
+// The scan of Measure over the n bars after the reference bar p, for one way of counting:
+// the first m of them at bars, the rest from the start of block `block` on, block by block.
 template <bool kBasisPoints, bool kSameDay>
-[[gnu::always_inline]] inline void CFindGemDB::ScanRange(const ScanBar& p, size_t block,
-                                                         int slot, int n,
+[[gnu::always_inline]] inline void CFindGemDB::ScanRange(const ScanBar& p, const ScanBar* bars,
+                                                         int m, size_t block, int n,
                                                          FindGemExcursions* x) const {
-  // The first bar is in the reference's block, or starts the next when the reference ends it.
-  for (++slot; n > 0; ++block, slot = 0) {
-    const int inBlock = static_cast<int>(BlockBars(block)) - slot;
-    const int m = n < inBlock ? n : inBlock;
-    if (m > 0) {
-      const ScanBar* bars = &blocks_[block].scan[static_cast<size_t>(slot)];
-      if (!detail::ScanExcursions<kBasisPoints, kSameDay>(bars, m, p.day, p.low, p.high, x))
-        return;
-      n -= m;
-    }
+  for (;;) {
+    if (m > 0 && !detail::ScanExcursions<kBasisPoints, kSameDay>(bars, m, p.day, p.low, p.high, x))
+      return;
+    n -= m;
+    if (n <= 0) return;
+    bars = blocks_[block].scan.get();
+    const int inBlock = static_cast<int>(BlockBars(block));
+    m = n < inBlock ? n : inBlock;
+    ++block;
   }
 }
 
 // REQUIRES: 0 <= reference < GetCount().
 [[gnu::always_inline]] inline FindGemExcursions CFindGemDB::MeasureFrom(int reference) const {
   FindGemExcursions e;
-  int slot = 0;
-  const size_t block = BlockOfBar(reference, &slot);
-  const ScanBar& p = blocks_[block].scan[static_cast<size_t>(slot)];
+  // The reference bar, the bars after it in its block (room) and the block after that. The
+  // newest bar's block is at hand, and in it a measurement of the newest bar mostly starts.
+  const ScanBar* p;
+  int room;
+  size_t next;
+  if (reference >= tail_.first) {
+    p = &tail_.scan[reference - tail_.first];
+    room = tail_.end - reference - 1;
+    next = 0;  // not reached: the newest bar is in the block
+  } else {
+    int slot = 0;
+    const size_t block = BlockOfBar(reference, &slot);
+    p = &blocks_[block].scan[static_cast<size_t>(slot)];
+    room = static_cast<int>(BlockBars(block)) - slot - 1;
+    next = block + 1;
+  }
   const int64_t last = int64_t{reference} + scope + 1;
   const int n = (last < GetCount() ? static_cast<int>(last) : GetCount()) - reference - 1;
+  const int m = n < room ? n : room;
   // Every bar up to the count is there: none is skipped. The excursions of a reference price
   // of 0 or less are dropped at the end, as if never taken.
   FindGemExcursions x;
   if (inBasisPoints == 1) {
     if (sameDay == 1)
-      ScanRange<true, true>(p, block, slot, n, &x);
+      ScanRange<true, true>(*p, p + 1, m, next, n, &x);
     else
-      ScanRange<true, false>(p, block, slot, n, &x);
+      ScanRange<true, false>(*p, p + 1, m, next, n, &x);
   } else {
     if (sameDay == 1)
-      ScanRange<false, true>(p, block, slot, n, &x);
+      ScanRange<false, true>(*p, p + 1, m, next, n, &x);
     else
-      ScanRange<false, false>(p, block, slot, n, &x);
+      ScanRange<false, false>(*p, p + 1, m, next, n, &x);
   }
-  if (p.low > 0.0f) {
+  if (p->low > 0.0f) {
     e.riseAboveLow = x.riseAboveLow;
     e.fallBelowLow = x.fallBelowLow;
   }
-  if (p.high > 0.0f) {
+  if (p->high > 0.0f) {
     e.fallBelowHigh = x.fallBelowHigh;
     e.riseAboveHigh = x.riseAboveHigh;
   }

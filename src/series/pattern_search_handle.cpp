@@ -1,7 +1,7 @@
 // The pattern search as a series of its own: one CFindGemDB, the history the exports keep
 // for the process, fed by the same code. Each bar is added and then measured as the calc
 // export measures it, which looks only at that bar and the ones before it.
-#include <memory>
+#include <cstddef>
 
 #include "frame/export_frame.h"
 #include "indicators/pattern_search_bar.h"
@@ -15,18 +15,19 @@ class PatternSearchSeries : public vqm_series {
  public:
   static constexpr SeriesKind kKind = SeriesKind::kPatternSearch;
   PatternSearchSeries(int mode, int divisor)
-      : vqm_series(kKind), mode_(DecodeFindGemMode(mode)), divisor_(divisor),
-        history_(FreshHistory()) {}
+      : vqm_series(kKind), mode_(DecodeFindGemMode(mode)), divisor_(divisor) {
+    Reset();
+  }
   // The history starts again in the memory it has, as the exports' does for a new symbol.
-  void Reset() override { history_->Restart("", mode_); }
+  void Reset() override { history_.Restart("", mode_); }
 
   int Push(int date, int time, const int (&bar)[5], int* status, float* excursions) {
     DateTime barTime;
     if (!SeriesBarTime(date, time, &barTime)) return VQM_E_DATE;
     float values[5];
     FindGemBarValues(divisor_, bar[0], bar[1], bar[2], bar[3], bar[4], values);
-    history_->AddBar(barTime, values);
-    const FindGemExcursions e = FindGemMeasureAt(*history_, barTime);
+    history_.AddBar(barTime, values);
+    const FindGemExcursions e = FindGemMeasureAt(history_, barTime);
     *status = e.status;
     excursions[0] = e.fallBelowLow;
     excursions[1] = e.riseAboveLow;
@@ -39,24 +40,24 @@ class PatternSearchSeries : public vqm_series {
  private:
   void PublishNextPush() {
     int i = 0;
-    history_->ForNextBar([&](const void* at, size_t bytes) {
+    const auto publish = [&](const void* at, size_t bytes) {
       if (i < kAheadRanges) PublishAhead(i++, at, bytes);
-    });
-  }
-
-  std::unique_ptr<CFindGemDB> FreshHistory() const {
-    std::unique_ptr<CFindGemDB> h(new CFindGemDB);
-    h->Restart("", mode_);
-    return h;
+    };
+    // The history's fields that a push reads end within the bytes the registry asks for
+    // with the object, unless they grow: then they are published too. (Both offsets are
+    // known when compiling: the test costs nothing.)
+    const size_t fieldsEnd = static_cast<size_t>(reinterpret_cast<const char*>(&history_) -
+                                                 reinterpret_cast<const char*>(this)) +
+                             history_.HotBytes();
+    if (fieldsEnd > kObjectBytes) publish(&history_, history_.HotBytes());
+    history_.ForNextBar(publish);
   }
 
   const FindGemMode mode_;
   const int divisor_;
-  std::unique_ptr<CFindGemDB> history_;
+  // In the object, so that a push finds the history's fields beside the object's own.
+  CFindGemDB history_;
 };
-// A push reads every field: the registry's look-ahead asks for them all.
-static_assert(sizeof(PatternSearchSeries) <= vqm_series::kObjectBytes,
-              "fields past the look-ahead");
 
 }  // namespace
 }  // namespace vqm

@@ -27,12 +27,12 @@ struct vqm_series {
   // Back to the state the series was created in. May throw (memory).
   virtual void Reset() = 0;
   const vqm::SeriesKind kind;
-  static constexpr int kAheadRanges = 6;
+  static constexpr int kAheadRanges = 4;
 
  private:
   // Beside the kind, in the padding before the pointers: the fields every series shares then
-  // take 88 bytes, and a series' own few fields still fit the kObjectBytes the registry asks
-  // for ahead of a push.
+  // take 72 bytes, and the rest of the kObjectBytes the registry asks for ahead of a push
+  // are the series' own.
   std::atomic<uint16_t> aheadBytes_[kAheadRanges] = {};
 
  public:
@@ -61,7 +61,7 @@ struct vqm_series {
   }
   // The bytes of a series object the registry asks for ahead of its push: the fields above
   // and a series' own first few.
-  static constexpr size_t kObjectBytes = 128;
+  static constexpr size_t kObjectBytes = 192;
 
  private:
   static constexpr size_t kAheadBytes = 4096;
