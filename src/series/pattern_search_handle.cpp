@@ -15,7 +15,7 @@ class PatternSearchSeries : public vqm_series {
  public:
   static constexpr SeriesKind kKind = SeriesKind::kPatternSearch;
   PatternSearchSeries(int mode, int divisor)
-      : vqm_series(kKind), mode_(DecodeFindGemMode(mode)), divisor_(divisor) {
+      : vqm_series(kKind), divisor_(divisor), mode_(DecodeFindGemMode(mode)) {
     Reset();
   }
   // The history starts again in the memory it has, as the exports' does for a new symbol.
@@ -53,10 +53,10 @@ class PatternSearchSeries : public vqm_series {
     history_.ForNextBar(publish);
   }
 
-  const FindGemMode mode_;
   const int divisor_;
   // In the object, so that a push finds the history's fields beside the object's own.
   CFindGemDB history_;
+  const FindGemMode mode_;  // read by Reset only
 };
 
 }  // namespace

@@ -73,19 +73,21 @@ struct alignas(64) Registry {
     // Three pushes ahead: the third series from here publishes what its push reads (its
     // object and slot were asked for a push before), the fourth has its object and slot asked
     // for. Among 10 000 series two pushes gave the memory too little time to come, four no
-    // more than three. A shorter chain asks for the furthest series it knows.
-    constexpr int kPushesAhead = 3;
-    vqm_series* furthest = nullptr;
-    vqm_series* link = s->pushedNext.load(std::memory_order_relaxed);
-    for (int k = 0; k < kPushesAhead && link != nullptr; ++k) {
-      furthest = link;
-      link = link->pushedNext.load(std::memory_order_relaxed);
-    }
-    if (furthest == nullptr) return;
-    furthest->FetchPublished();
-    if (link == nullptr) return;
-    PrefetchBlock<vqm_series::kObjectBytes>(link);  // its order, ranges and own fields
-    live.FetchSlot(link);
+    // more than three. A shorter chain asks for the furthest series it knows. The three steps
+    // are written out: this runs on every push among many series, where a loop's count and
+    // tests cost as much as the steps.
+    const auto next = [](const vqm_series* t) {
+      return t->pushedNext.load(std::memory_order_relaxed);
+    };
+    vqm_series* const first = next(s);
+    if (first == nullptr) return;
+    vqm_series* const second = next(first);
+    vqm_series* const third = second == nullptr ? nullptr : next(second);
+    (third != nullptr ? third : second != nullptr ? second : first)->FetchPublished();
+    vqm_series* const fourth = third == nullptr ? nullptr : next(third);
+    if (fourth == nullptr) return;
+    PrefetchBlock<vqm_series::kObjectBytes>(fourth);  // its order, ranges and own fields
+    live.FetchSlot(fourth);
   }
 };
 
