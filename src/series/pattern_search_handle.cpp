@@ -16,7 +16,7 @@ class PatternSearchSeries : public vqm_series {
   static constexpr SeriesKind kKind = SeriesKind::kPatternSearch;
   PatternSearchSeries(int mode, int divisor)
       : vqm_series(kKind), divisor_(divisor), mode_(DecodeFindGemMode(mode)) {
-    Reset();
+    history_.Restart("", mode_);
   }
   // The history starts again in the memory it has, as the exports' does for a new symbol.
   void Reset() override { history_.Restart("", mode_); }
