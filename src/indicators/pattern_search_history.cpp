@@ -124,7 +124,8 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
                 std::unique_ptr<ScanBar[]>(new ScanBar[BlockBars(block)])};
     blocks_.push_back(std::move(fresh));
   }
-  CFindGemPoint* point = &blocks_[block].bars[static_cast<size_t>(slot)];
+  Block& b = blocks_[block];
+  CFindGemPoint* point = &b.bars[static_cast<size_t>(slot)];
   // The list grows with the blocks, which double up to 4096 bars: its slots are then taken
   // beside the block just made, and a push of a series among many finds them on the same
   // page as its bars. Beyond 4096 slots the array grows by 1024 at a time, copying every slot
@@ -134,8 +135,7 @@ int CFindGemDB::AddBar(const DateTime& time, const float (&values)[5]) {
     points.Reserve(count + static_cast<int>(BlockBars(block)));
   if (DoublesRoomAt(count)) points.Reserve(count * 2);
   if (points.Add(point) < 0) throw std::bad_alloc();
-  Block& b = blocks_[block];
-  const int first = BlockFirst(block);
+  const int first = count - slot;  // the block's first bar
   tail_ = Tail{first, first + static_cast<int>(BlockBars(block)), b.bars.get(), b.scan.get()};
   StoreBar(point, &b.scan[static_cast<size_t>(slot)], timeBytes, values);
   newestKey_ = key;

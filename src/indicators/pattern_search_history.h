@@ -197,12 +197,6 @@ class CFindGemDB {
     *slot = bar - (1 << log2);
     return static_cast<size_t>(log2 - 5);
   }
-  // The number of the first bar of a block.
-  static int BlockFirst(size_t block) {
-    return block == 0 ? 0
-                      : block >= 7 ? static_cast<int>(block - 6) * kMaxBlockBars
-                                   : kFirstBlockBars << (block - 1);
-  }
   static constexpr int kFirstBlockBars = 64;
   // Whether AddBar doubles the list's room before adding bar number count: a long history
   // grows by doubling, from 4096 bars on.
