@@ -15,7 +15,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "base/prefetch.h"
 
 namespace vqm {
 
@@ -79,11 +78,6 @@ class HashIndex {
 
   size_t size() const { return held_; }
 
-  // Asks for the slot a lookup of this hash reads first.
-  void FetchHome(uint64_t hash) const {
-    if (!slots_.empty()) Prefetch(&slots_[Stored(hash) & (slots_.size() - 1)]);
-  }
-
  private:
   struct Slot {
     uint64_t hash;  // 0: empty
@@ -134,8 +128,6 @@ class AddressSet {
   bool Contains(const void* address) const {
     return index_.Find(AddressHash(address), Is{address}) != nullptr;
   }
-  // Asks for the slot Contains(address) reads first.
-  void FetchSlot(const void* address) const { index_.FetchHome(AddressHash(address)); }
 
  private:
   struct Is {

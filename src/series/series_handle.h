@@ -1,7 +1,8 @@
 // The object behind a vqm_series handle, and the registry of live handles.
 //
-// A handle is only ever turned back into its object through the registry: an address that
-// is not a live series of the asked indicator is refused without being dereferenced. The
+// A handle is a number the registry gave out (series/handle_table.h), not the object's
+// address: it is only ever turned into its object through the registry, and a value that is
+// not a live series of the asked indicator is refused without being dereferenced. The
 // registry's lock is held while a handle is looked up, created or freed, never while a
 // series computes. REQUIRES: one series is used by one thread at a time.
 #pragma once
@@ -36,6 +37,10 @@ struct vqm_series {
   std::atomic<uint16_t> aheadBytes_[kAheadRanges] = {};
 
  public:
+  // The registry's entry of the series pushed after this one (pushedNext, below), kept with
+  // the link: the entry is asked for ahead without reading that series. A hint like the links.
+  std::atomic<uint32_t> pushedNextEntry{0};
+
   // A program that pushes its series in turn pushes them in the same order on every bar; the
   // registry follows that order and asks ahead for the memory of the push to come. Any thread
   // reads these while it holds the registry's lock shared, which keeps the series alive: they

@@ -3,8 +3,8 @@
 #include <atomic>
 #include <shared_mutex>
 
-#include "containers/hash_index.h"
 #include "frame/export_frame.h"
+#include "series/handle_table.h"
 #include "series/series_handle.h"
 
 namespace vqm {
@@ -22,19 +22,17 @@ struct alignas(64) Registry {
   // of order sets it, and a push that finds it set learns nothing (the links are hints).
   std::atomic<bool> relinking{false};
   std::shared_mutex lock;
-  AddressSet live;  // a lookup reads one slot, no node
+  HandleTable live;  // a lookup reads one entry
 
-  bool Holds(const vqm_series* s) const {
-    return live.Contains(s);
-  }
-
-  // Links `before` to s, after cutting the link each had on that side, so that every link
-  // keeps its pair. REQUIRES: relinking or the lock held exclusively; before != s, both live.
-  static void Link(vqm_series* before, vqm_series* s) {
+  // Links `before` to s, whose handle names entry `entry`, after cutting the link each had on
+  // that side, so that every link keeps its pair. REQUIRES: relinking or the lock held
+  // exclusively; before != s, both live.
+  static void Link(vqm_series* before, vqm_series* s, uint32_t entry) {
     if (before->pushedNext.load(std::memory_order_relaxed) == s) return;
     CutNext(before);
     CutBefore(s);
     before->pushedNext.store(s, std::memory_order_relaxed);
+    before->pushedNextEntry.store(entry, std::memory_order_relaxed);
     s->pushedBefore.store(before, std::memory_order_relaxed);
   }
 
@@ -59,13 +57,13 @@ struct alignas(64) Registry {
 
   // Learns the order the series are pushed in, and asks for the memory of the pushes likely
   // to come. Holding the lock shared keeps every series it finds live until it is done, and
-  // every link names a live series: none is looked up.
-  void FollowOrder(vqm_series* s) {
+  // every link names a live series: none is looked up. s's handle names entry `entry`.
+  void FollowOrder(vqm_series* s, uint32_t entry) {
     vqm_series* last = pushedLast.load(std::memory_order_relaxed);
     if (last != s) {
       if (last != nullptr && last->pushedNext.load(std::memory_order_relaxed) != s &&
           !relinking.exchange(true, std::memory_order_acquire)) {
-        Link(last, s);
+        Link(last, s, entry);
         relinking.store(false, std::memory_order_release);
       }
       pushedLast.store(s, std::memory_order_relaxed);
@@ -87,7 +85,7 @@ struct alignas(64) Registry {
     vqm_series* const fourth = third == nullptr ? nullptr : next(third);
     if (fourth == nullptr) return;
     PrefetchBlock<vqm_series::kObjectBytes>(fourth);  // its order, ranges and own fields
-    live.FetchSlot(fourth);
+    live.FetchEntry(third->pushedNextEntry.load(std::memory_order_relaxed));
   }
 };
 
@@ -100,28 +98,29 @@ Registry& TheRegistry() {
 
 int RegisterSeries(vqm_series* series, vqm_series** out) {
   Registry& r = TheRegistry();
-  bool added = false;
+  uintptr_t handle = 0;
   try {
     std::unique_lock<std::shared_mutex> hold(r.lock);
-    added = r.live.Insert(series);
+    handle = r.live.Add(series);
   } catch (...) {
     // The lock could not be taken: the series is not added.
   }
-  if (!added) {
+  if (handle == 0) {
     delete series;
     return VQM_E_MEMORY;
   }
-  *out = series;
+  *out = reinterpret_cast<vqm_series*>(handle);
   return VQM_OK;
 }
 
 vqm_series* LiveSeries(const vqm_series* handle) {
   Registry& r = TheRegistry();
+  const uintptr_t h = reinterpret_cast<uintptr_t>(handle);
   std::shared_lock<std::shared_mutex> hold(r.lock);
-  // Only the address is compared: an unknown handle is never read.
-  if (!r.Holds(handle)) return nullptr;
-  vqm_series* s = const_cast<vqm_series*>(handle);
-  r.FollowOrder(s);
+  // Only the number is compared: an unknown handle is never read.
+  vqm_series* s = r.live.Find(h);
+  if (s == nullptr) return nullptr;
+  r.FollowOrder(s, HandleTable::EntryOf(h));
   return s;
 }
 
@@ -132,12 +131,14 @@ vqm_series* LiveSeries(const vqm_series* handle, SeriesKind kind) {
 
 bool FreeSeries(const vqm_series* handle) {
   Registry& r = TheRegistry();
+  vqm_series* s = nullptr;
   {
     std::unique_lock<std::shared_mutex> hold(r.lock);
-    if (!r.live.Erase(handle)) return false;
-    r.Unlink(const_cast<vqm_series*>(handle));
+    s = r.live.Remove(reinterpret_cast<uintptr_t>(handle));
+    if (s == nullptr) return false;
+    r.Unlink(s);
   }
-  delete handle;
+  delete s;
   return true;
 }
 

@@ -419,13 +419,20 @@ TEST_P(SeriesApiTest, AgreesBitForBitWithTheExportsOverARandomStream) {
   EXPECT_EQ(expected, inTurn[2]);
   for (vqm_series* t : turn) EXPECT_EQ(VQM_OK, api().vqm_series_free(t));
 
-  // A dead handle is refused, by every function, and never read.
+  // A dead handle is refused, by every function, and never read; still so once a new series
+  // of the indicator has taken the freed one's place (and perhaps its memory).
   ASSERT_EQ(VQM_OK, api().vqm_series_free(h));
+  vqm_series* successor = nullptr;
+  ASSERT_EQ(VQM_OK, c.create(api(), &successor));
   Outputs none;
   EXPECT_EQ(VQM_E_HANDLE, c.push(api(), h, bars, 0, 1, Mode::kStream, none));
   EXPECT_EQ(VQM_E_HANDLE, c.push(api(), h, bars, 0, 1, Mode::kBatch, none));
   EXPECT_EQ(VQM_E_HANDLE, api().vqm_series_reset(h));
   EXPECT_EQ(VQM_E_HANDLE, api().vqm_series_free(h));
+  Outputs fromSuccessor;
+  ASSERT_EQ(VQM_OK, c.push(api(), successor, bars, 0, bars.size(), Mode::kBatch, fromSuccessor));
+  EXPECT_EQ(expected, fromSuccessor);
+  EXPECT_EQ(VQM_OK, api().vqm_series_free(successor));
   // So is a live series of another indicator.
   vqm_series* other = nullptr;
   ASSERT_EQ(VQM_OK, api().vqm_price_norm_create(2.0f, &other));
