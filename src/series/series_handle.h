@@ -28,11 +28,12 @@ struct vqm_series {
   // Back to the state the series was created in. May throw (memory).
   virtual void Reset() = 0;
   const vqm::SeriesKind kind;
-  static constexpr int kAheadRanges = 4;
+  // A pattern-search push, the one that publishes, reads three ranges past its object.
+  static constexpr int kAheadRanges = 3;
 
  private:
   // Beside the kind, in the padding before the pointers: the fields every series shares then
-  // take 72 bytes, and the rest of the kObjectBytes the registry asks for ahead of a push
+  // take 64 bytes, and the rest of the kObjectBytes the registry asks for ahead of a push
   // are the series' own.
   std::atomic<uint16_t> aheadBytes_[kAheadRanges] = {};
 
@@ -60,14 +61,14 @@ struct vqm_series {
   }
   // Asks for the ranges the series published, the loop over them written out.
   void FetchPublished() const {
-#pragma GCC unroll 4
+#pragma GCC unroll 3
     for (int i = 0; i < kAheadRanges; ++i)
       vqm::PrefetchLines(aheadAt_[i].load(std::memory_order_relaxed),
                          aheadBytes_[i].load(std::memory_order_relaxed));
   }
   // The bytes of a series object the registry asks for ahead of its push: the fields above
   // and a series' own first few (a pattern-search series' history fields end there).
-  static constexpr size_t kObjectBytes = 176;
+  static constexpr size_t kObjectBytes = 168;
 
  private:
   static constexpr size_t kAheadBytes = 4096;
