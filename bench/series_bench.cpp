@@ -149,8 +149,8 @@ BENCHMARK(BM_PatternSearchLiveSeries)->Arg(1)->Arg(100)->Arg(10000)->Iterations(
     ->Repetitions(3)->ReportAggregatesOnly(true);
 
 // Each thread pushes 100 series of its own in turn, as a research loop per thread would: with
-// two threads their orders mix in the registry, which then relinks its series on most pushes,
-// and every push takes the registry's lock shared from both processors.
+// two threads their orders mix in the registry, which then relinks its series' entries on
+// most pushes, from both processors.
 void BM_PatternSearchSeriesPerThread(benchmark::State& state) {
   PatternSearchTurn turn(100, state.max_iterations);
   int64_t call = 0;

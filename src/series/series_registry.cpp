@@ -1,7 +1,7 @@
 // The live handles of the series API, and the functions every series shares: the status
 // texts, reset and free.
 #include <atomic>
-#include <shared_mutex>
+#include <mutex>
 
 #include "frame/export_frame.h"
 #include "series/handle_table.h"
@@ -11,81 +11,51 @@ namespace vqm {
 namespace {
 
 // A function-local static: built on first use, so that loading the library builds nothing.
-// The fields every push writes share the first cache line: a push from another processor
-// then moves one line, not three.
-struct alignas(64) Registry {
-  // The series looked up last, by any thread: threads that push their own series in turn
-  // mix their orders, which costs them the look-ahead, never a result. No thread-local
-  // (MinGW makes each access a call). Live or null: a series freed is unset here.
-  std::atomic<vqm_series*> pushedLast{nullptr};
-  // Set, besides the lock held shared, while the links between series change. Only a change
-  // of order sets it, and a push that finds it set learns nothing (the links are hints).
-  std::atomic<bool> relinking{false};
-  std::shared_mutex lock;
-  HandleTable live;  // a lookup reads one entry
-
-  // Links `before` to s, whose handle names entry `entry`, after cutting the link each had on
-  // that side, so that every link keeps its pair. REQUIRES: relinking or the lock held
-  // exclusively; before != s, both live.
-  static void Link(vqm_series* before, vqm_series* s, uint32_t entry) {
-    if (before->pushedNext.load(std::memory_order_relaxed) == s) return;
-    CutNext(before);
-    CutBefore(s);
-    before->pushedNext.store(s, std::memory_order_relaxed);
-    before->pushedNextEntry.store(entry, std::memory_order_relaxed);
-    s->pushedBefore.store(before, std::memory_order_relaxed);
-  }
-
-  // Removes every link to s, before s is freed. REQUIRES: the lock held exclusively.
-  void Unlink(vqm_series* s) {
-    CutNext(s);
-    CutBefore(s);
-    if (pushedLast.load(std::memory_order_relaxed) == s)
-      pushedLast.store(nullptr, std::memory_order_relaxed);
-  }
-
-  // Cut s's link to the series pushed after it (CutNext) or before it (CutBefore), both
-  // sides of the pair. REQUIRES: as Link.
-  static void CutNext(vqm_series* s) {
-    vqm_series* next = s->pushedNext.exchange(nullptr, std::memory_order_relaxed);
-    if (next != nullptr) next->pushedBefore.store(nullptr, std::memory_order_relaxed);
-  }
-  static void CutBefore(vqm_series* s) {
-    vqm_series* before = s->pushedBefore.exchange(nullptr, std::memory_order_relaxed);
-    if (before != nullptr) before->pushedNext.store(nullptr, std::memory_order_relaxed);
-  }
+struct Registry {
+  // The entry looked up last, by any thread: threads that push their own series in turn mix
+  // their orders, which costs them the look-ahead, never a result. No thread-local (MinGW
+  // makes each access a call). On a line of its own: every push writes it, and the table's
+  // blocks, which every push reads, then stay shared between processors.
+  alignas(64) std::atomic<SeriesEntry*> pushedLast{nullptr};
+  alignas(64) HandleTable table;
+  std::mutex writing;  // held to create and free a series
 
   // Learns the order the series are pushed in, and asks for the memory of the pushes likely
-  // to come. Holding the lock shared keeps every series it finds live until it is done, and
-  // every link names a live series: none is looked up. s's handle names entry `entry`.
-  void FollowOrder(vqm_series* s, uint32_t entry) {
-    vqm_series* last = pushedLast.load(std::memory_order_relaxed);
-    if (last != s) {
-      if (last != nullptr && last->pushedNext.load(std::memory_order_relaxed) != s &&
-          !relinking.exchange(true, std::memory_order_acquire)) {
-        Link(last, s, entry);
-        relinking.store(false, std::memory_order_release);
+  // to come. e is the entry of s, the series pushed now. Entries are never freed, so the
+  // walk reads them without a lock; what it finds may be stale, and is only asked for.
+  void FollowOrder(SeriesEntry* e, const vqm_series* s) {
+    SeriesEntry* const last = pushedLast.load(std::memory_order_relaxed);
+    if (last != e) {
+      // The series too: a freed series' entry is taken by the next one created.
+      if (last != nullptr && (last->next.load(std::memory_order_relaxed) != e ||
+                              last->nextSeries.load(std::memory_order_relaxed) != s)) {
+        last->next.store(e, std::memory_order_relaxed);
+        last->nextSeries.store(s, std::memory_order_relaxed);
       }
-      pushedLast.store(s, std::memory_order_relaxed);
+      pushedLast.store(e, std::memory_order_relaxed);
     }
-    // Three pushes ahead: the third series from here publishes what its push reads (its
-    // object and slot were asked for a push before), the fourth has its object and slot asked
-    // for. Among 10 000 series two pushes gave the memory too little time to come, four no
-    // more than three. A shorter chain asks for the furthest series it knows. The three steps
-    // are written out: this runs on every push among many series, where a loop's count and
-    // tests cost as much as the steps.
-    const auto next = [](const vqm_series* t) {
-      return t->pushedNext.load(std::memory_order_relaxed);
-    };
-    vqm_series* const first = next(s);
+    // Four pushes ahead: the fourth series from here has what its push reads past its
+    // object asked for (its object and entry were asked for a push before), the fifth its
+    // object and entry. Among 10 000 series three pushes gave the memory too little time to
+    // come once lookups took no lock, five no more than four. A shorter chain asks for the
+    // furthest series it knows. The steps are written out: this runs on every push among
+    // many series, where a loop's count and tests cost as much as the steps.
+    const auto next = [](const SeriesEntry* t) { return t->next.load(std::memory_order_relaxed); };
+    SeriesEntry* const first = next(e);
     if (first == nullptr) return;
-    vqm_series* const second = next(first);
-    vqm_series* const third = second == nullptr ? nullptr : next(second);
-    (third != nullptr ? third : second != nullptr ? second : first)->FetchPublished();
-    vqm_series* const fourth = third == nullptr ? nullptr : next(third);
+    SeriesEntry* const second = next(first);
+    SeriesEntry* const third = second == nullptr ? nullptr : next(second);
+    SeriesEntry* const fourth = third == nullptr ? nullptr : next(third);
+    (fourth != nullptr  ? fourth
+     : third != nullptr ? third
+     : second != nullptr ? second
+                         : first)
+        ->FetchPublished();
     if (fourth == nullptr) return;
-    PrefetchBlock<vqm_series::kObjectBytes>(fourth);  // its order, ranges and own fields
-    live.FetchEntry(third->pushedNextEntry.load(std::memory_order_relaxed));
+    const vqm_series* const fifth = fourth->nextSeries.load(std::memory_order_relaxed);
+    if (fifth != nullptr) PrefetchBlock<vqm_series::kObjectBytes>(fifth);
+    const SeriesEntry* const fifthEntry = next(fourth);
+    if (fifthEntry != nullptr) Prefetch(fifthEntry);
   }
 };
 
@@ -100,8 +70,8 @@ int RegisterSeries(vqm_series* series, vqm_series** out) {
   Registry& r = TheRegistry();
   uintptr_t handle = 0;
   try {
-    std::unique_lock<std::shared_mutex> hold(r.lock);
-    handle = r.live.Add(series);
+    std::lock_guard<std::mutex> hold(r.writing);
+    handle = r.table.Add(series, &series->entry);
   } catch (...) {
     // The lock could not be taken: the series is not added.
   }
@@ -116,11 +86,11 @@ int RegisterSeries(vqm_series* series, vqm_series** out) {
 vqm_series* LiveSeries(const vqm_series* handle) {
   Registry& r = TheRegistry();
   const uintptr_t h = reinterpret_cast<uintptr_t>(handle);
-  std::shared_lock<std::shared_mutex> hold(r.lock);
   // Only the number is compared: an unknown handle is never read.
-  vqm_series* s = r.live.Find(h);
+  SeriesEntry* e = nullptr;
+  vqm_series* s = r.table.Find(h, &e);
   if (s == nullptr) return nullptr;
-  r.FollowOrder(s, HandleTable::EntryOf(h));
+  r.FollowOrder(e, s);
   return s;
 }
 
@@ -133,11 +103,10 @@ bool FreeSeries(const vqm_series* handle) {
   Registry& r = TheRegistry();
   vqm_series* s = nullptr;
   {
-    std::unique_lock<std::shared_mutex> hold(r.lock);
-    s = r.live.Remove(reinterpret_cast<uintptr_t>(handle));
-    if (s == nullptr) return false;
-    r.Unlink(s);
+    std::lock_guard<std::mutex> hold(r.writing);
+    s = r.table.Remove(reinterpret_cast<uintptr_t>(handle));
   }
+  if (s == nullptr) return false;
   delete s;
   return true;
 }

@@ -497,8 +497,8 @@ TEST_P(SeriesApiRefusalTest, RefusesWithItsStatus) {
 }
 
 // Four threads each push three series of their own in turn, bar by bar, one of them freed and
-// created again half way: their orders mix in the registry, which links and unlinks the
-// series as they come and go (a link left to a freed series would be read after the free).
+// created again half way: their orders mix in the registry, which links the series' entries
+// as they come and go while others are freed and created (without a lock).
 // Every series kept from the start still gives the exports' outputs.
 class ThreadedSeriesApiTest : public ::testing::TestWithParam<Backend> {};
 
