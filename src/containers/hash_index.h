@@ -15,7 +15,6 @@
 #include <type_traits>
 #include <vector>
 
-
 namespace vqm {
 
 template <class Value>

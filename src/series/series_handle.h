@@ -7,11 +7,8 @@
 // computes. REQUIRES: one series is used by one thread at a time (freeing included).
 #pragma once
 
-#include <atomic>
 #include <cstddef>
-#include <cstdint>
 
-#include "base/prefetch.h"
 #include "series/handle_table.h"
 #include "vqm/series.h"
 

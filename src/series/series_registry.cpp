@@ -1,8 +1,10 @@
 // The live handles of the series API, and the functions every series shares: the status
 // texts, reset and free.
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 
+#include "base/prefetch.h"
 #include "frame/export_frame.h"
 #include "series/handle_table.h"
 #include "series/series_handle.h"
