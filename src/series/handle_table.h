@@ -64,14 +64,15 @@ static_assert(sizeof(SeriesEntry) == 64, "an entry is one cache line");
 
 class HandleTable {
  public:
-  // The entry a handle names: bits 4 and up, below the turn.
+  // The entry a handle names: the bits from 4 on that can number an entry. Any other bits
+  // of a value that is no handle are left to the comparison with the entry's handle.
   static uint32_t EntryOf(uintptr_t handle) {
-    return static_cast<uint32_t>(handle >> 4) & 0x0FFFFFFFu;
+    return static_cast<uint32_t>(handle >> 4) & (kMaxEntries - 1);
   }
 
-  // The entry numbered i, or null when there is none. Any thread.
+  // The entry numbered i, or null when there is none. Any thread. REQUIRES: i < kMaxEntries
+  // (as EntryOf gives).
   SeriesEntry* At(uint32_t i) const {
-    if (i >= kMaxEntries) return nullptr;
     // Block 0 holds entries 0 .. 255, block b >= 1 entries 2^(b + 7) .. 2^(b + 8) - 1.
     const int log2 = 31 - __builtin_clz(i | 0xFFu);
     const int block = log2 - 7;
