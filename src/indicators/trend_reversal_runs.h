@@ -44,15 +44,15 @@ template <int Active>
 }
 
 template <size_t... K>
-[[gnu::always_inline]] inline void AddInOrder(const float* ends, const uint32_t* lengths,
-                                              const float* sums,
-                                              const uint64_t (&key)[kRunsTogether], Sums& s,
+[[gnu::always_inline]] inline void AddInOrder(const float* window, const int32_t* ends,
+                                              const uint32_t* terms, const float* sums,
+                                              const uint8_t* at, Sums& s,
                                               std::index_sequence<K...>) {
-  // Run K starts `length` steps before the end and reads p[K][-length] .. p[K][-1]: its
+  // Run K starts `terms` steps before the end and reads p[K][-terms] .. p[K][-1]: its
   // pointer is just past its last term, inside the window.
-  const Starts start = {-static_cast<ptrdiff_t>(key[K] >> 8)...};
-  const Ends p = {ends - lengths[key[K] & 0xff] + (key[K] >> 8)...};
-  s = {sums[key[K] & 0xff]...};
+  const Starts start = {-static_cast<ptrdiff_t>(terms[at[K]])...};
+  const Ends p = {window + ends[at[K]]...};
+  s = {sums[at[K]]...};
   AddSegments<1>(s, p, start, start[0]);
 }
 
@@ -79,26 +79,24 @@ inline bool OrderRunKeys(uint64_t (&key)[kRunsTogether], int count) {
   return moved;
 }
 
-// The place of a group's key that no run fills: it names the spare run kRunsTogether, of
-// length 0, whose sum is scratch.
-constexpr uint64_t kNoRun = kRunsTogether;
+// The run of a group that no average fills: the spare run, of no terms, whose sum is scratch.
+constexpr uint8_t kNoRun = kRunsTogether;
 
-// The sums of a group's runs, in the order of their keys.
+// The sums of a group's runs, in the order they were summed in.
 using RunSums = runs_detail::Sums;
 
-// Sums run k of a group from sums[k] on, adding the terms ends[-lengths[k]],
-// ends[-lengths[k] + 1], ... in that order, as many as its key says, and gives the sums in
-// the order of the keys (the run of key[j] in total[j]: kept in registers, where storing
-// them by run and reading them back four at a time would wait for the stores). `key` holds
-// the runs' keys (RunKey) ordered longest first, then kNoRun up to kRunsTogether; lengths
-// and sums hold kRunsTogether + 1 places. The runs end together, each joining the group where its terms begin and adding
-// them term by term, so no term is added that a run does not have and each sum keeps its own
-// order.
-[[gnu::always_inline]] inline void AddRuns(const float* ends, const uint32_t* lengths,
-                                           const float* sums,
-                                           const uint64_t (&key)[kRunsTogether],
-                                           RunSums& total) {
-  runs_detail::AddInOrder(ends, lengths, sums, key, total,
+// Sums run k of a group from sums[k] on, adding its terms[k] terms, the ones just before
+// window[ends[k]], in order, and gives the sums in the order of `at` (the run at[j] in
+// total[j]: kept in registers, where storing them by run and reading them back four at a time
+// would wait for the stores). `at` holds the group's runs ordered by their number of terms,
+// most first, then kNoRun up to kRunsTogether; ends, terms and sums hold kRunsTogether + 1
+// places, the last the spare run's. The runs end together, each joining the group where its
+// terms begin and adding them term by term, so no term is added that a run does not have and
+// each sum keeps its own order.
+[[gnu::always_inline]] inline void AddRuns(const float* window, const int32_t* ends,
+                                           const uint32_t* terms, const float* sums,
+                                           const uint8_t* at, RunSums& total) {
+  runs_detail::AddInOrder(window, ends, terms, sums, at, total,
                           std::make_index_sequence<kRunsTogether>{});
 }
 

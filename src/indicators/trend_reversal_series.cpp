@@ -34,15 +34,20 @@ struct MeanBounds {
 // The runs end together, so their sums come together and are divided a vector at a time;
 // places past `members` take no part.
 template <int Q>
-[[gnu::always_inline]] inline void BoundQuad(const RunSums& total,
-                                             const uint64_t (&key)[kRunsTogether],
+[[gnu::always_inline]] inline void BoundQuad(const RunSums& total, const uint8_t* at,
                                              const float* held, int members, MeanBounds& b) {
   constexpr int k = 4 * Q;
   if (k >= members) return;
   const __m128 sums = _mm_setr_ps(total[k], total[k + 1], total[k + 2], total[k + 3]);
-  const __m128 counts = _mm_setr_ps(held[key[k] & 0xff], held[key[k + 1] & 0xff],
-                                    held[key[k + 2] & 0xff], held[key[k + 3] & 0xff]);
+  const __m128 counts =
+      _mm_setr_ps(held[at[k]], held[at[k + 1]], held[at[k + 2]], held[at[k + 3]]);
   const __m128 means = _mm_div_ps(sums, counts);
+  if (members - k >= 4) {  // every place an average's: nothing to leave out
+    b.unordered |= _mm_movemask_ps(_mm_cmpunord_ps(means, means));
+    b.lows = _mm_min_ps(b.lows, means);
+    b.highs = _mm_max_ps(b.highs, means);
+    return;
+  }
   const __m128 part = _mm_castsi128_ps(
       _mm_cmpgt_epi32(_mm_set1_epi32(members - k), _mm_setr_epi32(0, 1, 2, 3)));
   b.unordered |= _mm_movemask_ps(_mm_and_ps(_mm_cmpunord_ps(means, means), part));
@@ -76,6 +81,8 @@ void CTrendRevSym::BuildRibbon() {
     order_[count_] = static_cast<uint8_t>(count_ % kRunsTogether);
     ++count_;
   }
+  // A group's places past its averages name the spare run.
+  for (int k = count_; k < kMaxAverages; ++k) order_[k] = kNoRun;
   // Lengths rise along the ribbon: the refused ones (0 or less, above the engine's limit)
   // come before or after all the others, and report their pushes first.
   if (!refusedLengths.empty()) {
@@ -119,11 +126,12 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
     const int quads = (members + 3) / 4;
     // Four to a vector, and the spare run's place past the twelve.
     alignas(16) float sums[kRunsTogether + 4];
-    alignas(16) uint32_t older[kRunsTogether];
+    alignas(16) uint32_t older[kRunsTogether + 4];
     alignas(16) float held[kRunsTogether + 4];
-    alignas(16) uint32_t lengths[kRunsTogether + 4];
+    alignas(16) int32_t ends[kRunsTogether + 4];  // where each older run ends, from `window`
     // The spare run: no terms, and a mean of 0 / 1 that no bound takes.
-    lengths[kRunsTogether] = 0;
+    older[kRunsTogether] = 0;
+    ends[kRunsTogether] = 0;
     sums[kRunsTogether] = 0.0f;
     held[kRunsTogether] = 1.0f;
     int wrapped = 0;  // one bit per average of the group whose ring wraps at this push
@@ -134,7 +142,6 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
       const __m128i length = _mm_load_si128(reinterpret_cast<const __m128i*>(q.length));
       const __m128i next =
           _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(q.newest)), one);
-      _mm_store_si128(reinterpret_cast<__m128i*>(lengths + 4 * b), length);
       const __m128i wraps = _mm_cmpeq_epi32(next, length);
       const __m128i newest = _mm_andnot_si128(wraps, next);
       wrapped |= _mm_movemask_ps(_mm_castsi128_ps(wraps)) << (4 * b);
@@ -147,26 +154,29 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
       const __m128i filled =
           _mm_or_si128(_mm_and_si128(longer, heldNow), _mm_andnot_si128(longer, length));
       _mm_store_ps(held + 4 * b, _mm_cvtepi32_ps(filled));
-      _mm_store_si128(reinterpret_cast<__m128i*>(older + 4 * b),
-                      _mm_sub_epi32(_mm_sub_epi32(filled, newest), one));
+      const __m128i olderRun = _mm_sub_epi32(_mm_sub_epi32(filled, newest), one);
+      _mm_store_si128(reinterpret_cast<__m128i*>(older + 4 * b), olderRun);
+      _mm_store_si128(reinterpret_cast<__m128i*>(ends + 4 * b),
+                      _mm_sub_epi32(olderRun, length));
       _mm_store_ps(sums + 4 * b, newerSum);
     }
     // Older runs shorten by one a bar (those of rings not yet full stay empty), and a ring
     // that wraps starts its longest: the order of the last bar is nearly this bar's, and
     // still longest first when no ring wraps (runs of equal length may then stand in either
-    // order, which changes no sum).
+    // order, which changes no sum): the runs are keyed and ordered again only when one wraps.
     uint8_t* order = order_ + first;
-    uint64_t key[kRunsTogether];
-    for (int j = 0; j < members; ++j) key[j] = RunKey(older[order[j]], order[j]);
-    for (int j = members; j < kRunsTogether; ++j) key[j] = kNoRun;
-    if ((wrapped & ((1 << members) - 1)) != 0 && OrderRunKeys(key, members))
-      for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
+    if ((wrapped & ((1 << members) - 1)) != 0) {
+      uint64_t key[kRunsTogether];
+      for (int j = 0; j < members; ++j) key[j] = RunKey(older[order[j]], order[j]);
+      if (OrderRunKeys(key, members))
+        for (int j = 0; j < members; ++j) order[j] = static_cast<uint8_t>(key[j] & 0xff);
+    }
     RunSums total;
-    AddRuns(window, lengths, sums, key, total);
+    AddRuns(window, ends, older, sums, order, total);
     static_assert(kRunsTogether == 12, "three quads of places");
-    BoundQuad<0>(total, key, held, members, bounds);
-    BoundQuad<1>(total, key, held, members, bounds);
-    BoundQuad<2>(total, key, held, members, bounds);
+    BoundQuad<0>(total, order, held, members, bounds);
+    BoundQuad<1>(total, order, held, members, bounds);
+    BoundQuad<2>(total, order, held, members, bounds);
   }
   __m128 lows = bounds.lows, highs = bounds.highs;
   lows = _mm_min_ps(lows, _mm_movehl_ps(lows, lows));

@@ -104,7 +104,8 @@ class CTrendRevSym {
   // consecutive pushes then lies in one piece.
   std::unique_ptr<float[]> history_;
   // Per group of twelve averages, their numbers within the group ordered by the length of
-  // their older run at the last bar, longest first: a bar mostly keeps that order.
+  // their older run at the last bar, longest first: a bar mostly keeps that order. A group's
+  // places past its averages hold the spare run's number.
   uint8_t order_[kMaxAverages] = {};
   // The initialised averages, shortest first; the blocks' places past them are averages of
   // length 1 that nothing reads.
