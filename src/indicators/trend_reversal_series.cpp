@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include <emmintrin.h>
@@ -121,8 +122,12 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
   // that starts at +0 cannot become -0), so equal values are equal bits and the lowest and
   // highest do not depend on the order they are looked for in.
   MeanBounds bounds;
-  for (int first = 0; first < count_; first += kRunsTogether) {
-    const int members = count_ - first < kRunsTogether ? count_ - first : kRunsTogether;
+  // One group of up to twelve averages from `first` on; a ribbon of twelve, the usual one,
+  // is one full group, whose counts the compiler then knows.
+  const auto measureGroup = [&](int first, auto fullGroup) {
+    constexpr bool kFull = decltype(fullGroup)::value;
+    const int members =
+        kFull ? kRunsTogether : count_ - first < kRunsTogether ? count_ - first : kRunsTogether;
     const int quads = (members + 3) / 4;
     // Four to a vector, and the spare run's place past the twelve.
     alignas(16) float sums[kRunsTogether + 4];
@@ -177,6 +182,12 @@ void CTrendRevSym::Measure(float x, float factor, TrendRevResult& r) {
     BoundQuad<0>(total, order, held, members, bounds);
     BoundQuad<1>(total, order, held, members, bounds);
     BoundQuad<2>(total, order, held, members, bounds);
+  };
+  if (count_ == kRunsTogether) {
+    measureGroup(0, std::true_type{});
+  } else {
+    for (int first = 0; first < count_; first += kRunsTogether)
+      measureGroup(first, std::false_type{});
   }
   __m128 lows = bounds.lows, highs = bounds.highs;
   lows = _mm_min_ps(lows, _mm_movehl_ps(lows, lows));
