@@ -73,12 +73,10 @@ class HandleTable {
   // The entry numbered i, or null when there is none. Any thread. REQUIRES: i < kMaxEntries
   // (as EntryOf gives).
   SeriesEntry* At(uint32_t i) const {
-    // Block 0 holds entries 0 .. 255, block b >= 1 entries 2^(b + 7) .. 2^(b + 8) - 1.
-    const int log2 = 31 - __builtin_clz(i | 0xFFu);
-    const int block = log2 - 7;
+    const int block = BlockOf(i);
     SeriesEntry* first = blocks_[block].load(std::memory_order_acquire);
     if (first == nullptr) return nullptr;
-    return first + (block == 0 ? i : i - (uint32_t{1} << log2));
+    return first + (block == 0 ? i : i - (uint32_t{1} << (block + 7)));
   }
 
   // The live series of a handle, else null; its entry in *entry. Any thread.
@@ -127,6 +125,9 @@ class HandleTable {
   static constexpr int kBlocks = 17;
   static constexpr uint32_t kMaxEntries = uint32_t{1} << 24;  // the end of block 16
 
+  // Block 0 holds entries 0 .. 255, block b >= 1 entries 2^(b + 7) .. 2^(b + 8) - 1.
+  static int BlockOf(uint32_t i) { return 31 - __builtin_clz(i | 0xFFu) - 7; }
+
   // Makes the block that entry i starts, when it starts one, and room in the free list for
   // every entry made so far. False when memory runs out.
   bool MakeRoomFor(uint32_t i) {
@@ -135,7 +136,7 @@ class HandleTable {
     try {
       free_.reserve(static_cast<size_t>(i) + entries);
       SeriesEntry* block = new SeriesEntry[entries];
-      blocks_[i == 0 ? 0 : 31 - __builtin_clz(i) - 7].store(block, std::memory_order_release);
+      blocks_[BlockOf(i)].store(block, std::memory_order_release);
     } catch (...) {
       return false;
     }
