@@ -22,12 +22,17 @@ trap 'rm -rf "$work"' EXIT
 printf '[RELEASE]\nWriteLog=NO\n' > "$work/vqm-callspeed.ini"
 printf '[RELEASE]\nWriteLog=NO\n' > "$root/build/win64/bin/vqm-callspeed.ini"
 
-# The two programs take turns, VQM_SPEED_TURNS times each (default 3), and each export keeps
-# its fastest figure: a burst of other work on the machine then hits both sides alike.
+# The two programs take turns, VQM_SPEED_TURNS times each (default 5), and each export keeps
+# its fastest figure: a burst of other work on the machine then hits both sides alike. With
+# three turns a burst that fell on one side's turns moved a ratio by a fifth. Both sides run
+# pinned to the same CPU, as the other ratio scripts' benchmarks do (Wine's server with the
+# DLL's side: the timed loops do not wait on it).
 # Each export runs in a process of its own: the exports share process-wide state (one
 # pattern-search history, the random walk), so one export's figure must not depend on which
 # ran before it.
-turns=${VQM_SPEED_TURNS:-3}
+turns=${VQM_SPEED_TURNS:-5}
+pin=()
+command -v taskset >/dev/null && pin=(taskset -c "$(($(nproc) - 1))")
 options=() scenarios=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -39,10 +44,10 @@ done
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((t = 0; t < turns; t++)); do
   for s in "${scenarios[@]}"; do
-    VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives" "$native" ${options[@]+"${options[@]}"} \
+    VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives" ${pin[@]+"${pin[@]}"} "$native" ${options[@]+"${options[@]}"} \
       "$s" >> "$work/native.txt"
     (cd "$work" && WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all \
-       WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 "$win" ${options[@]+"${options[@]}"} \
+       WINEDLLOVERRIDES="mscoree,mshtml=" ${pin[@]+"${pin[@]}"} /usr/lib/wine/wine64 "$win" ${options[@]+"${options[@]}"} \
        "$s" | tr -d '\r') >> "$work/dll.txt"
   done
 done
