@@ -23,10 +23,9 @@ printf '[RELEASE]\nWriteLog=NO\n' > "$work/vqm-callspeed.ini"
 printf '[RELEASE]\nWriteLog=NO\n' > "$root/build/win64/bin/vqm-callspeed.ini"
 
 # The two programs take turns, VQM_SPEED_TURNS times each (default 5), and each export keeps
-# its fastest figure: a burst of other work on the machine then hits both sides alike. With
-# three turns a burst that fell on one side's turns moved a ratio by a fifth. Both sides run
-# pinned to the same CPU, as the other ratio scripts' benchmarks do (Wine's server with the
-# DLL's side: the timed loops do not wait on it).
+# its fastest figure: a burst of other work on the machine then hits both sides alike. (With
+# three turns, one run read ratios a fifth above the runs around it.) Both sides run pinned
+# to the same CPU, as the other ratio scripts' benchmarks do.
 # Each export runs in a process of its own: the exports share process-wide state (one
 # pattern-search history, the random walk), so one export's figure must not depend on which
 # ran before it.
@@ -44,11 +43,11 @@ done
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((t = 0; t < turns; t++)); do
   for s in "${scenarios[@]}"; do
-    VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives" ${pin[@]+"${pin[@]}"} "$native" ${options[@]+"${options[@]}"} \
-      "$s" >> "$work/native.txt"
+    VQM_HOST_DIR="$work" VQM_DRIVE_ROOT="$work/drives" ${pin[@]+"${pin[@]}"} "$native" \
+      ${options[@]+"${options[@]}"} "$s" >> "$work/native.txt"
     (cd "$work" && WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all \
-       WINEDLLOVERRIDES="mscoree,mshtml=" ${pin[@]+"${pin[@]}"} /usr/lib/wine/wine64 "$win" ${options[@]+"${options[@]}"} \
-       "$s" | tr -d '\r') >> "$work/dll.txt"
+       WINEDLLOVERRIDES="mscoree,mshtml=" ${pin[@]+"${pin[@]}"} /usr/lib/wine/wine64 "$win" \
+       ${options[@]+"${options[@]}"} "$s" | tr -d '\r') >> "$work/dll.txt"
   done
 done
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
