@@ -82,8 +82,6 @@ void CTrendRevSym::BuildRibbon() {
     order_[count_] = static_cast<uint8_t>(count_ % kRunsTogether);
     ++count_;
   }
-  // A group's places past its averages name the spare run.
-  for (int k = count_; k < kMaxAverages; ++k) order_[k] = kNoRun;
   // Lengths rise along the ribbon: the refused ones (0 or less, above the engine's limit)
   // come before or after all the others, and report their pushes first.
   if (!refusedLengths.empty()) {
@@ -91,8 +89,12 @@ void CTrendRevSym::BuildRibbon() {
     refusedCount_ = static_cast<int>(refusedLengths.size());
     for (size_t i = 0; i < refusedLengths.size(); ++i) refused_[i].Init(refusedLengths[i]);
   }
-  // The places past the last average: length 1, so their pushes stay harmless.
-  for (int k = count_; k < kMaxAverages; ++k) averages_[k / 4].length[k % 4] = 1;
+  // The places past the last average: length 1, so their pushes stay harmless, and in a
+  // group's order they name the spare run.
+  for (int k = count_; k < kMaxAverages; ++k) {
+    averages_[k / 4].length[k % 4] = 1;
+    order_[k] = kNoRun;
+  }
   if (count_ > 0) {
     span_ = averages_[(count_ - 1) / 4].length[(count_ - 1) % 4];
     history_.reset(new float[2 * static_cast<size_t>(span_)]());
